@@ -1,0 +1,36 @@
+# The commands a person types. Each installs what it needs first.
+.PHONY: all deps host win64 test test-host test-windows test-e2e run bench skin clean
+
+all: host win64
+
+deps:
+	@scripts/deps
+
+host: deps
+	@cmake --preset host >/dev/null
+	@cmake --build --preset host
+
+win64: deps
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64
+
+test: host win64
+	@scripts/run-tests
+
+test-host: host
+	@scripts/run-tests host
+
+test-windows: win64
+	@scripts/run-tests windows
+
+test-e2e: win64
+	@scripts/run-tests e2e
+
+run: win64
+	@scripts/run-player
+
+bench: host win64
+	@scripts/run-benchmarks
+
+clean:
+	rm -rf build

@@ -1,0 +1,62 @@
+#pragma once
+// The Player state: the one process-wide record of the running player, read
+// and written directly by every window procedure and worker thread.
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "app/owned_handles.h"
+#include "app/settings.h"
+#include "cdaudio/disc_record.h"
+
+class TitleDisplay;
+class SliderState;
+class ButtonBank;
+class TrackGrid;
+
+struct PlayerState {
+    HINSTANCE Instance = nullptr;
+    HWND MainWindow = nullptr;
+    HWND ControlsWindow = nullptr;
+    HWND TracksWindow = nullptr;
+    HWND SliderWindow = nullptr;
+    HMENU SystemMenu = nullptr;
+    HWND PrefsSheet = nullptr;
+    HWND AboutSheet = nullptr;
+    int32_t DisplayMode = 0;
+
+    std::unique_ptr<DiscRecord> Disc;
+    std::unique_ptr<::TrackGrid> TrackGrid;  // also owns the Play order entries
+    std::unique_ptr<::TitleDisplay> TitleDisplay;
+    std::unique_ptr<::SliderState> SliderState;
+    std::unique_ptr<::ButtonBank> ButtonBank;
+
+    std::vector<int32_t> DriveList;  // CD-ROM drive numbers at start-up, 0 for A
+    OwnedHandle QueryLock;
+
+    // Shared with the worker threads without a lock: single aligned words.
+    std::atomic<int32_t> ShadeLine{0};  // 66 disc line, 99 track line
+    std::atomic<int32_t> StatusCode{0};
+    std::atomic<uint8_t> AnimationRunning{0};
+
+    uint8_t Dragging = 0;
+    int32_t DragX = 0;
+    int32_t DragY = 0;
+
+    // Skin bitmaps, loaded once at start-up.
+    OwnedBitmap SkinMain, SkinShade, SkinSprites, SkinTracks, SkinFont, SkinMenuBanner,
+        SkinButtons, SkinDigits, SkinSlider;
+    HICON IconStopped = nullptr;  // 136, also the window icon
+    HICON IconPlaying = nullptr;  // 180
+    HICON IconPaused = nullptr;   // 181
+    HACCEL Accelerators = nullptr;
+
+    // Outgoing mail server and the user's address for submissions.
+    Text SmtpServer;
+    Text UserEmail;
+};
+
+extern PlayerState Player;
+extern SettingsRecord Settings;

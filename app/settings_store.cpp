@@ -1,0 +1,70 @@
+#include "app/settings_store.h"
+
+#include "app/player.h"
+#include "app/registry.h"
+
+namespace {
+
+constexpr size_t kSubmitTextBuffer = 100;
+
+int32_t ReadOrMissing(const RegKey& key, const char* name) {
+    return key.read_dword(name).value_or(setting_value(name).when_missing);
+}
+
+// A submission text is absent or non-empty.
+Text ReadSubmitText(const RegKey& key, const char* name) {
+    Text text = key.read_string(name, kSubmitTextBuffer);
+    return text && !text->empty() ? text : std::nullopt;
+}
+
+void WriteSubmitText(const RegKey& key, const char* name, const Text& text) {
+    if (text && !text->empty()) key.write_string(name, *text);
+}
+
+}  // namespace
+
+void LoadSettings() {
+    {
+        SoftwareSubkey settings = CreateSoftwareSubkey(kSettingsKey);
+        if (settings.created) {
+            Settings = first_run_settings();
+            return;
+        }
+        for (const SettingValue& v : setting_values().first(kLoadedSettingCount))
+            Settings.*v.field = ReadOrMissing(settings.key, v.name);
+        // The loader reads only the head of the table; the rest get their
+        // missing defaults until their owners read them.
+        for (const SettingValue& v : setting_values().subspan(kLoadedSettingCount))
+            Settings.*v.field = v.when_missing;
+    }
+    CreateSoftwareSubkey(kServersKey);  // the server list is read from here by the CDDB client
+
+    SoftwareSubkey submit = CreateSoftwareSubkey(kSubmitKey);
+    Player.SmtpServer = ReadSubmitText(submit.key, "SmtpServer");
+    Player.UserEmail = ReadSubmitText(submit.key, "UserEmail");
+}
+
+void ReadTimerAndPlayType() {
+    SoftwareSubkey settings = CreateSoftwareSubkey(kSettingsKey);
+    Settings.TimerType = ReadOrMissing(settings.key, "TimerType");
+    Settings.PlayType = play_type_at_start(ReadOrMissing(settings.key, "PlayType"));
+}
+
+void SaveSettings() {
+    RegKey key = OpenKey(HKEY_CURRENT_USER, "Software\\Brindle\\Settings");
+    if (key) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        if (Player.MainWindow && GetWindowPlacement(Player.MainWindow, &placement)) {
+            Settings.xWinPos = placement.rcNormalPosition.left;
+            Settings.yWinPos = placement.rcNormalPosition.top;
+        }
+        for (const char* name : settings_save_order()) key.write_dword(name, Settings.*setting_value(name).field);
+    }
+
+    RegKey submit = OpenKey(HKEY_CURRENT_USER, "Software\\Brindle\\Submit");
+    if (submit) {
+        WriteSubmitText(submit, "SmtpServer", Player.SmtpServer);
+        WriteSubmitText(submit, "UserEmail", Player.UserEmail);
+    }
+}

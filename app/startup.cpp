@@ -1,0 +1,193 @@
+#include "app/startup.h"
+
+#include <commctrl.h>
+#include <direct.h>
+#include <prsht.h>
+
+#include "app/main_window.h"
+#include "app/placement.h"
+#include "app/player.h"
+#include "app/settings_store.h"
+#include "app/startup_rules.h"
+#include "app/window_state.h"
+#include "display/button_bank.h"
+#include "display/child_windows.h"
+#include "display/slider_state.h"
+#include "display/title_display.h"
+#include "display/track_grid.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr char kMainClass[] = "BRD";
+
+void LoadSkin() {
+    auto load = [](OwnedBitmap& bitmap, int id) {
+        bitmap.reset(LoadBitmapA(Player.Instance, MAKEINTRESOURCEA(id)));
+    };
+    load(Player.SkinMain, IDB_MAIN);
+    load(Player.SkinShade, IDB_SHADE);
+    load(Player.SkinSprites, IDB_SPRITES);
+    load(Player.SkinTracks, IDB_TRACKS);
+    load(Player.SkinFont, IDB_FONT);
+    load(Player.SkinMenuBanner, IDB_MENU_BANNER);
+    load(Player.SkinButtons, IDB_BUTTONS);
+    load(Player.SkinDigits, IDB_DIGITS);
+    load(Player.SkinSlider, IDB_SLIDER);
+    Player.IconStopped = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_BRD));
+    Player.IconPlaying = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_PLAYING));
+    Player.IconPaused = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_PAUSED));
+    Player.Accelerators = LoadAcceleratorsA(Player.Instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+}
+
+void RegisterClass(const char* name, UINT style, WNDPROC procedure, HICON icon) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = Player.Instance;
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
+}
+
+void RegisterClasses() {
+    constexpr UINT kChildStyle = CS_BYTEALIGNCLIENT | CS_HREDRAW | CS_VREDRAW;
+    RegisterClass(kMainClass, kChildStyle | CS_DBLCLKS, MainWndProc, Player.IconStopped);
+    RegisterClass("BRD_Controls", kChildStyle, ControlsWndProc, nullptr);
+    RegisterClass("BRD_Tracks", kChildStyle, TracksWndProc, nullptr);
+    RegisterClass("BRD_Slider", kChildStyle, SliderWndProc, nullptr);
+}
+
+HWND CreateChild(const char* class_name, DWORD style, int x, int y, int width, int height, int id) {
+    return CreateWindowExA(0, class_name, nullptr, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                           Player.MainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           Player.Instance, nullptr);
+}
+
+void CreateWindows() {
+    Player.MainWindow = CreateWindowExA(
+        0, kMainClass, "BRD", WS_POPUP | WS_CLIPCHILDREN | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX,
+        Settings.xWinPos, Settings.yWinPos, 297, 162, nullptr, nullptr, Player.Instance, nullptr);
+    Player.ControlsWindow = CreateChild("BRD_Controls", 0, 13, 125, 163, 24, IDC_CONTROLS_WINDOW);
+    // Style bit 8 is the tracks class's own: the grid uses it to tell itself apart.
+    Player.TracksWindow = CreateChild("BRD_Tracks", 8, 218, 19, 70, 136, IDC_TRACKS_WINDOW);
+    Player.SliderWindow = CreateChild("BRD_Slider", 0, 12, 111, 196, 10, IDC_SLIDER_WINDOW);
+}
+
+void EnterProgramDirectory() {
+    if (std::optional<std::string> folder = program_directory(GetCommandLineA())) _chdir(folder->c_str());
+}
+
+void ChooseDrive() {
+    const DriveChoice choice = choose_drive(Settings.UseDrive, GetLogicalDrives(), [](int32_t drive) {
+        return GetDriveTypeA(drive_root(drive).c_str()) == DRIVE_CDROM;
+    });
+    Settings.UseDrive = choice.use_drive;
+    Player.DriveList = choice.drive_list;
+}
+
+// A modeless sheet gets first look at every message; a sheet without a
+// current page has been closed by the user.
+bool OfferToSheet(HWND& sheet, MSG& msg, bool save_on_close) {
+    if (!sheet) return false;
+    if (!PropSheet_GetCurrentPageHwnd(sheet)) {
+        DestroyWindow(sheet);
+        sheet = nullptr;
+        if (save_on_close) SaveSettings();
+        return false;
+    }
+    return PropSheet_IsDialogMessage(sheet, &msg);
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (OfferToSheet(Player.PrefsSheet, msg, true)) continue;
+        if (OfferToSheet(Player.AboutSheet, msg, false)) continue;
+        if (TranslateAcceleratorA(Player.MainWindow, Player.Accelerators, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+// What the loop leaves behind. The title display stops its own workers
+// before it lets go of the buffers they draw from.
+void ReleaseLongLivedObjects() {
+    Player.TrackGrid.reset();
+    Player.Disc.reset();
+    Player.TitleDisplay.reset();
+}
+
+}  // namespace
+
+int RunPlayer(HINSTANCE instance, const char* command_line) {
+    if (HWND running = FindWindowA(kMainClass, nullptr)) {
+        SetForegroundWindow(running);
+        return 0;
+    }
+    LoadSettings();
+    Player.QueryLock = CreateLock();
+    Player.Instance = instance;
+    LoadSkin();
+    RegisterClasses();
+    CreateWindows();
+    EnterProgramDirectory();
+    ChooseDrive();
+    Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
+    Player.TitleDisplay = std::make_unique<TitleDisplay>();
+    Player.SliderState = std::make_unique<SliderState>();
+    Player.ButtonBank = std::make_unique<ButtonBank>();
+    if (!(Settings.IconType & kIconTaskBar))
+        SetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE,
+                          GetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+    ApplyStartState(Settings.StartWinState);
+    ShowWindow(Player.ControlsWindow, SW_SHOW);
+    ShowWindow(Player.SliderWindow, SW_SHOW);
+    ShowWindow(Player.TracksWindow, SW_HIDE);
+    UpdateWindow(Player.MainWindow);
+    UpdateWindow(Player.ControlsWindow);
+    UpdateWindow(Player.SliderWindow);
+    InitCommonControls();
+    SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST,
+                 wants_play(command_line) ? BRD_LOAD_AND_PLAY : BRD_LOAD_ONLY);
+
+    const int exit_code = RunMessageLoop();
+    ReleaseLongLivedObjects();
+    return exit_code;
+}
+
+void ShutDown() {
+    if (Player.SystemMenu) DestroyMenu(Player.SystemMenu);
+    Player.SystemMenu = nullptr;
+
+    if (Settings.StartWinState == 0) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(Player.MainWindow, &placement);
+        Settings.StartWinState =
+            recorded_start_win_state(Player.DisplayMode, placement.showCmd == SW_SHOWMINIMIZED);
+    }
+    SaveSettings();
+
+    Player.DriveList.clear();
+    Player.SliderState.reset();
+    Player.ButtonBank.reset();
+    Player.SkinMain.reset();
+    Player.SkinShade.reset();
+    Player.SkinSprites.reset();
+    Player.SkinTracks.reset();
+    Player.SkinFont.reset();
+    Player.SkinMenuBanner.reset();
+    Player.SkinButtons.reset();
+    Player.SkinDigits.reset();
+    Player.SkinSlider.reset();
+    Player.SmtpServer.reset();
+    Player.UserEmail.reset();
+    Player.QueryLock.reset();
+    PostQuitMessage(0);
+}

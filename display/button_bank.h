@@ -1,0 +1,3 @@
+#pragma once
+// The six transport buttons' state.
+class ButtonBank {};

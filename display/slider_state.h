@@ -1,0 +1,3 @@
+#pragma once
+// The position slider's state.
+class SliderState {};

@@ -1,0 +1,5 @@
+#include "display/child_windows.h"
+
+LRESULT CALLBACK SliderWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,3 @@
+#pragma once
+// The track grid of the tracks window, owner of the Play order entries.
+class TrackGrid {};

@@ -1,0 +1,96 @@
+#pragma once
+// Every numeric id of the program, named once: included by brd.rc and by the
+// code. Plain #defines because windres reads this file too.
+
+// Skin bitmaps
+#define IDB_FONT            104
+#define IDB_DIGITS          112
+#define IDB_SLIDER          115
+#define IDB_MAIN            143
+#define IDB_BUTTONS         144
+#define IDB_MENU_BANNER     146
+#define IDB_LOGO            148
+#define IDB_TRACKS          150
+#define IDB_SPRITES         151
+#define IDB_ABOUT           166
+#define IDB_SHADE           167
+
+// Icons
+#define IDI_BRD             136
+#define IDI_LIB_ROOT        176
+#define IDI_LIB_GROUP       177
+#define IDI_LIB_DISC        178
+#define IDI_PLAYING         180
+#define IDI_PAUSED          181
+#define IDI_LIB_OPEN        183
+
+// Menus and the accelerator table
+#define IDR_QUICK_MENU      125
+#define IDR_TRAY_MENU       153
+#define IDR_ACCELERATORS    158
+#define IDR_CONTROL_MENU    159
+
+// Dialog templates
+#define IDD_STARTUP_PAGE    126
+#define IDD_GUI_PAGE        129
+#define IDD_SERVERS_PAGE    131
+#define IDD_LIBRARY_PAGE    132
+#define IDD_EDITOR_PAGE     133
+#define IDD_ABOUT_PAGE      134
+#define IDD_INEXACT_MATCH   164
+#define IDD_CREDITS_PAGE    168
+
+// Child window control ids
+#define IDC_CONTROLS_WINDOW 1
+#define IDC_TRACKS_WINDOW   2
+#define IDC_SLIDER_WINDOW   3
+
+// Commands
+#define IDM_ABOUT           40001
+#define IDM_ALWAYS_ON_TOP   40002
+#define IDM_EXIT            40003
+#define IDM_PREFERENCES     40005
+#define IDM_QUERY_CD        40007
+#define IDM_TRAY_PREFERENCES 40020
+#define IDM_RESTORE         40021
+#define IDM_TRAY_EXIT       40022
+#define IDM_KEY_PREFERENCES 40035
+#define IDM_KEY_EDITOR      40036
+#define IDM_KEY_LIBRARY     40037
+#define IDM_KEY_TRK_FWD     40038
+#define IDM_KEY_TRK_BWD     40039
+#define IDM_KEY_QUERY_CD    40040
+#define IDM_KEY_ON_TOP      40041
+#define IDM_EJECT           40048
+#define IDM_TRK_BWD         40049
+#define IDM_TRK_FWD         40050
+#define IDM_STOP            40051
+#define IDM_PAUSE           40052
+#define IDM_PLAY            40053
+#define IDM_KEY_EJECT       40054
+#define IDM_KEY_STOP        40055
+#define IDM_KEY_PAUSE       40056
+#define IDM_KEY_PLAY        40057
+#define IDM_KEY_GUI         40067
+#define IDM_KEY_SERVERS     40068
+#define IDM_SUBMIT_CD       40069
+#define IDM_SHADE_MODE      40071
+#define IDM_DRIVE_FIRST     10000   /* 10000 + drive number, below 10026 */
+#define IDM_TRACK_FIRST     20000   /* 20000 + Play order position */
+#define IDM_SYS_PREFERENCES 666
+
+// Private messages (WM_USER is 1024)
+#define WM_BRD_REQUEST      1024    /* wParam: LOAD_REQUEST or QUERY_NOTIFY */
+#define BRD_LOAD_REQUEST    3
+#define BRD_QUERY_NOTIFY    21
+#define BRD_LOAD_ONLY       0
+#define BRD_LOAD_AND_PLAY   5
+#define WM_BRD_BUTTON       22498   /* wParam: button index 0 EJECT .. 5 PLAY */
+#define WM_BRD_TRAY         22476
+#define BRD_TRAY_ICON_ID    22476
+#define WM_BRD_SLIDER_REFRESH 8
+
+// Timers
+#define TIMER_PLAYING       2
+#define TIMER_TITLE_RESTORE 4
+#define TIMER_DISC_POLL     10

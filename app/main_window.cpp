@@ -39,7 +39,7 @@ void Main_OnCommand(HWND hwnd, int id, HWND, UINT) {
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_CREATE: return HANDLE_WM_CREATE(hwnd, wParam, lParam, Main_OnCreate) ? 0 : -1;
+        HANDLE_MSG(hwnd, WM_CREATE, Main_OnCreate);
         HANDLE_MSG(hwnd, WM_PAINT, Main_OnPaint);
         HANDLE_MSG(hwnd, WM_DESTROY, Main_OnDestroy);
         HANDLE_MSG(hwnd, WM_COMMAND, Main_OnCommand);

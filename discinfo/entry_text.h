@@ -6,6 +6,7 @@
 // Texts are bytes in the system code page and pass through unchanged. A text
 // that may be absent is a Text (std::optional<std::string>); empty and absent
 // differ.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ Text category_word(std::string_view text, int n);
 // after the first space of line n; n <= 0: the first 8 characters. Null when
 // 8 characters are not there.
 Text disc_id_word(std::string_view text, int n);
+
+// The integer a text starts with, as atoi reads it (blanks, a sign, digits up
+// to the first non-digit), saturating instead of overflowing; 0 without digits.
+int32_t leading_int(std::string_view text);
 
 // DTITLE "Artist / Title" split at its first "/". artist_part is null without
 // a "/"; title_part is the whole text without one.

@@ -1,6 +1,10 @@
 #include "cddb/query_commands.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "discinfo/disc_id.h"
+#include "discinfo/entry_text.h"
 
 int protocol_of(std::string_view protocol_text) {
     return protocol_text.starts_with("HTTP") ? ProtocolHttp : ProtocolCddbp;
@@ -57,4 +61,19 @@ std::string read_command(int protocol, std::string_view path, std::string_view c
     if (protocol != ProtocolHttp) return "cddb read " + std::string(category) + ' ' + std::string(disc_id) + '\n';
     return "GET " + std::string(path) + "?cmd=cddb+read+" + std::string(category) + '+' + std::string(disc_id) +
            http_hello_part(names);
+}
+
+std::string BuildQueryCommand(const DiscRecord& disc, int protocol, const ServerEntry& server) {
+    return query_command(disc_id(disc), disc, protocol, server.path);
+}
+
+std::optional<MatchKey> picked_match(std::string_view reply, int line) {
+    const Text category = category_word(reply, line);
+    const Text id = disc_id_word(reply, line);
+    if (!category || !id || category->empty() || category->front() == '.') return std::nullopt;
+    const bool hex = std::all_of(id->begin(), id->end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    });
+    if (!hex) return std::nullopt;
+    return MatchKey{*category, *id};
 }

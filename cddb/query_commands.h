@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cdaudio/disc_record.h"
+#include "cddb/server_list.h"
 
 enum QueryProtocol : int {
     ProtocolCddbp = 1,
@@ -38,3 +39,18 @@ std::string http_hello_part(const ClientNames& names);
 // "cddb read <category> <id>\n", or the HTTP request line with the hello part.
 std::string read_command(int protocol, std::string_view path, std::string_view category, std::string_view disc_id,
                          const ClientNames& names);
+
+// The query command for the disc and the server: the disc id computed from
+// the record's table of contents, then query_command.
+std::string BuildQueryCommand(const DiscRecord& disc, int protocol, const ServerEntry& server);
+
+// Category and disc id of a match: line 1 of a "200" reply, line k + 2 of a
+// "211" reply for the chooser's row k.
+struct MatchKey {
+    std::string category;
+    std::string disc_id;
+};
+// Absent when that line is not a match line (a "211" list without matches
+// offers a row 0 that does not exist; a line may lack its spaces), so the
+// query never reads past the reply or sends a made-up id.
+std::optional<MatchKey> picked_match(std::string_view reply, int line);

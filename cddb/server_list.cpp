@@ -4,20 +4,7 @@
 #include <cctype>
 
 #include "cddb/tokens.h"
-
-int leading_int(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 0x7fffffffLL) break;  // out of range: clamp rather than overflow
-    }
-    value = std::min(value, 0x7fffffffLL);
-    return static_cast<int>(negative ? -value : value);
-}
+#include "discinfo/entry_text.h"
 
 std::string server_value(const ServerEntry& server) {
     return server.host_name + ' ' + std::to_string(server.port) + ' ' + server.protocol + ' ' + server.path + ' ' +
@@ -43,7 +30,7 @@ ServerEntry server_from_row(const ServerRow& row) {
     server.protocol = row.protocol;
     if (row.protocol != "HTTP") {
         server.host_name = row.name;
-        server.path = "-";
+        server.path = std::string(1, '-');  // not = "-": GCC 12 -O3 warns falsely (-Wrestrict)
     } else {
         // An HTTP name without a "/" keeps its whole text as the host and
         // asks for the server's root, so nothing the user typed is lost.

@@ -26,7 +26,3 @@ public:
         return token;
     }
 };
-
-// The integer that a text starts with, as the C library's atoi reads it;
-// 0 when it does not start with one.
-int leading_int(std::string_view text);

@@ -85,3 +85,51 @@ TEST(QueryCommands, OnlyAnUpperCaseHttpPrefixSelectsHttp) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(QueryCommands, BuildQueryCommandComputesTheDiscId) {
+    DiscRecord disc;
+    disc.track_count = 3;
+    const int starts[] = {150, 18352, 36214};
+    for (int i = 0; i < 3; ++i) {
+        disc.toc[i].frame_offset = starts[i];
+        disc.toc[i].minutes = starts[i] / 75 / 60;
+        disc.toc[i].seconds = starts[i] / 75 % 60;
+        disc.toc[i].frames = starts[i] % 75;
+    }
+    disc.toc[3].minutes = 742 / 60;
+    disc.toc[3].seconds = 742 % 60;
+    disc.disc_seconds = 742;
+    ServerEntry cddbp{"h", 888, 1, std::nullopt, "CDDBP", "-"};
+    EXPECT_EQ(BuildQueryCommand(disc, ProtocolCddbp, cddbp), "cddb query 1a02e403 3 150 18352 36214 742\n");
+    ServerEntry http{"h", 80, 1, std::nullopt, "HTTP", "/cgi"};
+    EXPECT_EQ(BuildQueryCommand(disc, ProtocolHttp, http), "GET /cgi?cmd=cddb+query+1a02e403+3+150+18352+36214+742");
+}
+
+TEST(QueryCommands, PickedMatchesComeFromTheirLines) {
+    const std::string exact = "200 jazz 820e770a Joshua Redman / Wish 1993\r\n";
+    auto key = picked_match(exact, 1);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->category, "jazz");
+    EXPECT_EQ(key->disc_id, "820e770a");
+
+    const std::string list =
+        "211 Found inexact matches, list follows (until terminating `.')\r\n"
+        "reggae d50dd30f Various / Ska Island\r\n"
+        "misc d50dd30e Various / Ska Island\r\n"
+        "rock d50dd30d Various / Ska Island\r\n"
+        ".\r\n";
+    key = picked_match(list, 4);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->category, "rock");
+    EXPECT_EQ(key->disc_id, "d50dd30d");
+    EXPECT_FALSE(picked_match(list, 5));  // the "." line
+    EXPECT_FALSE(picked_match(list, 9));  // past the reply
+
+    EXPECT_FALSE(picked_match("211 Found inexact matches\r\n.\r\n", 2));
+    EXPECT_FALSE(picked_match("211 list\r\nbroken\r\n.\r\n", 2));
+    EXPECT_FALSE(picked_match("200 jazz\r\n", 1));
+}
+
+}  // namespace

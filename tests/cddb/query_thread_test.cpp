@@ -109,6 +109,16 @@ TEST_F(Query, AnExactMatchOverCddbpIsReadAndStored) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
+TEST_F(Query, StartQueryRunsItOnAThreadOfItsOwn) {
+    ASSERT_TRUE(StartQuery(disc));
+    ASSERT_TRUE(window.wait_for(999));
+    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 999}));
+    // The lock is free again once the thread has ended.
+    for (int i = 0; i < 100 && !SemaphoreSlot(Player.QueryLock.get(), 0).held(); ++i) Sleep(20);
+    EXPECT_TRUE(SemaphoreSlot(Player.QueryLock.get(), 0).held());
+    EXPECT_TRUE(db_contains("rock/1a02e403"));
+}
+
 TEST_F(Query, OverHttpTheHelloRidesInEachRequestAndTheReadHasItsOwnConnection) {
     Player.ServerList = {http(server)};
     run();

@@ -4,7 +4,6 @@
 // installations point it elsewhere with the environment variable or with a
 // "MainServer" string value in the Servers key, each "host:port".
 inline constexpr char kMainServer[] = "gnudb.gnudb.org:8880";
-inline constexpr int kMainServerPort = 8880;
 inline constexpr char kMainServerVariable[] = "BRD_CDDB_MAIN_SERVER";
 inline constexpr char kMainServerValue[] = "MainServer";
 // The example of an HTTP server typed with its CDDB program's path.

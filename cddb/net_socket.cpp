@@ -22,6 +22,9 @@ NativeSocket native(SocketHandle s) { return static_cast<NativeSocket>(s); }
 }  // namespace
 
 int wait_readable(SocketHandle socket, int timeout_ms) {
+#ifndef _WIN32
+    if (native(socket) < 0 || native(socket) >= FD_SETSIZE) return -1;  // beyond what a set can hold
+#endif
     fd_set read_set;
     FD_ZERO(&read_set);
     FD_SET(native(socket), &read_set);

@@ -33,16 +33,20 @@ void Post(const DiscRecord& disc, int code) {
     PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY, code);
 }
 
+bool Readable(const ServerEntry& s) { return s.host_name != kRegErrorHost; }
+
 // The server of this query: the one the CDDB Servers page chose, else the
 // first default entry of the list, else the first entry, which then becomes
-// the default in memory.
+// the default in memory. Entries whose registry value could not be read are
+// hidden from the user, so they are never chosen either.
 bool ChooseServer() {
     if (CurrentServer) return true;
     auto& list = Player.ServerList;
-    if (list.empty()) return false;
-    auto chosen = std::find_if(list.begin(), list.end(), [](const ServerEntry& s) { return s.default_flag != 0; });
+    auto chosen = std::find_if(list.begin(), list.end(),
+                               [](const ServerEntry& s) { return Readable(s) && s.default_flag != 0; });
     if (chosen == list.end()) {
-        chosen = list.begin();
+        chosen = std::find_if(list.begin(), list.end(), Readable);
+        if (chosen == list.end()) return false;
         chosen->default_flag = 1;
     }
     ServerEntry current;
@@ -125,6 +129,7 @@ int RunQuery(DiscRecord& disc) {
     request = read_command(protocol, server.path, match->category, match->disc_id, names);
     if (http) {
         // Each HTTP request has a connection of its own.
+        connection.reset();
         connection = connect_tcp(*address, server.port);
         if (!connection) return QueryConnectFailed;
     }

@@ -34,7 +34,7 @@ bool chunk_completes(std::string_view text, int mode) {
 
 }  // namespace
 
-Reply ReadReply(SocketHandle socket, int mode, ReplyWaits waits) {
+ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits) {
     if (wait_readable(socket, waits.first_ms) <= 0) return {};
 
     // A deque never moves its elements: no chunk is copied while reading.

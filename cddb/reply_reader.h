@@ -31,13 +31,13 @@ enum class ReplyEnd {
     Capped,      // the reply reached kReplyCap
 };
 
-struct Reply {
+struct ReadResult {
     Text text;
     ReplyEnd end = ReplyEnd::Silent;
 };
 
 // Reads one reply and tells how it ended.
-Reply ReadReply(SocketHandle socket, int mode, ReplyWaits waits = {});
+ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits = {});
 // The reply text, or absent when the peer said nothing within the first wait.
 Text ReadResponse(SocketHandle socket, int mode, ReplyWaits waits = {});
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "cddb/deployment.h"
 #include "cddb/tokens.h"
 #include "discinfo/entry_text.h"
 
@@ -134,4 +135,12 @@ std::optional<HostPort> parse_host_port(std::string_view text, int default_port)
     if (result.host.empty() || result.host.find(' ') != std::string::npos || result.port < 1 || result.port > 65535)
         return std::nullopt;
     return result;
+}
+
+HostPort main_server(const Text& environment, const Text& registry) {
+    const HostPort built_in = *parse_host_port(kMainServer, 0);
+    for (const Text& setting : {environment, registry})
+        if (setting)
+            if (auto chosen = parse_host_port(*setting, built_in.port)) return *chosen;
+    return built_in;
 }

@@ -60,3 +60,7 @@ struct HostPort {
 // "host:port" or "host" (which takes default_port); absent for an empty or
 // malformed text.
 std::optional<HostPort> parse_host_port(std::string_view text, int default_port);
+// The main CDDB server of "sites": the environment's setting if it is well
+// formed, else the registry's, else the built-in one (cddb/deployment.h). A
+// setting without a port takes the built-in port.
+HostPort main_server(const Text& environment, const Text& registry);

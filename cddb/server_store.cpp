@@ -103,14 +103,12 @@ void SaveServerList(HWND page) {
 }
 
 HostPort MainCddbServer() {
-    char text[256] = {};
-    const DWORD length = GetEnvironmentVariableA(kMainServerVariable, text, sizeof text);
-    if (length > 0 && length < sizeof text)
-        if (auto chosen = parse_host_port(text, kMainServerPort)) return *chosen;
+    constexpr DWORD kSettingBuffer = 256;
+    char text[kSettingBuffer] = {};
+    const DWORD length = GetEnvironmentVariableA(kMainServerVariable, text, kSettingBuffer);
+    const Text environment = length > 0 && length < kSettingBuffer ? Text(text) : std::nullopt;
     const RegKey servers = OpenKey(HKEY_CURRENT_USER, "Software\\Brindle\\Servers");
-    if (const Text value = servers.read_string(kMainServerValue, sizeof text))
-        if (auto chosen = parse_host_port(*value, kMainServerPort)) return *chosen;
-    return *parse_host_port(kMainServer, kMainServerPort);
+    return main_server(environment, servers.read_string(kMainServerValue, kSettingBuffer));
 }
 
 Text RetrieveSites() {

@@ -235,6 +235,19 @@ TEST_F(Query, WithoutServersTheUserIsToldAndTheQueryFails) {
     EXPECT_EQ(answers.messages[0],
               "No CDDB servers have been defined.\n\nPlease set a server, or disable CDDB\n"
               "connectivity in the preferences.");
+
+    // Entries that could not be read from the registry are not servers.
+    ServerEntry unreadable;
+    unreadable.host_name = kRegErrorHost;
+    Player.ServerList = {unreadable};
+    run();
+    EXPECT_EQ(window.codes(), (std::vector<int>{667, 667}));
+    EXPECT_EQ(answers.messages.size(), 2u);
+    Player.ServerList = {unreadable, cddbp(server)};
+    run();
+    EXPECT_EQ(window.codes().back(), 999);
+    EXPECT_EQ(Player.ServerList[0].default_flag, 0);
+    EXPECT_EQ(Player.ServerList[1].default_flag, 1);
 }
 
 TEST_F(Query, UnreachableOrSilentServersGive667) {

@@ -146,4 +146,17 @@ TEST(MainServer, HostAndPortTravelTogether) {
     EXPECT_FALSE(parse_host_port("two words:888", 888));
 }
 
+TEST(MainServer, TheEnvironmentThenTheRegistryThenTheBuiltInOne) {
+    HostPort chosen = main_server(std::nullopt, std::nullopt);
+    EXPECT_EQ(chosen.host, "gnudb.gnudb.org");
+    EXPECT_EQ(chosen.port, 8880);
+    chosen = main_server(std::string("127.0.0.1:4321"), std::string("cddb.local:888"));
+    EXPECT_EQ(chosen.host, "127.0.0.1");
+    EXPECT_EQ(chosen.port, 4321);
+    chosen = main_server(std::string("bad:port"), std::string("cddb.local"));
+    EXPECT_EQ(chosen.host, "cddb.local");
+    EXPECT_EQ(chosen.port, 8880);  // the built-in port
+    EXPECT_EQ(main_server(std::string(""), std::string("x y")).host, "gnudb.gnudb.org");
+}
+
 }  // namespace

@@ -27,6 +27,7 @@ int ShowMessageBox(HWND owner, const char* text, const char* title, UINT type) {
     return MessageBoxA(owner, text, title, type);
 }
 
+// Used until start-up points QueryLineLocks at the title display's locks.
 LineLocks OwnLineLocks;
 
 void Post(const DiscRecord& disc, int code) {
@@ -155,7 +156,12 @@ unsigned __stdcall QueryThread(void* arg) {
     DiscRecord& disc = *static_cast<DiscRecord*>(arg);
     const SemaphoreSlot lock{Player.QueryLock.get(), 0};
     if (!lock.held()) return 0;  // another query or a submission runs: end silently
-    const int outcome = RunQuery(disc);
+    int outcome = QueryConnectFailed;
+    try {
+        outcome = RunQuery(disc);
+    } catch (...) {
+        // Out of memory in the middle of a query: it failed, the thread ends normally.
+    }
     Post(disc, outcome);
     CurrentServer.reset();
     return 0;

@@ -253,6 +253,9 @@ struct Snapshot {
 
 Snapshot look(const Device& dev) {
     Snapshot s{state_at(dev.folder->read_state(), wall_clock_ms()), dev.folder->read_disc()};
+    // A disc put in from outside rests at the start of its first track.
+    if (s.has_media() && s.state.mode == DriveMode::Stopped && s.state.position < s.disc.layout->first_start())
+        s.state.position = s.disc.layout->first_start();
     return s;
 }
 

@@ -284,6 +284,31 @@ TEST(VirtualDrive, PlaysAudioOnlyUpToADataTrack) {
     EXPECT_EQ(unpack_tmsf(cd.status(MCI_STATUS_POSITION)).track, 2) << "stopped where the audio ends";
 }
 
+// Run by tests/vdrive/vdrivectl_test.py on a drive that the controller has
+// loaded with the twelve-track sample disc: the table of contents, then
+// track 3 played, paused, resumed, a seek and the eject.
+TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDisc) {
+    const char* letter = std::getenv("BRD_SAMPLE_DRIVE");
+    if (!letter) GTEST_SKIP() << "run by the controller's test";
+    Mci cd(std::string{letter[0], ':'});
+    ASSERT_EQ(cd.open_error(), 0u);
+    ASSERT_EQ(cd.status(MCI_STATUS_NUMBER_OF_TRACKS), 12u);
+    EXPECT_EQ(cd.status(MCI_STATUS_POSITION, 1), pack_msf({0, 2, 0}));
+    EXPECT_EQ(cd.status(MCI_STATUS_POSITION), pack_msf({0, 2, 0})) << "at rest on track 1";
+    EXPECT_EQ(cd.status(MCI_STATUS_LENGTH, 12), pack_msf({4, 39, 74}));
+    ASSERT_EQ(cd.set_format(MCI_FORMAT_TMSF), 0u);
+    ASSERT_EQ(cd.play(MCI_FROM | MCI_TO, MCI_MAKE_TMSF(3, 0, 0, 0), MCI_MAKE_TMSF(4, 0, 0, 0)), 0u);
+    Sleep(200);
+    ASSERT_EQ(cd.send(MCI_PAUSE, MCI_WAIT), 0u);
+    EXPECT_EQ(cd.status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_PAUSE));
+    ASSERT_EQ(cd.send(MCI_RESUME, MCI_WAIT), 0u);
+    EXPECT_EQ(cd.status(MCI_STATUS_CURRENT_TRACK), 3u);
+    ASSERT_EQ(cd.seek(MCI_MAKE_TMSF(7, 0, 10, 0)), 0u);
+    EXPECT_EQ(cd.status(MCI_STATUS_POSITION), MCI_MAKE_TMSF(7, 0, 10, 0));
+    ASSERT_EQ(cd.send(MCI_SET, MCI_SET_DOOR_OPEN), 0u);
+    EXPECT_EQ(cd.status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_OPEN));
+}
+
 // Run as a second process by the persistence test: it opens the drive and
 // reports what it finds through its exit code.
 TEST(VirtualDriveChild, ReportsTheModeItFinds) {

@@ -63,6 +63,21 @@ TEST_F(DeviceTest, TheLeadOutCarriesAndLengthsCountWholeSeconds) {
     EXPECT_EQ(disc.track_seconds[4], -1);
 }
 
+TEST_F(DeviceTest, ReadsAllNinetyNineTracksOfAFullDisc) {
+    std::vector<int32_t> lengths;
+    for (int t = 0; t < 99; ++t) lengths.push_back(20 + t % 40);
+    int32_t lead_out = 0;
+    const auto starts = tracks_of_seconds(lengths, &lead_out);
+    drive.insert(starts, lead_out);
+    ASSERT_EQ(open_disc(), kDeviceOk);
+    ASSERT_EQ(Player.Disc->track_count, 99);
+    for (int t = 0; t < 99; ++t) {
+        EXPECT_EQ(Player.Disc->toc[t].frame_offset, starts[t].start) << "track " << t + 1;
+        EXPECT_EQ(Player.Disc->track_seconds[t], lengths[t]) << "track " << t + 1;
+    }
+    EXPECT_EQ(Player.Disc->toc[99].frame_offset, lead_out);
+}
+
 TEST_F(DeviceTest, ARangeToTheLastTrackIsPlayedWithoutAnEndPosition) {
     insert_short_disc(drive, 10, 60);
     drive.enable_log();

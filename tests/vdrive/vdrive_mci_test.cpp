@@ -109,6 +109,20 @@ TEST(VirtualDrive, ReadsTheTableOfContentsOfTheDiscInTheFolder) {
     MCIERROR error = 0;
     cd.status(MCI_STATUS_POSITION, 13, &error);
     EXPECT_EQ(error, static_cast<MCIERROR>(MCIERR_OUTOFRANGE));
+
+    char product[64] = {};
+    MCI_INFO_PARMSA info{};
+    info.lpstrReturn = product;
+    info.dwRetSize = sizeof product;
+    ASSERT_EQ(mciSendCommandA(cd.id(), MCI_INFO, MCI_INFO_PRODUCT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&info)), 0u);
+    EXPECT_STREQ(product, "BRD virtual CD-ROM");
+    MCI_GETDEVCAPS_PARMS caps{};
+    caps.dwItem = MCI_GETDEVCAPS_CAN_EJECT;
+    ASSERT_EQ(mciSendCommandA(cd.id(), MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM, reinterpret_cast<DWORD_PTR>(&caps)), 0u);
+    EXPECT_EQ(caps.dwReturn, static_cast<DWORD>(TRUE));
+    caps.dwItem = MCI_GETDEVCAPS_DEVICE_TYPE;
+    ASSERT_EQ(mciSendCommandA(cd.id(), MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM, reinterpret_cast<DWORD_PTR>(&caps)), 0u);
+    EXPECT_EQ(caps.dwReturn, static_cast<DWORD>(MCI_DEVTYPE_CD_AUDIO));
 }
 
 TEST(VirtualDrive, PlaysPausesResumesSeeksAndEjectsTrackThree) {

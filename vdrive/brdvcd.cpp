@@ -67,7 +67,12 @@ public:
 
 private:
     static DWORD WINAPI run(void* self) {
-        static_cast<PendingNotify*>(self)->wait_for_end();
+        auto* pending = static_cast<PendingNotify*>(self);
+        try {
+            pending->wait_for_end();
+        } catch (...) {
+            pending->post_once(MCI_NOTIFY_FAILURE);
+        }
         return 0;
     }
 
@@ -431,9 +436,10 @@ DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, std::string& log) {
     if (!(flags & MCI_FROM) && s.state.mode == DriveMode::Stopped && from + 1 == s.state.end) ++from;
     if (from < disc.first_start()) from = disc.first_start();
     log += " from=" + std::to_string(from) + " to=" + ((flags & MCI_TO) ? std::to_string(to) : "-");
-    dev.notify.cancel(MCI_NOTIFY_ABORTED);
     if (from >= to || to > disc.lead_out) return MCIERR_OUTOFRANGE;
+    // A refused play leaves the running one and its notification alone.
     if (!drive_play(s.state, disc, from, to, wall_clock_ms())) return MCIERR_HARDWARE;
+    dev.notify.cancel(MCI_NOTIFY_ABORTED);
     if (!dev.folder->write_state(s.state)) return MCIERR_HARDWARE;
     if (flags & MCI_WAIT) {
         wait_for_play(dev, s.state.play_id);
@@ -480,8 +486,8 @@ DWORD transport(Device& dev, UINT msg, DWORD flags, LPARAM parms, std::string& l
                 to = *t;
             }
             log += " to=" + std::to_string(to);
-            dev.notify.cancel(MCI_NOTIFY_ABORTED);
             if (!drive_seek(s.state, disc, to)) return MCIERR_OUTOFRANGE;
+            dev.notify.cancel(MCI_NOTIFY_ABORTED);
             break;
         }
     }
@@ -601,7 +607,7 @@ LRESULT close_instance(DWORD_PTR id) {
 
 }  // namespace
 
-LRESULT CALLBACK DriverProc(DWORD_PTR id, HDRVR driver, UINT msg, LPARAM p1, LPARAM p2) {
+static LRESULT driver_message(DWORD_PTR id, HDRVR driver, UINT msg, LPARAM p1, LPARAM p2) {
     switch (msg) {
         case DRV_LOAD:
         case DRV_FREE:
@@ -623,10 +629,14 @@ LRESULT CALLBACK DriverProc(DWORD_PTR id, HDRVR driver, UINT msg, LPARAM p1, LPA
     Device* dev = device_of(id);
     if (!dev) return MCIERR_UNSUPPORTED_FUNCTION;
     if (!dev->folder && msg != MCI_OPEN_DRIVER) return MCIERR_DEVICE_NOT_READY;
+    return command(*dev, msg, static_cast<DWORD>(p1), p2);
+}
+
+LRESULT CALLBACK DriverProc(DWORD_PTR id, HDRVR driver, UINT msg, LPARAM p1, LPARAM p2) {
     try {
-        return command(*dev, msg, static_cast<DWORD>(p1), p2);
+        return driver_message(id, driver, msg, p1, p2);
     } catch (...) {
         // Out of memory in a log line or a path must not cross into winmm.
-        return MCIERR_OUT_OF_MEMORY;
+        return msg >= DRV_MCI_FIRST && msg <= DRV_MCI_LAST ? MCIERR_OUT_OF_MEMORY : 0;
     }
 }

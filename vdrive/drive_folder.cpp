@@ -42,12 +42,11 @@ std::wstring DriveFolder::path(const std::wstring& name) const { return root_ + 
 DiscReading DriveFolder::read_disc() const {
     std::vector<std::wstring> sheets;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(path(L"*.cue").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    if (HANDLE first = FindFirstFileW(path(L"*.cue").c_str(), &found); first != INVALID_HANDLE_VALUE) {
+        const Owned<HANDLE, FindClose> search{first};
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) sheets.push_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+        } while (FindNextFileW(search.get(), &found));
     }
     if (sheets.empty()) return {std::nullopt, "no disc"};
     std::sort(sheets.begin(), sheets.end());

@@ -1,5 +1,7 @@
 #include "vdrive/test_drive.h"
 
+#include "app/owned_handles.h"
+
 #include <winioctl.h>
 
 #include <gtest/gtest.h>
@@ -54,21 +56,20 @@ bool define_drive(char letter, const std::string& unix_folder) {
     HANDLE mgr = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (mgr == INVALID_HANDLE_VALUE) return false;
+    const OwnedHandle manager{mgr};
     DWORD got = 0;
-    const BOOL ok = DeviceIoControl(mgr, kDefineUnixDrive, buffer.data(), d->size, nullptr, 0, &got, nullptr);
-    CloseHandle(mgr);
-    return ok;
+    return DeviceIoControl(manager.get(), kDefineUnixDrive, buffer.data(), d->size, nullptr, 0, &got, nullptr);
 }
 
 void remove_folder_files(const std::string& folder) {
     WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    HANDLE first = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) return;
+    const Owned<HANDLE, FindClose> search{first};
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &found));
 }
 
 std::string read_file(const std::string& path) {
@@ -81,6 +82,19 @@ std::string read_file(const std::string& path) {
 void write_file(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+// A file of `bytes` with one byte written at its very end: the host file
+// system leaves the rest sparse.
+bool write_sparse(const std::string& path, LONGLONG bytes) {
+    HANDLE created = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (created == INVALID_HANDLE_VALUE) return false;
+    const OwnedHandle file{created};
+    LARGE_INTEGER last{};
+    last.QuadPart = bytes - 1;
+    DWORD written = 0;
+    return SetFilePointerEx(file.get(), last, nullptr, FILE_BEGIN) &&
+           WriteFile(file.get(), "", 1, &written, nullptr) && written == 1;
 }
 
 std::string msf_text(int32_t frames) {
@@ -111,15 +125,7 @@ TestDrive::~TestDrive() {
 
 void TestDrive::insert_cue(const std::string& cue, const std::string& bin_name, int32_t bin_frames) {
     remove_disc();
-    HANDLE bin = CreateFileA(path(bin_name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(bin, INVALID_HANDLE_VALUE);
-    // One byte at the very end: the host file system leaves the rest sparse.
-    LARGE_INTEGER last{};
-    last.QuadPart = static_cast<LONGLONG>(bin_frames) * 2352 - 1;
-    ASSERT_TRUE(SetFilePointerEx(bin, last, nullptr, FILE_BEGIN));
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(bin, "", 1, &written, nullptr));
-    CloseHandle(bin);
+    ASSERT_TRUE(write_sparse(path(bin_name), static_cast<LONGLONG>(bin_frames) * 2352));
     write_file(path("disc.cue"), cue);
     write_state("tray=closed\nmode=stopped\nposition=0\n");
 }
@@ -138,11 +144,11 @@ void TestDrive::insert(const std::vector<TestTrack>& tracks, int32_t lead_out) {
 void TestDrive::remove_disc() {
     WIN32_FIND_DATAA found{};
     for (const char* pattern : {"*.cue", "*.bin"}) {
-        HANDLE search = FindFirstFileA(path(pattern).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) continue;
+        HANDLE first = FindFirstFileA(path(pattern).c_str(), &found);
+        if (first == INVALID_HANDLE_VALUE) continue;
+        const Owned<HANDLE, FindClose> search{first};
         do DeleteFileA(path(found.cFileName).c_str());
-        while (FindNextFileA(search, &found));
-        FindClose(search);
+        while (FindNextFileA(search.get(), &found));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/player.h"
@@ -22,11 +23,13 @@ int32_t frames(int m, int s, int f) { return (m * 60 + s) * 75 + f; }
 class DeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        drive.enable_log();
         Settings.UseDrive = kLetter - 'A';
         Settings.PlayType = 0;
         Player.Disc = std::make_unique<DiscRecord>(window.hwnd());
     }
     void TearDown() override {
+        if (HasFailure()) std::printf("The drive's command log:\n%s", drive.log().c_str());
         if (Player.Disc) close_disc();
         Player.Disc.reset();
     }
@@ -80,7 +83,6 @@ TEST_F(DeviceTest, ReadsAllNinetyNineTracksOfAFullDisc) {
 
 TEST_F(DeviceTest, ARangeToTheLastTrackIsPlayedWithoutAnEndPosition) {
     insert_short_disc(drive, 10, 60);
-    drive.enable_log();
     ASSERT_EQ(open_disc(), kDeviceOk);
     PlayOrder order = make_play_order(10);
     order[6].excluded = 1;
@@ -122,7 +124,6 @@ TEST_F(DeviceTest, SeekingToZeroGoesToTheRecordedStartOfTrackOne) {
 
 TEST_F(DeviceTest, PauseAfterASeekPlaysOnToTheEndOfTheRange) {
     insert_short_disc(drive, 6, 60);
-    drive.enable_log();
     ASSERT_EQ(open_disc(), kDeviceOk);
     PlayOrder order = make_play_order(6);
     order[4].excluded = 1;
@@ -195,7 +196,6 @@ TEST_F(DeviceTest, ClearingTheDiscKeepsTheDeviceOpen) {
 // as MM_MCINOTIFY and the end-of-range rule starts the next.
 TEST_F(DeviceTest, ThePlayOrderIsPlayedRangeByRange) {
     insert_short_disc(drive, 5, 1);
-    drive.enable_log();
     ASSERT_EQ(open_disc(), kDeviceOk);
     PlayOrder order = make_play_order(5);
     const int32_t tracks[] = {1, 2, 5, 3, 4};
@@ -238,27 +238,16 @@ TEST(CdDeviceChild, LeavesTheDiscPlaying) {
     ASSERT_EQ(open_disc(), kDeviceOk);
     PlayOrder order = make_play_order(Player.Disc->track_count);
     ASSERT_EQ(play_from(1, order), kDeviceOk);
-    Player.Disc.release();  // no close: the process just ends
+    // What the program does when it exits leaving the disc playing: play
+    // on unnotified, and no close.
+    ASSERT_EQ(play_from(kRunOut, order), kDeviceOk);
+    Player.Disc.release();
     std::exit(7);
 }
 
 TEST_F(DeviceTest, ADiscLeftPlayingIsFoundPlayingByTheNextProcess) {
     insert_short_disc(drive, 4, 120);
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string command = std::string("\"") + exe + "\" --gtest_filter=CdDeviceChild.*";
-    SetEnvironmentVariableA("BRD_CD_DEVICE_CHILD", "1");
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    SetEnvironmentVariableA("BRD_CD_DEVICE_CHILD", nullptr);
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_EQ(code, 7u);
+    ASSERT_EQ(run_this_program("CdDeviceChild.*", "BRD_CD_DEVICE_CHILD", "1"), 7u);
 
     EXPECT_EQ(open_disc(), kDevicePlaying);
     EXPECT_EQ(Player.Disc->playing, 1);

@@ -177,3 +177,23 @@ std::vector<TestTrack> tracks_of_seconds(const std::vector<int32_t>& seconds, in
     *lead_out = at;
     return tracks;
 }
+
+DWORD run_this_program(const std::string& gtest_filter, const char* variable, const char* value) {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string command = std::string("\"") + exe + "\" --gtest_filter=" + gtest_filter;
+    SetEnvironmentVariableA(variable, value);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA(variable, nullptr);
+    if (!started) return static_cast<DWORD>(-1);
+    const OwnedHandle process{pi.hProcess};
+    const OwnedHandle thread{pi.hThread};
+    if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return static_cast<DWORD>(-1);
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return code;
+}

@@ -48,3 +48,8 @@ private:
 // Tracks of these lengths in seconds, the first at 00:02:00; lead_out
 // receives the frame after the last one.
 std::vector<TestTrack> tracks_of_seconds(const std::vector<int32_t>& seconds, int32_t* lead_out);
+
+// Runs this test program again as a second process with only the tests of
+// `gtest_filter` and `variable` set in its environment; its exit code, or
+// -1 when it could not be run.
+DWORD run_this_program(const std::string& gtest_filter, const char* variable, const char* value);

@@ -341,24 +341,6 @@ TEST(VirtualDriveChild, ReportsTheModeItFinds) {
     std::exit(found_playing ? 7 : 3);
 }
 
-DWORD run_child(char letter) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string command = std::string("\"") + exe + "\" --gtest_filter=VirtualDriveChild.*";
-    SetEnvironmentVariableA("BRD_VDRIVE_CHILD", std::string(1, letter).c_str());
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
-    SetEnvironmentVariableA("BRD_VDRIVE_CHILD", nullptr);
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
 TEST(VirtualDrive, KeepsPlayingAcrossProcesses) {
     TestDrive drive('D');
     insert_twelve(drive);
@@ -370,7 +352,7 @@ TEST(VirtualDrive, KeepsPlayingAcrossProcesses) {
         cd.close();  // closing the device does not stop the disc
     }
     Sleep(1200);
-    EXPECT_EQ(run_child('D'), 7u) << "the second process finds track 2 playing past its first second";
+    EXPECT_EQ(run_this_program("VirtualDriveChild.*", "BRD_VDRIVE_CHILD", "D"), 7u) << "the second process finds track 2 playing past its first second";
 
     Mci cd(drive.element());
     ASSERT_EQ(cd.open_error(), 0u);

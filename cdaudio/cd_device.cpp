@@ -79,7 +79,7 @@ int32_t open_disc() {
 
     const std::optional<DWORD> count = status_item(MCI_STATUS_NUMBER_OF_TRACKS);
     if (!count) return kDeviceStatusFailed;
-    disc.track_count = static_cast<int32_t>(*count > kMaxTracks ? kMaxTracks : *count);
+    disc.track_count = track_count_of(*count);
 
     // No time format is set: a freshly opened device answers in MSF.
     for (int32_t t = 1; t <= disc.track_count; ++t) {

@@ -54,6 +54,11 @@ constexpr int32_t whole_seconds_between(const TocEntry& from, const TocEntry& to
     return (to.minutes - from.minutes) * 60 + to.seconds - from.seconds;
 }
 
+// The record holds at most 100 tracks, whatever the device reports.
+constexpr int32_t track_count_of(uint32_t reported) {
+    return reported > kMaxTracks ? kMaxTracks : static_cast<int32_t>(reported);
+}
+
 // Fills track_seconds and disc_seconds from toc[0..track_count].
 void compute_lengths(DiscRecord& disc);
 

@@ -28,6 +28,13 @@ TEST(Msf, TheLeadOutAddsTheMissingFrameAndCarries) {
     EXPECT_EQ(plain.frame_offset, msf_to_frames({3, 10, 11}));
 }
 
+TEST(Msf, OnlyAHundredTracksAreRead) {
+    EXPECT_EQ(track_count_of(120), 100);
+    EXPECT_EQ(track_count_of(100), 100);
+    EXPECT_EQ(track_count_of(12), 12);
+    EXPECT_EQ(track_count_of(0xFFFFFFFFu), 100);
+}
+
 TEST(Msf, TrackLengthsAreDifferencesOfWholeSeconds) {
     EXPECT_EQ(whole_seconds_between(toc_entry({5, 59, 74}), toc_entry({6, 0, 1})), 1);
     EXPECT_EQ(whole_seconds_between(toc_entry({0, 2, 74}), toc_entry({0, 3, 0})), 1);

@@ -298,6 +298,35 @@ TEST(VirtualDrive, PlaysAudioOnlyUpToADataTrack) {
     EXPECT_EQ(unpack_tmsf(cd.status(MCI_STATUS_POSITION)).track, 2) << "stopped where the audio ends";
 }
 
+// The MCI command strings reach the same device through winmm's tables.
+TEST(VirtualDrive, AnswersCommandStrings) {
+    TestDrive drive('D');
+    insert_twelve(drive);
+    char answer[128] = {};
+    auto send = [&](const char* command) {
+        answer[0] = 0;
+        return mciSendStringA(command, answer, sizeof answer, nullptr);
+    };
+    ASSERT_EQ(send("open D: type cdaudio alias brdcd shareable"), 0u);
+    EXPECT_EQ(send("status brdcd number of tracks"), 0u);
+    EXPECT_STREQ(answer, "12");
+    EXPECT_EQ(send("status brdcd mode"), 0u);
+    EXPECT_STREQ(answer, "stopped");
+    EXPECT_EQ(send("status brdcd position track 3"), 0u);
+    EXPECT_STREQ(answer, "06:27:00");
+    EXPECT_EQ(send("set brdcd time format tmsf"), 0u);
+    EXPECT_EQ(send("play brdcd from 2 to 3"), 0u);
+    EXPECT_EQ(send("status brdcd mode"), 0u);
+    EXPECT_STREQ(answer, "playing");
+    EXPECT_EQ(send("status brdcd current track"), 0u);
+    EXPECT_STREQ(answer, "2");
+    EXPECT_EQ(send("stop brdcd"), 0u);
+    EXPECT_EQ(send("set brdcd door open"), 0u);
+    EXPECT_EQ(send("status brdcd media present"), 0u);
+    EXPECT_STREQ(answer, "false");
+    EXPECT_EQ(send("close brdcd"), 0u);
+}
+
 // Run by tests/vdrive/vdrivectl_test.py on a drive that the controller has
 // loaded with the twelve-track sample disc: the table of contents, then
 // track 3 played, paused, resumed, a seek and the eject.

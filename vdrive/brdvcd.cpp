@@ -117,6 +117,7 @@ struct Device {
     MCIDEVICEID id = 0;
     std::optional<DriveFolder> folder;  // set by MCI_OPEN_DRIVER
     DWORD time_format = MCI_FORMAT_MSF;
+    OwnedHandle claim;  // the drive taken shared or alone (see DriveFolder::claim)
     PendingNotify notify;
 };
 
@@ -310,7 +311,10 @@ DWORD open_device(Device& dev, DWORD flags, MCI_OPEN_PARMSW* parms) {
     }
     const char root[] = {letter, ':', '\\', 0};
     if (GetDriveTypeA(root) != DRIVE_CDROM) return MCIERR_INVALID_FILE;
-    dev.folder.emplace(letter);
+    const DriveFolder folder(letter);
+    if (folder.claim(flags & MCI_OPEN_SHAREABLE, dev.claim) == DriveFolder::Claim::Refused)
+        return MCIERR_MUST_USE_SHAREABLE;
+    dev.folder.emplace(folder);
     dev.time_format = MCI_FORMAT_MSF;
     return 0;
 }

@@ -92,6 +92,18 @@ void DriveFolder::log(const std::string& line) const {
     WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
+DriveFolder::Claim DriveFolder::claim(bool shareable, OwnedHandle& held) const {
+    // File sharing modes do the bookkeeping: shareable opens share read
+    // access with each other, an exclusive open shares nothing.
+    HANDLE h = CreateFileW(path(widen(kLockFileName)).c_str(), GENERIC_READ, shareable ? FILE_SHARE_READ : 0,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        held.reset(h);
+        return Claim::Taken;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? Claim::Refused : Claim::Taken;
+}
+
 int64_t wall_clock_ms() {
     FILETIME ft{};
     GetSystemTimeAsFileTime(&ft);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/owned_handles.h"
 #include "vdrive/cue_sheet.h"
 #include "vdrive/drive_state.h"
 
@@ -22,6 +23,13 @@ public:
     bool write_state(const DriveState& s) const;
     // Appends a line to the command log when the log file exists.
     void log(const std::string& line) const;
+    // Takes the drive for one open device, shared with the other shareable
+    // opens or for this one alone. `held` keeps the claim, and the system
+    // drops it with the handle, even when a process dies. Refused when
+    // another open stands in the way; a folder where the claim cannot be
+    // made (read-only) allows every open.
+    enum class Claim { Taken, Refused };
+    Claim claim(bool shareable, OwnedHandle& held) const;
 
 private:
     std::wstring path(const std::wstring& name) const;

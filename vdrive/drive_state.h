@@ -25,6 +25,7 @@ struct DriveState {
 
 inline constexpr const char* kStateFileName = "brdvcd.state";
 inline constexpr const char* kLogFileName = "brdvcd.log";
+inline constexpr const char* kLockFileName = "brdvcd.lock";
 
 std::string format_state(const DriveState& s);
 // Unknown or missing fields keep their defaults: a damaged file gives a

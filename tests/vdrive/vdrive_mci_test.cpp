@@ -298,6 +298,22 @@ TEST(VirtualDrive, PlaysAudioOnlyUpToADataTrack) {
     EXPECT_EQ(unpack_tmsf(cd.status(MCI_STATUS_POSITION)).track, 2) << "stopped where the audio ends";
 }
 
+// Opens under different aliases, as two programs (or two parts of one)
+// would open the drive.
+TEST(VirtualDrive, SharesTheDriveOnlyAmongShareableOpens) {
+    TestDrive drive('D');
+    insert_twelve(drive);
+    auto open = [](const char* command) { return mciSendStringA(command, nullptr, 0, nullptr); };
+    EXPECT_EQ(open("open D: type cdaudio alias first shareable"), 0u);
+    EXPECT_EQ(open("open D: type cdaudio alias second shareable"), 0u) << "shareable opens share the drive";
+    EXPECT_EQ(open("open D: type cdaudio alias alone"), static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
+    EXPECT_EQ(open("close first"), 0u);
+    EXPECT_EQ(open("close second"), 0u);
+    ASSERT_EQ(open("open D: type cdaudio alias alone"), 0u) << "free again once the others closed";
+    EXPECT_EQ(open("open D: type cdaudio alias other shareable"), static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
+    EXPECT_EQ(open("close alone"), 0u);
+}
+
 // The MCI command strings reach the same device through winmm's tables.
 TEST(VirtualDrive, AnswersCommandStrings) {
     TestDrive drive('D');

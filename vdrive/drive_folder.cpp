@@ -63,8 +63,16 @@ DiscReading DriveFolder::read_disc() const {
 }
 
 DriveState DriveFolder::read_state() const {
-    const std::optional<std::string> text = read_small_file(path(widen(kStateFileName)), 4096);
-    return text ? parse_state(*text) : DriveState{};
+    // A file that is there but cannot be opened is being replaced right now:
+    // reading a default state instead would stop a playing drive.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const std::optional<std::string> text = read_small_file(path(widen(kStateFileName)), 4096);
+        if (text) return parse_state(*text);
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) break;
+        Sleep(2);
+    }
+    return DriveState{};
 }
 
 bool DriveFolder::write_state(const DriveState& s) const {
@@ -79,7 +87,14 @@ bool DriveFolder::write_state(const DriveState& s) const {
             written != text.size())
             return false;
     }
-    return MoveFileExW(temp.c_str(), path(widen(kStateFileName)).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    // Replacing a file that another thread or process is reading that very
+    // moment is refused; the reader is done within a few milliseconds.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (MoveFileExW(temp.c_str(), path(widen(kStateFileName)).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+        Sleep(2);
+    }
+    DeleteFileW(temp.c_str());
+    return false;
 }
 
 void DriveFolder::log(const std::string& line) const {

@@ -264,6 +264,23 @@ TEST(VirtualDrive, APauseKeepsThePlaysNotificationForItsEnd) {
     EXPECT_NEAR(static_cast<double>(notice->at_ms - resumed), 600.0, 100.0);
 }
 
+// The waiter for the play's end reads the state file all the while; every
+// change of state must still go through.
+TEST(VirtualDrive, CommandsSucceedWhileANotificationIsPending) {
+    TestDrive drive('D');
+    insert_twelve(drive);
+    Mci cd(drive.element());
+    ASSERT_EQ(cd.open_error(), 0u);
+    NotifyWindow window;
+    ASSERT_EQ(cd.play(MCI_NOTIFY | MCI_FROM, pack_msf({0, 2, 0}), 0, window.hwnd()), 0u);
+    for (int i = 0; i < 150; ++i) {
+        ASSERT_EQ(cd.send(MCI_PAUSE, MCI_WAIT), 0u) << "round " << i;
+        ASSERT_EQ(cd.send(MCI_RESUME, MCI_WAIT), 0u) << "round " << i;
+    }
+    EXPECT_FALSE(window.wait(0).has_value()) << "the play's notification is still pending";
+    EXPECT_EQ(cd.send(MCI_STOP, MCI_WAIT), 0u);
+}
+
 TEST(VirtualDrive, AnOpenTrayOrAnEmptyOrUnreadableDriveReportsOpen) {
     TestDrive drive('D');
     Mci empty(drive.element());

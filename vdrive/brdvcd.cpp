@@ -395,6 +395,8 @@ DWORD status(Device& dev, DWORD flags, MCI_STATUS_PARMS* parms, std::string& log
 }
 
 DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, std::string& log) {
+    if (flags & MCI_SET_VIDEO) return MCIERR_UNSUPPORTED_FUNCTION;
+    if ((flags & MCI_SET_DOOR_OPEN) && (flags & MCI_SET_DOOR_CLOSED)) return MCIERR_FLAGS_NOT_COMPATIBLE;
     if (flags & MCI_SET_TIME_FORMAT) {
         if (!parms) return MCIERR_NULL_PARAMETER_BLOCK;
         const DWORD f = parms->dwTimeFormat;
@@ -403,7 +405,6 @@ DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, std::string& log) {
         dev.time_format = f;
         log += std::string(" format=") + format_name(f);
     }
-    if ((flags & MCI_SET_DOOR_OPEN) && (flags & MCI_SET_DOOR_CLOSED)) return MCIERR_FLAGS_NOT_COMPATIBLE;
     if (flags & (MCI_SET_DOOR_OPEN | MCI_SET_DOOR_CLOSED)) {
         Snapshot s = look(dev);
         if (flags & MCI_SET_DOOR_OPEN) {
@@ -414,7 +415,6 @@ DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, std::string& log) {
         }
         if (!dev.folder->write_state(s.state)) return MCIERR_HARDWARE;
     }
-    if (flags & (MCI_SET_VIDEO)) return MCIERR_UNSUPPORTED_FUNCTION;
     return 0;
 }
 

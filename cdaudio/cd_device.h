@@ -47,5 +47,6 @@ void clear_disc();
 void close_disc();
 
 // The Play order rules' device side bound to these operations; the window
-// hooks are left for the caller to fill.
+// hooks are left for the caller to fill. The hooks refer to `order`, which
+// must outlive them and not be reallocated meanwhile.
 PlaybackHooks device_playback_hooks(std::span<const PlayOrderEntry> order);

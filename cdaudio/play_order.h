@@ -41,7 +41,14 @@ struct PlayRange {
 };
 
 // The range that starts at position p, or nothing to play. play_type is the
-// "PlayType" bit set (kPlayRepeatTrack makes a range one track).
+// "PlayType" bit set (kPlayRepeatTrack makes a range one track). A range runs
+// on while the next position played is the very next position and holds the
+// next track on the disc. So it never takes in an excluded track that lies
+// between two playable positions whose tracks follow each other, and never
+// runs on past the last position into the start of the order (even when the
+// first position holds the next track): the end of the order is decided when
+// the range ends, by repeat CD. follow_device moves along a range by the same
+// rule.
 std::optional<PlayRange> play_range(std::span<const PlayOrderEntry> order, int32_t p,
                                     int32_t play_type);
 

@@ -1,0 +1,52 @@
+#pragma once
+// The CD audio device operations: the only code that talks to the drive.
+// Each works on the Player state's Disc record (the drive is Settings.UseDrive,
+// 0 for A:) through mciSendCommandA and returns a device result code; none
+// shows anything. The Play order is the track grid's, passed by the caller.
+#include <cstdint>
+#include <span>
+
+#include "cdaudio/play_order.h"
+
+// Device result codes.
+inline constexpr int32_t kDeviceOk = 0;
+inline constexpr int32_t kDevicePlaying = 1;
+inline constexpr int32_t kDeviceOpenFailed = 10;
+inline constexpr int32_t kDeviceStatusFailed = 20;
+inline constexpr int32_t kDeviceSetFailed = 30;
+inline constexpr int32_t kDevicePlayFailed = 40;
+inline constexpr int32_t kDeviceDoorOpen = 60;
+inline constexpr int32_t kDeviceSeekFailed = 70;
+
+// play_from's negative indexes.
+inline constexpr int16_t kContinueRange = -1;  // re-plan from the present position
+inline constexpr int16_t kRunOut = -2;         // play on to the end of the disc, unnotified
+
+// Opens the drive and reads the table of contents: 0, 1 (already playing),
+// 10, 20 or 60.
+int32_t open_disc();
+// 0, 1 (playing), 20 (no answer, or no device open) or 60 (door open or no disc).
+int32_t query_mode();
+// Plays the range of the Play order position `index` (or kContinueRange,
+// kRunOut), asking for MM_MCINOTIFY at its end: 0, 30 or 40.
+int32_t play_from(int16_t index, std::span<const PlayOrderEntry> order);
+int32_t stop_device();
+// Pause, resume, or after a seek play on to the end of the current range: 0 or 40.
+int32_t toggle_pause(std::span<const PlayOrderEntry> order);
+int32_t toggle_door();
+// flags bit 0: disc-relative (else track-relative); bit 1: counted back from the end.
+int32_t seek_to(int16_t seconds, int16_t track, uint8_t flags);
+// The head position, packed; 0 when it cannot be read.
+uint32_t position_tmsf();
+uint32_t position_msf();
+// Whole seconds for the LCD: "TimerType" bits (disc and/or remaining).
+int32_t time_readout(int32_t mode);
+// Forgets the disc's texts and table; the device stays open.
+void clear_disc();
+// Frees the texts and closes the device; the caller then releases the record.
+void close_disc();
+
+// The Play order rules' device side bound to these operations; the window
+// hooks are left for the caller to fill. The hooks refer to `order`, which
+// must outlive them and not be reallocated meanwhile.
+PlaybackHooks device_playback_hooks(std::span<const PlayOrderEntry> order);

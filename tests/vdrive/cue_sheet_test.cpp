@@ -1,0 +1,131 @@
+// Reading a disc from its CUE sheet.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "vdrive/cue_sheet.h"
+
+namespace {
+
+// File sizes of the images a sheet may name.
+struct Files {
+    std::map<std::string, uint64_t> sizes;
+    auto lookup() const {
+        return [this](const std::string& name) -> std::optional<uint64_t> {
+            const auto it = sizes.find(name);
+            if (it == sizes.end()) return std::nullopt;
+            return it->second;
+        };
+    }
+};
+
+constexpr uint64_t sectors(uint64_t n) { return n * kSectorBytes; }
+
+TEST(CueSheet, TracksStartAfterTheLeadInAndTheLeadOutFollowsTheImage) {
+    Files files{{{"My Disc.bin", sectors(30000)}}};
+    const DiscReading r = read_cue(
+        "REM GENRE Rock\r\n"
+        "PERFORMER \"Someone\"\r\n"
+        "FILE \"My Disc.bin\" BINARY\r\n"
+        "  TRACK 01 AUDIO\r\n"
+        "    TITLE \"One\"\r\n"
+        "    INDEX 01 00:00:00\r\n"
+        "  TRACK 02 AUDIO\r\n"
+        "    INDEX 00 02:58:00\r\n"
+        "    INDEX 01 03:00:00\r\n"
+        "  track 03 mode1/2352\r\n"
+        "    index 01 05:00:00\r\n",
+        files.lookup());
+    ASSERT_TRUE(r.layout) << r.error;
+    const DiscLayout& d = *r.layout;
+    ASSERT_EQ(d.tracks.size(), 3u);
+    EXPECT_EQ(d.tracks[0].start, 150);
+    EXPECT_EQ(d.tracks[1].start, 150 + 180 * 75) << "INDEX 01, not the pregap's INDEX 00";
+    EXPECT_FALSE(d.tracks[2].audio);
+    EXPECT_EQ(d.lead_out, 150 + 30000);
+    EXPECT_EQ(d.first_start(), 150);
+    EXPECT_EQ(d.track_length(1), 180 * 75);
+    EXPECT_EQ(d.track_length(3), 30000 - 300 * 75 - 1) << "the last track one frame short";
+    EXPECT_EQ(d.track_length(4), 0);
+    EXPECT_EQ(d.track_at(0).number, 1);
+    EXPECT_EQ(d.track_at(150 + 180 * 75).number, 2);
+    EXPECT_EQ(d.track_at(150 + 180 * 75 - 1).number, 1);
+    EXPECT_EQ(d.audio_end(150), 150 + 300 * 75) << "audio stops at the data track";
+}
+
+TEST(CueSheet, GapsAndSeveralImagesFollowOneAnother) {
+    Files files{{{"a.bin", sectors(1000)}, {"b.bin", sectors(500)}}};
+    const DiscReading r = read_cue(
+        "FILE \"a.bin\" BINARY\n"
+        "TRACK 01 AUDIO\n"
+        "PREGAP 00:02:00\n"
+        "INDEX 01 00:00:00\n"
+        "FILE b.bin BINARY\n"
+        "TRACK 02 AUDIO\n"
+        "INDEX 01 00:00:10\n"
+        "POSTGAP 00:01:00\n",
+        files.lookup());
+    ASSERT_TRUE(r.layout) << r.error;
+    EXPECT_EQ(r.layout->tracks[0].start, 150 + 150);
+    EXPECT_EQ(r.layout->tracks[1].start, 150 + 1000 + 10 + 150);
+    EXPECT_EQ(r.layout->lead_out, 150 + 1500 + 150 + 75);
+}
+
+TEST(CueSheet, NinetyNineTracksAndNoMore) {
+    std::string cue = "FILE \"d.bin\" BINARY\n";
+    for (int t = 1; t <= 99; ++t) {
+        char line[64];
+        std::snprintf(line, sizeof line, "TRACK %02d AUDIO\nINDEX 01 %02d:00:00\n", t, t - 1);
+        cue += line;
+    }
+    Files files{{{"d.bin", sectors(100 * 60 * 75)}}};
+    const DiscReading r = read_cue(cue, files.lookup());
+    ASSERT_TRUE(r.layout) << r.error;
+    EXPECT_EQ(r.layout->tracks.size(), 99u);
+    EXPECT_EQ(r.layout->tracks[98].start, 150 + 98 * 60 * 75);
+    EXPECT_FALSE(read_cue(cue + "TRACK 100 AUDIO\nINDEX 01 99:00:00\n", files.lookup()).layout);
+}
+
+TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
+    Files files{{{"d.bin", sectors(1000)}}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "no TRACK"},
+        {"FILE \"x.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "cannot find"},
+        {"FILE \"d.bin\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "BINARY"},
+        {"TRACK 01 AUDIO\nINDEX 01 00:00:00\n", "before FILE"},
+        {"FILE d.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n", "numbered"},
+        {"FILE d.bin BINARY\nTRACK 01 MODE1/2048\nINDEX 01 00:00:00\n", "mode"},
+        {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:20:00\n", "beyond"},
+        {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:75\n", "mm:ss:ff"},
+        {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n", "INDEX 01"},
+        {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:05:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n", "after"},
+        {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:13:24\n", "no sectors"},
+    };
+    for (const auto& [cue, why] : cases) {
+        const DiscReading r = read_cue(cue, files.lookup());
+        EXPECT_FALSE(r.layout) << cue;
+        EXPECT_NE(r.error.find(why), std::string::npos) << cue << " -> " << r.error;
+    }
+}
+
+TEST(CueSheet, ArbitraryBytesNeverCrashTheReader) {
+    Files files{{{"d.bin", sectors(1000)}}};
+    std::mt19937 random(12345);
+    const std::string alphabet = "FILE TRACK INDEX PREGAP \"d.bin\" BINARY AUDIO 01 99 00:00:00 :\n\r\t";
+    for (int round = 0; round < 2000; ++round) {
+        std::string cue;
+        const int length = static_cast<int>(random() % 200);
+        for (int i = 0; i < length; ++i)
+            cue += round % 2 ? static_cast<char>(random() % 256) : alphabet[random() % alphabet.size()];
+        const DiscReading r = read_cue(cue, files.lookup());
+        if (r.layout) {
+            EXPECT_FALSE(r.layout->tracks.empty());
+            EXPECT_GT(r.layout->lead_out, r.layout->tracks.back().start);
+        } else {
+            EXPECT_FALSE(r.error.empty());
+        }
+    }
+}
+
+}  // namespace

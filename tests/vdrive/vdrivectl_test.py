@@ -1,0 +1,63 @@
+#!/usr/bin/python3
+"""The virtual drive as `make run` and the end-to-end tests set it up: the
+driver installed, D: made a CD-ROM drive, a sample disc put in with the
+controller, a Windows program driving it through MCI, and the controller
+reading back the tray, the play state and the command log."""
+import os
+import subprocess
+import sys
+import tempfile
+
+source = os.environ["BRD_SOURCE"]
+build = os.environ["BRD_BUILD"]
+ctl = os.path.join(source, "vdrive", "vdrivectl")
+failures = []
+
+
+def run(*args, env=None):
+    return subprocess.run(args, check=True, capture_output=True, text=True, env=env).stdout
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def state(drive):
+    return dict(line.split("=", 1) for line in run(ctl, "state", drive).splitlines())
+
+
+with tempfile.TemporaryDirectory(prefix="brd-vdrive-") as folder:
+    run(os.path.join(source, "scripts", "install-vdrive"))
+    run(os.path.join(source, "scripts", "wine-cdrom"), f"d={folder}")
+    try:
+        run(ctl, "insert", "D", "twelve")
+        run(ctl, "log", "D", "on")
+        s = state("D")
+        check(s["tray"] == "closed" and s["disc"] == "twelve.cue" and s["mode"] == "stopped", f"after insert: {s}")
+        check(state(folder)["disc"] == "twelve.cue", "a folder names the drive too")
+
+        env = dict(os.environ, BRD_SAMPLE_DRIVE="D")
+        program = os.path.join(build, "tests", "vdrive", "vdrive_mci_test.exe")
+        result = subprocess.run([os.path.join(source, "scripts", "wine-run"), program,
+                                 "--gtest_filter=VirtualDriveSample.*"], env=env, capture_output=True, text=True)
+        check(result.returncode == 0 and "[  PASSED  ] 1 test" in result.stdout, "the MCI program:\n" + result.stdout)
+
+        s = state("D")
+        check(s["tray"] == "open" and s["mode"] == "open", f"ejected by the program: {s}")
+        log = run(ctl, "log", "D")
+        plays = [line for line in log.splitlines() if " PLAY " in line]
+        check(len(plays) == 1 and "flags=FROM|TO" in plays[0], "the logged play:\n" + log)
+        check(" SEEK flags=WAIT|TO" in log and "DOOR_OPEN" in log, "the logged seek and eject:\n" + log)
+
+        run(ctl, "close", "D")
+        check(state("D")["tray"] == "closed", "closed again")
+        run(ctl, "remove", "D")
+        s = state("D")
+        check(s["disc"] == "-" and s["tray"] == "open", f"taken out: {s}")
+        check(not [n for n in os.listdir(folder) if n.endswith((".cue", ".bin"))], "no disc files left")
+    finally:
+        run(os.path.join(source, "scripts", "wine-cdrom"))
+
+sys.exit(1 if failures else 0)

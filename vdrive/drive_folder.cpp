@@ -1,0 +1,127 @@
+#include "vdrive/drive_folder.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "app/owned_handles.h"
+
+namespace {
+
+// CreateFile reports failure as INVALID_HANDLE_VALUE, the owners as null.
+OwnedHandle file_handle(HANDLE h) { return OwnedHandle{h == INVALID_HANDLE_VALUE ? nullptr : h}; }
+
+std::wstring widen(const std::string& s) {
+    if (s.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::optional<std::string> read_small_file(const std::wstring& path, DWORD limit) {
+    OwnedHandle f = file_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(f.get(), &size) || size.QuadPart > limit) return std::nullopt;
+    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!text.empty() && !ReadFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+        return std::nullopt;
+    text.resize(got);
+    return text;
+}
+
+}  // namespace
+
+DriveFolder::DriveFolder(char letter) : letter_(letter), root_{wchar_t(letter), L':', L'\\'} {}
+
+std::wstring DriveFolder::path(const std::wstring& name) const { return root_ + name; }
+
+DiscReading DriveFolder::read_disc() const {
+    std::vector<std::wstring> sheets;
+    WIN32_FIND_DATAW found{};
+    if (HANDLE first = FindFirstFileW(path(L"*.cue").c_str(), &found); first != INVALID_HANDLE_VALUE) {
+        const Owned<HANDLE, FindClose> search{first};
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) sheets.push_back(found.cFileName);
+        } while (FindNextFileW(search.get(), &found));
+    }
+    if (sheets.empty()) return {std::nullopt, "no disc"};
+    std::sort(sheets.begin(), sheets.end());
+    const std::optional<std::string> cue = read_small_file(path(sheets.front()), 1 << 20);
+    if (!cue) return {std::nullopt, "cannot read the CUE sheet"};
+    auto size_of = [this](const std::string& name) -> std::optional<uint64_t> {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(path(widen(name)).c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return std::nullopt;
+        return static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    };
+    return read_cue(*cue, size_of);
+}
+
+DriveState DriveFolder::read_state() const {
+    // A file that is there but cannot be opened is being replaced right now:
+    // reading a default state instead would stop a playing drive.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const std::optional<std::string> text = read_small_file(path(widen(kStateFileName)), 4096);
+        if (text) return parse_state(*text);
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) break;
+        Sleep(2);
+    }
+    return DriveState{};
+}
+
+bool DriveFolder::write_state(const DriveState& s) const {
+    const std::wstring temp = path(widen(kStateFileName) + L"." + std::to_wstring(GetCurrentProcessId()));
+    const std::string text = format_state(s);
+    {
+        OwnedHandle f = file_handle(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+        if (!f) return false;
+        DWORD written = 0;
+        if (!WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+            written != text.size())
+            return false;
+    }
+    // Replacing a file that another thread or process is reading that very
+    // moment is refused; the reader is done within a few milliseconds.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (MoveFileExW(temp.c_str(), path(widen(kStateFileName)).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+        Sleep(2);
+    }
+    DeleteFileW(temp.c_str());
+    return false;
+}
+
+void DriveFolder::log(const std::string& line) const {
+    OwnedHandle f = file_handle(CreateFileW(path(widen(kLogFileName)).c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    if (!f) return;
+    const std::string text = line + "\n";
+    DWORD written = 0;
+    WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+DriveFolder::Claim DriveFolder::claim(bool shareable, OwnedHandle& held) const {
+    // File sharing modes do the bookkeeping: shareable opens share read
+    // access with each other, an exclusive open shares nothing.
+    HANDLE h = CreateFileW(path(widen(kLockFileName)).c_str(), GENERIC_READ, shareable ? FILE_SHARE_READ : 0,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        held.reset(h);
+        return Claim::Taken;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? Claim::Refused : Claim::Taken;
+}
+
+int64_t wall_clock_ms() {
+    FILETIME ft{};
+    GetSystemTimeAsFileTime(&ft);
+    const int64_t ticks = static_cast<int64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+    return ticks / 10000 - 11644473600000LL;  // 100 ns since 1601 to ms since 1970
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The files of one virtual drive, seen through its drive letter: the disc
+// (the folder's CUE sheet and its BIN), the state file and the opt-in log.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/owned_handles.h"
+#include "vdrive/cue_sheet.h"
+#include "vdrive/drive_state.h"
+
+class DriveFolder {
+public:
+    explicit DriveFolder(char letter);
+
+    char letter() const { return letter_; }
+    // The disc in the drive, or why there is none to read.
+    DiscReading read_disc() const;
+    // Without a state file the drive is closed and stopped.
+    DriveState read_state() const;
+    // Replaces the state file in one step, so a reader never sees half of it.
+    bool write_state(const DriveState& s) const;
+    // Appends a line to the command log when the log file exists.
+    void log(const std::string& line) const;
+    // Takes the drive for one open device, shared with the other shareable
+    // opens or for this one alone. `held` keeps the claim, and the system
+    // drops it with the handle, even when a process dies. Refused when
+    // another open stands in the way; a folder where the claim cannot be
+    // made (read-only) allows every open.
+    enum class Claim { Taken, Refused };
+    Claim claim(bool shareable, OwnedHandle& held) const;
+
+private:
+    std::wstring path(const std::wstring& name) const;
+    char letter_;
+    std::wstring root_;  // L"D:\\"
+};
+
+// Wall-clock milliseconds since 1970, the time base every process shares.
+int64_t wall_clock_ms();

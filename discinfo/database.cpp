@@ -260,10 +260,24 @@ std::optional<DbListing> db_list(const std::filesystem::path& path) {
     return listing;
 }
 
-Text db_read_record(const DbIndexRecord& record, const std::filesystem::path& path) {
-    FileReader file(path);
+namespace {
+
+Text record_text(FileReader& file, const DbIndexRecord& record) {
     std::string bytes;
     if (record.offset < 0 || record.length < 0 || !file.read_string(record.offset, record.length, bytes))
         return std::nullopt;
     return bytes;
+}
+
+}  // namespace
+
+Text db_read_record(const DbIndexRecord& record, const std::filesystem::path& path) {
+    FileReader file(path);
+    return record_text(file, record);
+}
+
+void db_for_each_text(const DbListing& listing, const std::filesystem::path& path,
+                      const std::function<void(const DbIndexRecord&, const Text&)>& visit) {
+    FileReader file(path);
+    for (const DbIndexRecord& record : listing.records) visit(record, record_text(file, record));
 }

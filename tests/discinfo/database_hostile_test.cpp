@@ -11,6 +11,10 @@
 // field taken on trust would ask for one.
 constexpr size_t kAllocationLimit = 64u << 20;
 
+// These replace the whole new/delete pair, so free() does match; the compiler
+// cannot tell once it has inlined the library's allocator.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(size_t size) {
     if (size > kAllocationLimit) throw std::bad_alloc();
     if (void* p = std::malloc(size ? size : 1)) return p;

@@ -14,7 +14,7 @@ std::optional<DbListing> open_listing(const fs::path& db) {
     auto listing = db_list(db);
     if (!listing) {
         std::error_code ec;
-        report(fs::exists(db, ec) ? "'" + db.string() + "' is too short to be a database"
+        report(fs::exists(db, ec) ? "cannot use '" + db.string() + "': too short to be a database"
                                   : "cannot open '" + db.string() + "'");
     }
     return listing;

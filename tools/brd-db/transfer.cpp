@@ -156,7 +156,7 @@ int import_entries(const fs::path& db, std::span<const std::string> paths) {
     if (fs::exists(db, ec)) {
         const auto listing = db_list(db);
         if (!listing) {
-            report("'" + db.string() + "' is not a database; nothing imported");
+            report("cannot import into '" + db.string() + "': not a database; nothing imported");
             return kFailed;
         }
         for (const DbIndexRecord& record : listing->records) keys.insert(record.key);
@@ -177,7 +177,7 @@ int import_entries(const fs::path& db, std::span<const std::string> paths) {
             continue;
         }
         if (!bytes->starts_with("# xmcd")) {
-            report("'" + file.path.string() + "' is not an xmcd file (it does not start with \"# xmcd\")");
+            report("skipped '" + file.path.string() + "': not an xmcd file (it does not start with \"# xmcd\")");
             ++failures;
             continue;
         }
@@ -189,7 +189,7 @@ int import_entries(const fs::path& db, std::span<const std::string> paths) {
             const Text ids = value_of("DISCID=", *bytes);
             id = ids ? ids->substr(0, ids->find(',')) : "";
             if (!is_disc_id(id)) {
-                report("'" + file.path.string() + "' is not named by disc id and has no usable DISCID line");
+                report("skipped '" + file.path.string() + "': not named by disc id and without a usable DISCID line");
                 ++failures;
                 continue;
             }

@@ -171,14 +171,22 @@ int write_new_version(const std::filesystem::path& path, std::optional<std::stri
         const int64_t end = kHeaderSize + kept_total + total_length(additions);
         if (end > INT32_MAX) return -1;
         write_header(out, magic, end, static_cast<int64_t>(kept_count + additions.size()) * kIndexRecordSize);
-        int64_t at = kHeaderSize;
+        // Texts that lie back to back in the file are copied as one run.
+        int64_t at = kHeaderSize, run_start = 0, run_length = 0;
         for (const RawRecord& r : db->records) {
             if (matches(r)) continue;
+            const int32_t offset = get_le32(r.data() + 56);
             const int32_t length = get_le32(r.data() + 60);
-            out.copy_from(file, static_cast<uint32_t>(get_le32(r.data() + 56)), static_cast<uint32_t>(length));
+            if (offset != run_start + run_length) {
+                out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
+                run_start = offset;
+                run_length = 0;
+            }
+            run_length += length;
             index.push_back(make_record(key_of(r.data()), static_cast<int32_t>(at), length));
             at += length;
         }
+        out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
         write_additions(out, additions, at, index);
     }
     out.write(index.data(), index.size() * kIndexRecordSize);

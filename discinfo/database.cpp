@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
 
 #include "discinfo/db_file.h"
 
@@ -194,8 +195,12 @@ int write_new_version(const std::filesystem::path& path, std::optional<std::stri
 }
 
 // The old file stays untouched until the complete new version replaces it.
+// Changes from the main thread and the query thread take turns, so neither
+// replaces the file with a version that lacks the other's change.
 int rewrite(const std::filesystem::path& path, std::optional<std::string_view> search,
             std::span<const DbEntry> additions) {
+    static std::mutex one_change_at_a_time;
+    const std::lock_guard<std::mutex> turn(one_change_at_a_time);
     FileReplacement out(path);
     const int written = write_new_version(path, search, additions, out);
     if (written != 1) return written;

@@ -1,6 +1,7 @@
 #include "discinfo/database.h"
 
 #include <cstring>
+#include <thread>
 
 #include "test_support.h"
 
@@ -215,4 +216,21 @@ TEST_F(Database, AFailureAtAnyWriteLeavesTheOldFile) {
             EXPECT_EQ(files_in_dir(), 1u) << change.name << " failing at write " << fail_at;
         }
     }
+}
+
+TEST_F(Database, ChangesFromTwoThreadsAreAllKept) {
+    // The main thread and the CDDB query thread may store entries at the same time.
+    std::atomic<int> ready{0};
+    auto add_many = [&](const std::string& category) {
+        for (++ready; ready < 2;) std::this_thread::yield();  // start together
+        for (int i = 0; i < 100; ++i) db_add(category + "/" + std::to_string(10000000 + i), "text " + category, db);
+    };
+    std::thread other([&] { add_many("jazz"); });
+    add_many("rock");
+    other.join();
+    const auto listing = db_list(db);
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->records.size(), 200u);
+    EXPECT_TRUE(listing->index_complete);
+    EXPECT_EQ(messages.size(), 0u);
 }

@@ -57,7 +57,7 @@ uint64_t records_present(const DbHeader& header, uint64_t file_size) {
     return std::min(claimed, (file_size - header.index_offset) / kIndexRecordSize);
 }
 
-// Calls visit(record bytes, index) for the index records present, in order,
+// Calls visit(record bytes) for the index records present, in order,
 // until it returns true. False when none did.
 template <typename Visit>
 bool scan_index(FileReader& file, const DbHeader& header, Visit visit) {
@@ -69,7 +69,7 @@ bool scan_index(FileReader& file, const DbHeader& header, Visit visit) {
         if (!file.read_at(header.index_offset + first * kIndexRecordSize, chunk.data(), chunk.size()))
             return false;
         for (size_t i = 0; i < n; ++i)
-            if (visit(chunk.data() + i * kIndexRecordSize, first + i)) return true;
+            if (visit(chunk.data() + i * kIndexRecordSize)) return true;
     }
     return false;
 }
@@ -234,7 +234,7 @@ int db_contains(std::string_view search, const std::filesystem::path& path) {
     FileReader file(path);
     const auto header = read_header(file);
     if (!header) return 0;
-    return scan_index(file, *header, [&](const unsigned char* r, uint64_t) { return contains(key_of(r), search); })
+    return scan_index(file, *header, [&](const unsigned char* r) { return contains(key_of(r), search); })
                ? 1
                : 0;
 }
@@ -244,7 +244,7 @@ Text db_read(std::string_view search, const std::filesystem::path& path) {
     const auto header = read_header(file);
     if (!header || std::memcmp(header->magic, kMagic, 4) != 0) return std::nullopt;
     Text text;
-    scan_index(file, *header, [&](const unsigned char* r, uint64_t) {
+    scan_index(file, *header, [&](const unsigned char* r) {
         if (!contains(key_of(r), search)) return false;
         const int32_t offset = get_le32(r + 56);
         const int32_t length = get_le32(r + 60);
@@ -264,7 +264,7 @@ std::optional<DbListing> db_list(const std::filesystem::path& path) {
     listing.header = *header;
     const uint64_t present = records_present(*header, file.size());
     listing.records.reserve(static_cast<size_t>(present));
-    scan_index(file, *header, [&](const unsigned char* r, uint64_t) {
+    scan_index(file, *header, [&](const unsigned char* r) {
         listing.records.push_back({std::string(key_of(r)), get_le32(r + 56), get_le32(r + 60)});
         return false;
     });

@@ -2,6 +2,10 @@
 
 #include <cstring>
 #include <thread>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "test_support.h"
 
@@ -234,3 +238,40 @@ TEST_F(Database, ChangesFromTwoThreadsAreAllKept) {
     EXPECT_TRUE(listing->index_complete);
     EXPECT_EQ(messages.size(), 0u);
 }
+
+#ifndef _WIN32
+// The same, with the process really dying at each write: nothing cleans up
+// after it, and the database still holds its old entries, or all the new ones.
+TEST_F(Database, AProcessDyingAtAnyWriteLeavesOldOrNewFile) {
+    const auto entries = sample_entries();
+    ASSERT_EQ(db_add_all(std::span(entries).first(2), db), 1);
+    const std::string before = file_bytes(db);
+    const std::string after = expected_file({entries[0], entries[1], entries[2]});
+    for (int die_at = 1;; ++die_at) {
+        write_bytes(db, before);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int writes = 0;
+            db_write_fault_hook = [&] {
+                if (++writes == die_at) _exit(3);
+                return true;
+            };
+            _exit(db_add(entries[2].key, entries[2].text, db) == 1 ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 0) {  // finished before reaching the write it was to die at
+            EXPECT_EQ(file_bytes(db), after);
+            EXPECT_GT(die_at, 3);
+            break;
+        }
+        ASSERT_EQ(WEXITSTATUS(status), 3);
+        EXPECT_EQ(file_bytes(db), before) << "dying at write " << die_at;
+        EXPECT_EQ(db_read(entries[1].key, db), entries[1].text);
+        for (const auto& leftover : fs::directory_iterator(dir.path()))
+            if (leftover.path() != db) fs::remove(leftover.path());  // what the dead process left beside it
+    }
+}
+#endif

@@ -12,3 +12,12 @@ if(WIN32)
   # One self-contained .exe: no MinGW runtime DLLs to ship beside it.
   target_link_options(brd_options INTERFACE -static -static-libgcc -static-libstdc++)
 endif()
+
+if(WIN32)
+  # GCC 12's std::binary_semaphore for MinGW waits through libstdc++'s own
+  # atomic-wait pool, which can miss a release under Wine and sleep forever
+  # (a thread blocked on a title-line lock never wakes). The POSIX semaphore
+  # implementation sits on winpthreads' kernel semaphores and does not.
+  # Every translation unit must agree, so it is set for the whole project.
+  target_compile_definitions(brd_options INTERFACE _GLIBCXX_USE_POSIX_SEMAPHORE=1)
+endif()

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
 
 #include "discinfo/db_file.h"
 
@@ -56,7 +57,7 @@ uint64_t records_present(const DbHeader& header, uint64_t file_size) {
     return std::min(claimed, (file_size - header.index_offset) / kIndexRecordSize);
 }
 
-// Calls visit(record bytes, index) for the index records present, in order,
+// Calls visit(record bytes) for the index records present, in order,
 // until it returns true. False when none did.
 template <typename Visit>
 bool scan_index(FileReader& file, const DbHeader& header, Visit visit) {
@@ -68,7 +69,7 @@ bool scan_index(FileReader& file, const DbHeader& header, Visit visit) {
         if (!file.read_at(header.index_offset + first * kIndexRecordSize, chunk.data(), chunk.size()))
             return false;
         for (size_t i = 0; i < n; ++i)
-            if (visit(chunk.data() + i * kIndexRecordSize, first + i)) return true;
+            if (visit(chunk.data() + i * kIndexRecordSize)) return true;
     }
     return false;
 }
@@ -171,14 +172,22 @@ int write_new_version(const std::filesystem::path& path, std::optional<std::stri
         const int64_t end = kHeaderSize + kept_total + total_length(additions);
         if (end > INT32_MAX) return -1;
         write_header(out, magic, end, static_cast<int64_t>(kept_count + additions.size()) * kIndexRecordSize);
-        int64_t at = kHeaderSize;
+        // Texts that lie back to back in the file are copied as one run.
+        int64_t at = kHeaderSize, run_start = 0, run_length = 0;
         for (const RawRecord& r : db->records) {
             if (matches(r)) continue;
+            const int32_t offset = get_le32(r.data() + 56);
             const int32_t length = get_le32(r.data() + 60);
-            out.copy_from(file, static_cast<uint32_t>(get_le32(r.data() + 56)), static_cast<uint32_t>(length));
+            if (offset != run_start + run_length) {
+                out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
+                run_start = offset;
+                run_length = 0;
+            }
+            run_length += length;
             index.push_back(make_record(key_of(r.data()), static_cast<int32_t>(at), length));
             at += length;
         }
+        out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
         write_additions(out, additions, at, index);
     }
     out.write(index.data(), index.size() * kIndexRecordSize);
@@ -186,8 +195,12 @@ int write_new_version(const std::filesystem::path& path, std::optional<std::stri
 }
 
 // The old file stays untouched until the complete new version replaces it.
+// Changes from the main thread and the query thread take turns, so neither
+// replaces the file with a version that lacks the other's change.
 int rewrite(const std::filesystem::path& path, std::optional<std::string_view> search,
             std::span<const DbEntry> additions) {
+    static std::mutex one_change_at_a_time;
+    const std::lock_guard<std::mutex> turn(one_change_at_a_time);
     FileReplacement out(path);
     const int written = write_new_version(path, search, additions, out);
     if (written != 1) return written;
@@ -221,7 +234,7 @@ int db_contains(std::string_view search, const std::filesystem::path& path) {
     FileReader file(path);
     const auto header = read_header(file);
     if (!header) return 0;
-    return scan_index(file, *header, [&](const unsigned char* r, uint64_t) { return contains(key_of(r), search); })
+    return scan_index(file, *header, [&](const unsigned char* r) { return contains(key_of(r), search); })
                ? 1
                : 0;
 }
@@ -231,7 +244,7 @@ Text db_read(std::string_view search, const std::filesystem::path& path) {
     const auto header = read_header(file);
     if (!header || std::memcmp(header->magic, kMagic, 4) != 0) return std::nullopt;
     Text text;
-    scan_index(file, *header, [&](const unsigned char* r, uint64_t) {
+    scan_index(file, *header, [&](const unsigned char* r) {
         if (!contains(key_of(r), search)) return false;
         const int32_t offset = get_le32(r + 56);
         const int32_t length = get_le32(r + 60);
@@ -251,7 +264,7 @@ std::optional<DbListing> db_list(const std::filesystem::path& path) {
     listing.header = *header;
     const uint64_t present = records_present(*header, file.size());
     listing.records.reserve(static_cast<size_t>(present));
-    scan_index(file, *header, [&](const unsigned char* r, uint64_t) {
+    scan_index(file, *header, [&](const unsigned char* r) {
         listing.records.push_back({std::string(key_of(r)), get_le32(r + 56), get_le32(r + 60)});
         return false;
     });
@@ -260,10 +273,24 @@ std::optional<DbListing> db_list(const std::filesystem::path& path) {
     return listing;
 }
 
-Text db_read_record(const DbIndexRecord& record, const std::filesystem::path& path) {
-    FileReader file(path);
+namespace {
+
+Text record_text(FileReader& file, const DbIndexRecord& record) {
     std::string bytes;
     if (record.offset < 0 || record.length < 0 || !file.read_string(record.offset, record.length, bytes))
         return std::nullopt;
     return bytes;
+}
+
+}  // namespace
+
+Text db_read_record(const DbIndexRecord& record, const std::filesystem::path& path) {
+    FileReader file(path);
+    return record_text(file, record);
+}
+
+void db_for_each_text(const DbListing& listing, const std::filesystem::path& path,
+                      const std::function<void(const DbIndexRecord&, const Text&)>& visit) {
+    FileReader file(path);
+    for (const DbIndexRecord& record : listing.records) visit(record, record_text(file, record));
 }

@@ -79,6 +79,11 @@ std::optional<DbListing> db_list(const std::filesystem::path& file = kDefaultDat
 // The text of one record, or null when its offset and length leave the file.
 Text db_read_record(const DbIndexRecord& record, const std::filesystem::path& file = kDefaultDatabase);
 
+// Calls visit for each record of the listing in order with its text (null
+// where the record points outside the file), opening the file once.
+void db_for_each_text(const DbListing& listing, const std::filesystem::path& file,
+                      const std::function<void(const DbIndexRecord&, const Text&)>& visit);
+
 // Adds many entries in one rewrite: the same bytes as db_add of each in turn.
 // Results as db_add (0 when the list is empty).
 int db_add_all(std::span<const DbEntry> entries, const std::filesystem::path& file = kDefaultDatabase);

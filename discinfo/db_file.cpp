@@ -31,9 +31,10 @@ std::filesystem::path temp_beside(const std::filesystem::path& target) {
 }  // namespace
 
 FileReader::FileReader(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return;  // a folder opens on some systems
     file_ = std::fopen(path.string().c_str(), "rb");
     if (!file_) return;
-    std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     size_ = ec ? 0 : size;
 }

@@ -87,12 +87,11 @@ Text value_of(std::string_view key, std::string_view text) {
 int replace_value(std::string_view key, std::string_view value, std::string& text) {
     if (key.empty()) return 0;
     size_t first = 0;
-    Line line;
-    for (;; first = line.next) {
-        if (first >= text.size()) return 0;
+    Line line = line_at(text, first);
+    while (!line.text.starts_with(key)) {
+        if (!line.has_end() || line.next >= text.size()) return 0;
+        first = line.next;
         line = line_at(text, first);
-        if (line.text.starts_with(key)) break;
-        if (!line.has_end()) return 0;
     }
     if (!line.has_end()) return 0;
     size_t end = line.next;

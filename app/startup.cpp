@@ -155,6 +155,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     InitCommonControls();
     SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST,
                  wants_play(command_line) ? BRD_LOAD_AND_PLAY : BRD_LOAD_ONLY);
+    Player.TitleDisplay->Start();
 
     const int exit_code = RunMessageLoop();
     ReleaseLongLivedObjects();

@@ -66,7 +66,7 @@ void TitleDisplay::RequestRedraw() {
 void TitleDisplay::SetLine(int index, const Text& text) {
     Line& line = lines_[index];
     Held held(LockOf(index));
-    if (!line.text || !text || *line.text != *text) line.changed = true;
+    if (line_text_changed(line.text, text)) line.changed = true;
     line.text.reset();
     if (!text) return;
     line.text = *text;

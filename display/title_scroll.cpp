@@ -72,3 +72,7 @@ int repeat_copy_x(int width, int offset, int view_width, int32_t style, int gap)
 bool owns_shade_slot(bool track_line, int32_t shade_line) {
     return track_line == (shade_line == kShadeTrackLine);
 }
+
+bool line_text_changed(const std::optional<std::string>& stored, const std::optional<std::string>& incoming) {
+    return !stored || !incoming || *stored != *incoming;
+}

@@ -3,6 +3,8 @@
 // character, how wide a rendered text is, and where the view onto the text
 // moves on each 40 ms tick. Portable; title_display.cpp does the drawing.
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 // "NameScrolling".
@@ -50,6 +52,11 @@ void advance_scroll(ScrollState& state, int width, int view_width, int32_t style
 // Where the repeated copy of the text starts in the view ("Round 'n Round"),
 // or -1 when no copy is in view.
 int repeat_copy_x(int width, int offset, int view_width, int32_t style, int gap);
+
+// Whether storing `incoming` over `stored` counts as a new text (and so
+// restarts the scrolling): always when either is absent, else when they
+// differ byte for byte.
+bool line_text_changed(const std::optional<std::string>& stored, const std::optional<std::string>& incoming);
 
 // Whether a line owns the single shade-mode slot: the track line when
 // `ShadeLine` names it, else the disc line.

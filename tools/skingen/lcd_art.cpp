@@ -172,7 +172,7 @@ Image make_sprites(const ArtBook& art) {
     title_button(img, art, "close", 122, 12, true);
 
     draw_word(img, art, "DISC", 0, 31, kAmberSoft, 0, false);
-    draw_word(img, art, "TRACK", 24 + (32 - word_width(art, "TRACK")) / 2, 31, kAmberSoft, 0, false);
+    draw_word(img, art, "TRACK", 24, 31, kAmberSoft, 0, false);
 
     img.fill(0, 38, 127, 9, kGlass);
     timer_word(img, art, "timer5", {"T", "r", "a", "c", "k"}, 0, 38, kDim);

@@ -187,6 +187,8 @@ void ShutDown() {
     }
     SaveSettings();
 
+    // The title workers draw from the skin: they stop before it goes.
+    if (Player.TitleDisplay) Player.TitleDisplay->Stop();
     Player.DriveList.clear();
     Player.SliderState.reset();
     Player.ButtonBank.reset();

@@ -61,6 +61,16 @@ SpriteBlit close_button_blit(bool pressed) {
     return {kCloseX, kTitleButtonY, kTitleButtonSize, kTitleButtonSize, pressed ? 122 : 110, 12};
 }
 
+std::vector<SpriteBlit> menu_banner_blits(int item_id, int x, int y, int menu_height) {
+    if (item_id != 1 && item_id != 2) return {};
+    const int banner_height = item_id == 1 ? 410 : 110;
+    std::vector<SpriteBlit> blits{{x, y, 22, banner_height, item_id == 1 ? 0 : 24, 0}};
+    int piece_y = y + banner_height;
+    for (int remaining = menu_height - banner_height; remaining > 1; remaining -= 31, piece_y += 31)
+        blits.push_back({x, piece_y, 22, 31, 0, 412});
+    return blits;
+}
+
 int HitCaption(int, int y) { return 1 <= y && y < 15; }
 
 int HitTitleButton(int x, int y) {

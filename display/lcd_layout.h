@@ -43,6 +43,12 @@ std::vector<SpriteBlit> line_label_blits();
 SpriteBlit minimize_button_blit(bool pressed);
 SpriteBlit close_button_blit(bool pressed);
 
+// The sidebar of an owner-drawn popup menu item (id 1 or 2) whose menu is
+// `menu_height` high, with its top left at (x, y): the banner, then 31-pixel
+// filler pieces down to the menu's bottom edge (the last one clipped by the
+// menu). Source: SkinMenuBanner. Other ids draw nothing.
+std::vector<SpriteBlit> menu_banner_blits(int item_id, int x, int y, int menu_height);
+
 // Hit tests; 0 means nothing was hit.
 inline constexpr int kHitClose = 1, kHitMinimize = 2;
 inline constexpr int kHitTrack = 1, kHitDisc = 2, kHitElapsed = 3, kHitRemaining = 4;

@@ -64,16 +64,11 @@ void DrawNumber(HDC dc, int x, int y, int value, bool lit) {
 }
 
 void DrawMenuBanner(const DRAWITEMSTRUCT* item, UINT item_id) {
-    if (!item || (item_id != 1 && item_id != 2)) return;
+    if (!item) return;
     RECT client{};
     GetClientRect(WindowFromDC(item->hDC), &client);
     const int menu_height = client.bottom - client.top + 1;
-    const int left = item->rcItem.left, top = item->rcItem.top;
-    HBITMAP banner = Player.SkinMenuBanner.get();
-    const int banner_height = item_id == 1 ? 410 : 110;
-    BlitCopy(item->hDC, left, top, 22, banner_height, item_id == 1 ? 0 : 24, 0, banner);
-    // Below the banner, 31-pixel filler pieces down to the menu's bottom edge.
-    int y = top + banner_height;
-    for (int remaining = menu_height - banner_height; remaining > 1; remaining -= 31, y += 31)
-        BlitCopy(item->hDC, left, y, 22, 31, 0, 412, banner);
+    for (const SpriteBlit& b :
+         menu_banner_blits(static_cast<int>(item_id), item->rcItem.left, item->rcItem.top, menu_height))
+        BlitCopy(item->hDC, b, Player.SkinMenuBanner.get());
 }

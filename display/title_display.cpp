@@ -44,13 +44,16 @@ public:
 
 TitleDisplay::TitleDisplay(int tick_ms) : tick_ms_(tick_ms) {}
 
-TitleDisplay::~TitleDisplay() {
+TitleDisplay::~TitleDisplay() { Stop(); }
+
+void TitleDisplay::Stop() {
     stopping_ = true;
     for (std::thread& worker : workers_)
         if (worker.joinable()) worker.join();
 }
 
 void TitleDisplay::Start() {
+    if (stopping_) return;
     for (int line = 0; line < 2; ++line)
         if (!workers_[line].joinable()) workers_[line] = std::thread([this, line] { Run(line); });
 }

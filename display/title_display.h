@@ -27,6 +27,9 @@ public:
 
     // Starts the two workers; a second call does nothing.
     void Start();
+    // Stops both workers and waits for them (also done by the destructor).
+    // The shutdown calls it before the skin bitmaps they draw from go.
+    void Stop();
 
     // Any thread: stores a new text (an absent one clears the line) and
     // renders it in the current display mode's font. Storing the text a

@@ -141,3 +141,25 @@ TEST(TitleButtons, NormalAndPressedSprites) {
     EXPECT_EQ(close_button_blit(false), (SpriteBlit{280, 3, 11, 11, 110, 12}));
     EXPECT_EQ(close_button_blit(true), (SpriteBlit{280, 3, 11, 11, 122, 12}));
 }
+
+TEST(DrawMenuBanner, FillerPiecesReachTheBottomOfATallMenu) {
+    // Banner 2 (110 high) in a 200-pixel menu: pieces at 110, 141 and 172;
+    // the last reaches past the bottom and is clipped by the menu.
+    const std::vector<SpriteBlit> b = menu_banner_blits(2, 0, 0, 200);
+    ASSERT_EQ(b.size(), 4u);
+    EXPECT_EQ(b[0], (SpriteBlit{0, 0, 22, 110, 24, 0}));
+    EXPECT_EQ(b[1], (SpriteBlit{0, 110, 22, 31, 0, 412}));
+    EXPECT_EQ(b[2].y, 141);
+    EXPECT_EQ(b[3].y, 172);
+    EXPECT_GE(b.back().y + b.back().height, 200);
+}
+
+TEST(DrawMenuBanner, AShortMenuShowsTheTopOfTheBannerOnly) {
+    const std::vector<SpriteBlit> b = menu_banner_blits(1, 3, 4, 143);
+    ASSERT_EQ(b.size(), 1u);
+    EXPECT_EQ(b[0], (SpriteBlit{3, 4, 22, 410, 0, 0}));
+    // Two pixels of remaining height still get a piece; one does not.
+    EXPECT_EQ(menu_banner_blits(2, 0, 0, 112).size(), 2u);
+    EXPECT_EQ(menu_banner_blits(2, 0, 0, 111).size(), 1u);
+    EXPECT_TRUE(menu_banner_blits(3, 0, 0, 500).empty());
+}

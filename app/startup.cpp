@@ -78,7 +78,7 @@ HWND CreateChild(const char* class_name, DWORD style, int x, int y, int width, i
 
 }  // namespace
 
-void CreateWindows() {
+bool CreateWindows() {
     Player.MainWindow = CreateWindowExA(
         0, kMainClass, "BRD", WS_POPUP | WS_CLIPCHILDREN | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX,
         Settings.xWinPos, Settings.yWinPos, 297, 162, nullptr, nullptr, Player.Instance, nullptr);
@@ -86,6 +86,7 @@ void CreateWindows() {
     // Style bit 8 is the tracks class's own: the grid uses it to tell itself apart.
     Player.TracksWindow = CreateChild("BRD_Tracks", 8, 218, 19, 70, 136, IDC_TRACKS_WINDOW);
     Player.SliderWindow = CreateChild("BRD_Slider", 0, 12, 111, 196, 10, IDC_SLIDER_WINDOW);
+    return Player.MainWindow && Player.ControlsWindow && Player.TracksWindow && Player.SliderWindow;
 }
 
 namespace {
@@ -147,7 +148,9 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     Player.Instance = instance;
     LoadSkin();
     RegisterClasses();
-    CreateWindows();
+    // Without its windows the player has nothing to run; a message loop
+    // with no window to end it would never return.
+    if (!CreateWindows()) return 1;
     EnterProgramDirectory();
     ChooseDrive();
     Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);

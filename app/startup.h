@@ -9,7 +9,8 @@ int RunPlayer(HINSTANCE instance, const char* command_line);
 // the real windows.
 void LoadSkin();
 void RegisterClasses();
-void CreateWindows();
+// False when a window could not be created.
+bool CreateWindows();
 
 // The shutdown sequence, run by the main window on WM_DESTROY.
 void ShutDown();

@@ -1,0 +1,192 @@
+"""Harness for the end-to-end tests: BRD.exe under Wine on the X display.
+
+Every test runs in the project's Wine prefix (one at a time: CTest holds a
+lock on it), starts from an empty "Software\\Brindle" registry key, and
+observes the program the way a person would: its window on the screen,
+screenshots, the registry, the files it writes.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SOURCE = os.environ.get("BRD_SOURCE") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+BUILD = os.environ.get("BRD_BUILD") or os.path.join(SOURCE, "build", "win64")
+BIN = os.path.join(BUILD, "bin")
+SCRIPTS = os.path.join(SOURCE, "scripts")
+WINE_RUN = os.path.join(SCRIPTS, "wine-run")
+SETTINGS_KEY = r"HKCU\Software\Brindle\Settings"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wine_env():
+    env = dict(os.environ)
+    env.setdefault("BRD_SOURCE", SOURCE)
+    env.setdefault("BRD_BUILD", BUILD)
+    return env
+
+
+def wine(*args, check_exit=True, timeout=60):
+    """Runs a Windows program (or a Wine tool such as reg) to completion.
+
+    Output goes through files, not pipes: a Wine server or desktop process
+    started by this call would inherit a pipe and hold it open long after
+    the program itself has ended."""
+    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        code = subprocess.run([WINE_RUN, *args], env=wine_env(), stdout=out, stderr=err,
+                              stdin=subprocess.DEVNULL, timeout=timeout).returncode
+        out.seek(0)
+        err.seek(0)
+        result = subprocess.CompletedProcess(args, code, out.read(), err.read())
+    if check_exit and result.returncode != 0:
+        raise Failure(f"{args} exited {result.returncode}: {result.stderr.strip()}")
+    return result
+
+
+def reg_delete(key):
+    wine("reg", "delete", key, "/f", check_exit=False)
+
+
+def reg_set_dword(key, name, value):
+    wine("reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f")
+
+
+def reg_dword(key, name):
+    """The value as a signed 32-bit number, or None when it is not there."""
+    out = wine("reg", "query", key, "/v", name, check_exit=False).stdout
+    for line in out.splitlines():
+        parts = line.split()
+        if len(parts) >= 3 and parts[0] == name and parts[1] == "REG_DWORD":
+            value = int(parts[2], 16)
+            return value - (1 << 32) if value >= 1 << 31 else value
+    return None
+
+
+def set_cdrom_drives(**folders):
+    """Makes exactly these letters CD-ROM drives, e.g. set_cdrom_drives(e=path)."""
+    subprocess.run([os.path.join(SCRIPTS, "wine-cdrom"), *[f"{k}={v}" for k, v in folders.items()]],
+                   env=wine_env(), check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def poke(*args, check_exit=False):
+    return wine(os.path.join(BIN, "brdpoke.exe"), *args, check_exit=check_exit)
+
+
+def window_rect():
+    """(x, y, width, height, visible) of the BRD window, or None."""
+    result = poke("rect")
+    if result.returncode != 0:
+        return None
+    x, y, w, h, visible = (int(v) for v in result.stdout.split())
+    return x, y, w, h, bool(visible)
+
+
+_players = []
+
+
+class Player:
+    """One BRD.exe process."""
+
+    def __init__(self, *args, exe=None, cwd=None):
+        exe = exe or os.path.join(BIN, "BRD.exe")
+        _players.append(self)
+        self.process = subprocess.Popen([WINE_RUN, exe, *args], env=wine_env(), cwd=cwd,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def wait_window(self, timeout=30):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            rect = window_rect()
+            if rect and rect[4]:
+                time.sleep(0.5)  # let it paint
+                return rect
+            check(self.process.poll() is None, f"BRD exited early with {self.process.returncode}")
+            time.sleep(0.3)
+        raise Failure("the BRD window did not appear")
+
+    def close(self, timeout=20):
+        """Closes BRD the way its close button does and waits for it to end."""
+        poke("close", check_exit=True)
+        return self.wait_exit(timeout)
+
+    def wait_exit(self, timeout=20):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("BRD did not end")
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+def screenshot(path=None):
+    """The whole X screen as a PNG; returns (path, width, height, rgb bytes)."""
+    path = path or tempfile.mktemp(suffix=".png")
+    subprocess.run(["import", "-window", "root", path], check=True)
+    size = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True, text=True,
+                          check=True).stdout.split()
+    rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+    return path, int(size[0]), int(size[1]), rgb
+
+
+def pixel(shot, x, y):
+    _, width, _, rgb = shot
+    i = (y * width + x) * 3
+    return rgb[i], rgb[i + 1], rgb[i + 2]
+
+
+def changed_box(before, after):
+    """The smallest rectangle (x, y, w, h) holding every pixel that differs
+    between two screenshots of the same screen, or None."""
+    _, width, height, old = before
+    new = after[3]
+    row_bytes = width * 3
+    xs, ys = [], []
+    for y in range(height):
+        a, b = old[y * row_bytes:(y + 1) * row_bytes], new[y * row_bytes:(y + 1) * row_bytes]
+        if a == b:
+            continue
+        ys.append(y)
+        xs.append(next(x for x in range(width) if a[x * 3:x * 3 + 3] != b[x * 3:x * 3 + 3]))
+        xs.append(next(x for x in range(width - 1, -1, -1) if a[x * 3:x * 3 + 3] != b[x * 3:x * 3 + 3]))
+    if not ys:
+        return None
+    return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+
+def artifacts_dir(name):
+    path = os.path.join(BUILD, "e2e-artifacts", name)
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+def run(test_functions):
+    """Runs each test function with a clean registry; prints a summary line."""
+    passed = failed = 0
+    for test in test_functions:
+        reg_delete(r"HKCU\Software\Brindle")
+        try:
+            test()
+            passed += 1
+            print(f"PASS {test.__name__}")
+        except Exception as error:  # a failed check or a broken harness: both fail the test
+            failed += 1
+            print(f"FAIL {test.__name__}: {error}")
+        finally:
+            for player in _players:
+                player.kill()
+            _players.clear()
+    print(f"{passed} passed, {failed} failed")
+    sys.exit(1 if failed else 0)

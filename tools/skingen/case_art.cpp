@@ -66,9 +66,7 @@ Image button(const ArtBook& art, int index, int state) {
     if (lit) {
         stamp(b, glyph, gx, gy, kLit, rgb(60, 110, 100), true, {2, 2, w - 4, h - 4});
     } else {
-        // Engraved: a light edge below the dark glyph.
-        stamp(b, glyph, gx, gy + 1, scale(kHighlight, 1.05), 0, false, {2, 2, w - 4, h - 4});
-        stamp(b, glyph, gx, gy, rgb(36, 40, 47), 0, false, {2, 2, w - 4, h - 4});
+        stamp(b, glyph, gx, gy, rgb(30, 34, 40), 0, false, {2, 2, w - 4, h - 4});
     }
     return b;
 }

@@ -150,23 +150,30 @@ Image make_logo(const ArtBook& art) {
                 ++covered;
                 r += red(*c), g += green(*c), b += blue(*c);
             }
-            if (covered) img.set(x, y, scale(rgb(r / 16, g / 16, b / 16), 0.55));
+            if (covered) img.set(x, y, scale(rgb(r / 16, g / 16, b / 16), 0.6));
         }
-    // The name, twice the title-font size, with a black outline that lets
-    // the glass show around the letters.
+    // The name in front, lit from above: white at the top fading into the
+    // LCD colour, with a black rim that lets the glass show around it.
     Image name(81, 62, 0);
-    draw_title_text(name, art, "BRD", 15, 20, kLit, 0, 2);
+    int x = 16;
+    for (const char* letter : {"B", "R", "D"}) {
+        const Mask& m = art.glyph("logo", letter);
+        for (int j = 0; j < m.height; ++j)
+            for (int i = 0; i < m.width; ++i)
+                if (m.level(i, j)) name.set(x + i, 23 + j, mix(rgb(236, 255, 250), scale(kLit, 0.8), j / 15.0));
+        x += 17;
+    }
     for (int y = 0; y < 62; ++y)
-        for (int x = 0; x < 81; ++x) {
+        for (int x2 = 0; x2 < 81; ++x2) {
             bool near = false;
-            for (int j = -2; j <= 2 && !near; ++j)
-                for (int i = -2; i <= 2 && !near; ++i)
-                    near = name.inside(x + i, y + j) && name.at(x + i, y + j) != 0;
-            if (near) img.set(x, y, 0);
+            for (int j = -1; j <= 1 && !near; ++j)
+                for (int i = -1; i <= 1 && !near; ++i)
+                    near = name.inside(x2 + i, y + j) && name.at(x2 + i, y + j) != 0;
+            if (near) img.set(x2, y, 0);
         }
     for (int y = 0; y < 62; ++y)
-        for (int x = 0; x < 81; ++x)
-            if (name.at(x, y)) img.set(x, y, name.at(x, y));
+        for (int x2 = 0; x2 < 81; ++x2)
+            if (name.at(x2, y)) img.set(x2, y, name.at(x2, y));
     return img;
 }
 

@@ -73,12 +73,16 @@ void TitleDisplay::SetLine(int index, const Text& text) {
     line.text.reset();
     if (!text) return;
     line.text = *text;
+    RenderStrip(line);
+}
+
+void TitleDisplay::RenderStrip(Line& line) {
     line.strip.reset();
     line.width = 0;
-
     const bool shade = Shaded();
+    line.strip_shade = shade;
     const TitleFont font = title_font(shade);
-    const int length = static_cast<int>(text->size());
+    const int length = static_cast<int>(line.text->size());
     if (length == 0) return;
     {
         WindowDC window;
@@ -94,7 +98,7 @@ void TitleDisplay::SetLine(int index, const Text& text) {
     HDC strip = line.strip->dc();
     PatBlt(strip, 0, 0, (font.glyph_width + 2) * length, font.glyph_height, BLACKNESS);
     int x = 0;
-    for (char ch : *text) {
+    for (char ch : *line.text) {
         const auto c = static_cast<unsigned char>(ch);
         const Glyph g = GlyphFor(c, shade);
         if (g.kind == kGlyphFont) {
@@ -132,6 +136,8 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
     if (worker.view_width != view) {
         worker.view_width = view;
         line.redraw = true;
+        // A text rendered in the other mode's font is rendered again.
+        if (line.text && line.strip_shade != shade) RenderStrip(line);
         if (line.width <= view) worker.scroll.offset = 0;
     }
     const POINT place = shade ? kShadePlace : kNormalPlace[index];

@@ -52,6 +52,7 @@ private:
         std::atomic<bool> redraw{false};
         std::unique_ptr<MemorySurface> strip;
         int strip_height = 0;
+        bool strip_shade = false;  // the display mode whose font the strip has
     };
     // What a worker keeps between ticks.
     struct Worker {
@@ -63,6 +64,9 @@ private:
 
     std::binary_semaphore& LockOf(int line) { return line ? locks_.track_line : locks_.disc_line; }
     void SetLine(int line, const Text& text);
+    // Renders a line's text into its strip in the current mode's font; the
+    // caller holds the line's lock.
+    void RenderStrip(Line& line);
     void Run(int line);
     bool Tick(int line, Worker& worker);  // false: the main window is gone
 

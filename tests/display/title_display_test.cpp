@@ -122,6 +122,21 @@ TEST_F(TitleLines, TheShadeSlotShowsTheLineThatShadeLineNames) {
     EXPECT_TRUE(SameRegion(Capture(), 109, 4, track, 0, 0, 109, 11));
 }
 
+TEST_F(TitleLines, ALineSetInNormalModeTakesTheShadeFontWhenTheModeChanges) {
+    TitleDisplay titles(5);
+    titles.SetDiscLine(std::string("AB"));
+    titles.Start();
+    Wait(200);
+    Player.DisplayMode = kDisplayShade;
+    Wait(300);
+    const Pixels disc = Expected(13, 68, 109, {{0, 0, 48, &font_, 5, 8}, {6, 6, 48, &font_, 5, 8}});
+    EXPECT_TRUE(SameRegion(Capture(), 109, 4, disc, 0, 0, 109, 11));
+    Player.DisplayMode = kDisplayNormal;
+    Wait(300);
+    EXPECT_TRUE(SameRegion(Capture(), 13, 68,
+                           Expected(13, 68, 195, {{0, 0, 0, &font_, 7, 11}, {9, 8, 0, &font_, 7, 11}}), 0, 0, 195, 11));
+}
+
 TEST_F(TitleLines, StoppedWorkersDrawNoMore) {
     TitleDisplay titles(5);
     titles.SetDiscLine(std::string("AB"));

@@ -93,6 +93,20 @@ TEST_F(SkinDrawing, DrawTimeOfHundredMinutesPutsTenInTheFirstCell) {
     EXPECT_TRUE(SameRegion(got, 72, 30, digits_, 0, 14, 13, 13));
 }
 
+// The minute-tens cell switches between one wide digit (0 to 9) and two
+// narrow ones (10 to 19) when the time passes 100 minutes, and the readout
+// is never cleared: either leaves no trace of the other.
+TEST_F(SkinDrawing, ACellSwitchingBetweenWideAndNarrowDigitsLeavesNoTrace) {
+    for (int first = 0; first < 20; ++first) {
+        Canvas fresh(40, 30, RGB(10, 23, 20)), reused(40, 30, RGB(10, 23, 20));
+        const int second = first < 10 ? 10 + first : first - 10;
+        DrawNumber(fresh.dc(), 5, 5, second, true);
+        DrawNumber(reused.dc(), 5, 5, first, true);
+        DrawNumber(reused.dc(), 5, 5, second, true);
+        EXPECT_TRUE(SameRegion(reused.Snapshot(), 0, 0, fresh.Snapshot(), 0, 0, 40, 30)) << first << " then " << second;
+    }
+}
+
 TEST_F(SkinDrawing, EveryStatusWordIsOredOntoACleanStatusLine) {
     for (int32_t code : {0, 123, 501, 555, 599, 666, 667, 701, 702, 901, 999}) {
         Canvas canvas(295, 160);

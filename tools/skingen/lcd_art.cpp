@@ -23,7 +23,7 @@ Mask segment_digit(int digit, int w, int h, bool thick) {
     auto vline = [&](int x, int y0, int y1) {
         for (int y = y0; y <= y1; ++y) put(x, y);
     };
-    const int mid = h / 2;
+    const int mid = (h - 1) / 2;
     const uint8_t s = kSegments[digit];
     const int r = w - 1, b = h - 1;
     if (thick) {
@@ -60,16 +60,19 @@ const char* title_glyph_name(int row, int column) {
 Image make_digits(const ArtBook&) {
     Image img(139, 55, kGlass);
     for (int d = 0; d < 10; ++d) {
-        // Wide: 11 x 13 in a 13 x 13 cell. Narrow: 6 x 11 from row 1 of a
+        // Wide: 11 x 12 in a 13 x 13 cell. Narrow: 6 x 11 from row 1 of a
         // 7 x 13 cell, so the title font (which skips row 0) shows it whole.
-        // Tiny: 5 x 7, the shade-mode title digits.
-        const Mask wide = segment_digit(d, 11, 13, true);
+        // Tiny: 5 x 7, the shade-mode title digits. A cell that changes
+        // between one wide and two narrow digits is overwritten by either
+        // without leftovers: the narrow pair covers every lit row of a wide
+        // digit, and the wide digit covers the narrow pair's lit columns.
+        const Mask wide = segment_digit(d, 11, 12, true);
         const Mask narrow = segment_digit(d, 6, 11, true);
         const Mask tiny = segment_digit(d, 5, 7, false);
-        stamp(img, wide, 14 * d + 1, 0, kLit, kGlass, true, {14 * d, 0, 13, 13});
-        stamp(img, wide, 14 * d + 1, 14, kDim, kGlass, true, {14 * d, 14, 13, 13});
-        stamp(img, narrow, 8 * d, 29, kLit, kGlass, true, {8 * d, 28, 7, 13});
-        stamp(img, narrow, 8 * d, 43, kDim, kGlass, true, {8 * d, 42, 7, 13});
+        stamp(img, wide, 14 * d + 1, 0, kLit, kGlass, true, {14 * d, 0, 13, 12});
+        stamp(img, wide, 14 * d + 1, 14, kDim, kGlass, true, {14 * d, 14, 13, 12});
+        stamp(img, narrow, 8 * d, 29, kLit, kGlass, true, {8 * d, 29, 7, 12});
+        stamp(img, narrow, 8 * d, 43, kDim, kGlass, true, {8 * d, 43, 7, 12});
         stamp(img, tiny, 80 + 6 * d, 28, kLit, kGlass, false, {80 + 6 * d, 28, 5, 8});
     }
     return img;

@@ -46,13 +46,13 @@ Mask segment_digit(int digit, int w, int h, bool thick) {
     return m;
 }
 
-const char* title_glyph_name(int row, int column) {
+// The glyph in a cell of the title font: rows 0 and 1 the letters, row 2
+// the characters 33 to 45, row 3 the rest; empty for the unused last cell.
+std::string title_glyph_name(int row, int column) {
     static const char* row3[] = {".", "/", ":", ";", "?", "|", "Auml", "Aring", "AElig", "Ccedil", "Eacute", "Ouml"};
-    static std::string name;
-    if (row < 2) name = std::string(1, static_cast<char>('A' + row * 13 + column));
-    else if (row == 2) name = std::string(1, static_cast<char>(33 + column));
-    else return column < 12 ? row3[column] : nullptr;
-    return name.c_str();
+    if (row < 2) return std::string(1, static_cast<char>('A' + row * 13 + column));
+    if (row == 2) return std::string(1, static_cast<char>(33 + column));
+    return column < 12 ? row3[column] : "";
 }
 
 }  // namespace
@@ -82,8 +82,8 @@ Image make_font(const ArtBook& art) {
     Image img(103, 83, 0);
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 13; ++col) {
-            const char* name = title_glyph_name(row, col);
-            if (!name) continue;
+            const std::string name = title_glyph_name(row, col);
+            if (name.empty()) continue;
             stamp(img, art.glyph("large", name), 8 * col, 12 * row, kLit, 0, true, {8 * col, 12 * row, 7, 11});
             stamp(img, art.glyph("small", name), 6 * col, 48 + 9 * row, kLit, 0, false,
                   {6 * col, 48 + 9 * row, 5, 8});

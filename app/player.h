@@ -10,6 +10,7 @@
 #include "app/owned_handles.h"
 #include "app/settings.h"
 #include "cdaudio/disc_record.h"
+#include "cddb/server_list.h"
 
 class TitleDisplay;
 class SliderState;
@@ -56,6 +57,10 @@ struct PlayerState {
     // Outgoing mail server and the user's address for submissions.
     Text SmtpServer;
     Text UserEmail;
+
+    // The CDDB servers in list order, empty when none are defined; a query
+    // may mark the first one default in memory.
+    std::vector<ServerEntry> ServerList;
 };
 
 extern PlayerState Player;

@@ -2,6 +2,7 @@
 
 #include "app/player.h"
 #include "app/registry.h"
+#include "cddb/server_store.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void LoadSettings() {
         for (const SettingValue& v : setting_values().subspan(kLoadedSettingCount))
             Settings.*v.field = v.when_missing;
     }
-    CreateSoftwareSubkey(kServersKey);  // the server list is read from here by the CDDB client
+    LoadServerList();
 
     SoftwareSubkey submit = CreateSoftwareSubkey(kSubmitKey);
     Player.SmtpServer = ReadSubmitText(submit.key, "SmtpServer");

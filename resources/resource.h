@@ -94,3 +94,7 @@
 #define TIMER_PLAYING       2
 #define TIMER_TITLE_RESTORE 4
 #define TIMER_DISC_POLL     10
+
+// CDDB client controls
+#define IDC_SERVER_LIST     1039    /* the CDDB Servers page's list of servers */
+#define IDC_MATCH_LIST      1081    /* the inexact match chooser's list */

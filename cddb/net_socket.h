@@ -1,0 +1,69 @@
+#pragma once
+// A thin layer over the stream-socket calls the CDDB client makes, the same
+// on Winsock and on POSIX sockets, so that the reply reader and the command
+// exchanges are tested natively as well as under Wine. Windows headers stay
+// inside net_socket.cpp.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+using SocketHandle = std::uintptr_t;
+inline constexpr SocketHandle kNoSocket = ~SocketHandle{0};
+
+// Waits for the socket to become readable: above 0 readable (or closed by the
+// peer), 0 timed out, below 0 failed.
+int wait_readable(SocketHandle socket, int timeout_ms);
+// One recv with flags 0: bytes received, 0 when the peer closed, below 0 failed.
+int receive_some(SocketHandle socket, char* buffer, int max_bytes);
+// One send of the text's characters: true when all of them were taken.
+bool send_text(SocketHandle socket, std::string_view text);
+void close_socket(SocketHandle socket);
+
+// Owns one socket and closes it once.
+class Socket {
+    SocketHandle s_ = kNoSocket;
+
+public:
+    Socket() = default;
+    explicit Socket(SocketHandle s) : s_(s) {}
+    ~Socket() { reset(); }
+    Socket(Socket&& other) noexcept : s_(std::exchange(other.s_, kNoSocket)) {}
+    Socket& operator=(Socket&& other) noexcept {
+        if (this != &other) {
+            reset();
+            s_ = std::exchange(other.s_, kNoSocket);
+        }
+        return *this;
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    SocketHandle get() const { return s_; }
+    explicit operator bool() const { return s_ != kNoSocket; }
+    void reset() {
+        if (s_ != kNoSocket) close_socket(s_);
+        s_ = kNoSocket;
+    }
+};
+
+// The socket library for one conversation: WSAStartup with the asked version
+// and WSACleanup on Windows, nothing elsewhere.
+class NetSession {
+    bool ok_ = false;
+
+public:
+    NetSession(int major, int minor);
+    ~NetSession();
+    NetSession(const NetSession&) = delete;
+    NetSession& operator=(const NetSession&) = delete;
+    bool ok() const { return ok_; }
+};
+
+// An IPv4 address in network byte order, as the first address of a host.
+using Ipv4 = std::uint32_t;
+std::optional<Ipv4> resolve_host(const char* host_name);
+// A TCP stream connected to the address and port; empty when that fails.
+Socket connect_tcp(Ipv4 address, int port);
+// This machine's host name as gethostname reports it; absent on failure.
+std::optional<std::string> local_host_name();

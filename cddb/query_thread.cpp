@@ -1,0 +1,175 @@
+#include "cddb/query_thread.h"
+
+#include <process.h>
+
+#include <algorithm>
+
+#include "app/owned_handles.h"
+#include "app/player.h"
+#include "cddb/match_chooser.h"
+#include "cddb/net_socket.h"
+#include "cddb/query_commands.h"
+#include "discinfo/database.h"
+#include "discinfo/disc_id.h"
+#include "discinfo/entry_text.h"
+#include "discinfo/xmcd_writer.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr char kTitle[] = "Brindle CD";
+constexpr char kNoServersText[] =
+    "No CDDB servers have been defined.\n\nPlease set a server, or disable CDDB\nconnectivity in the preferences.";
+constexpr char kReplaceText[] =
+    "The CD being queried already exists in the database.\nReplace database entry with this new information?";
+
+int ShowMessageBox(HWND owner, const char* text, const char* title, UINT type) {
+    return MessageBoxA(owner, text, title, type);
+}
+
+// Used until start-up points QueryLineLocks at the title display's locks.
+LineLocks OwnLineLocks;
+
+void Post(const DiscRecord& disc, int code) {
+    PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY, code);
+}
+
+bool Readable(const ServerEntry& s) { return s.host_name != kRegErrorHost; }
+
+// The server of this query: the one the CDDB Servers page chose, else the
+// first default entry of the list, else the first entry, which then becomes
+// the default in memory. Entries whose registry value could not be read are
+// hidden from the user, so they are never chosen either.
+bool ChooseServer() {
+    if (CurrentServer) return true;
+    auto& list = Player.ServerList;
+    auto chosen = std::find_if(list.begin(), list.end(),
+                               [](const ServerEntry& s) { return Readable(s) && s.default_flag != 0; });
+    if (chosen == list.end()) {
+        chosen = std::find_if(list.begin(), list.end(), Readable);
+        if (chosen == list.end()) return false;
+        chosen->default_flag = 1;
+    }
+    ServerEntry current;
+    current.host_name = chosen->host_name;
+    current.port = chosen->port;
+    current.path = chosen->path;
+    current.protocol = chosen->protocol;
+    CurrentServer = std::move(current);
+    return true;
+}
+
+Text UserName() {
+    char name[128] = {};
+    DWORD length = sizeof name;
+    if (!GetUserNameA(name, &length) || length < 1) return std::nullopt;
+    return std::string(name);
+}
+
+ClientNames Names() { return {client_name(UserName(), 1), client_name(local_host_name(), 2)}; }
+
+// Stores what "cddb read" returned, unless the user keeps an existing entry.
+void StoreEntry(DiscRecord& disc, std::string& entry) {
+    const std::string id = disc_id_string(disc_id(disc));
+    if (db_contains(id)) {
+        if (QueryUi.message_box(Player.MainWindow, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
+            return;
+        db_delete(id);
+    }
+    parse_entry(disc, entry, *QueryLineLocks);
+    store_reply(disc, entry);
+    db_add(entry_key(disc.category, disc.disc_id_text.value_or(id)), entry);
+}
+
+// One query from the choice of server to the stored entry; the result is the
+// outcome code. Sockets and the socket library close on every way out.
+int RunQuery(DiscRecord& disc) {
+    const NetSession net{2, 0};
+    if (!net.ok()) return QueryNoNetwork;
+    if (!ChooseServer()) {
+        QueryUi.message_box(Player.MainWindow, kNoServersText, kTitle, MB_ICONEXCLAMATION | MB_OK);
+        return QueryConnectFailed;
+    }
+    const ServerEntry server = *CurrentServer;
+    const int protocol = protocol_of(server.protocol);
+    const bool http = protocol == ProtocolHttp;
+
+    const auto address = resolve_host(server.host_name.c_str());
+    if (!address) return QueryConnectFailed;
+    Post(disc, QueryConnecting);
+    Socket connection = connect_tcp(*address, server.port);
+    if (!connection) return QueryConnectFailed;
+    if (!http && !ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return QueryConnectFailed;
+
+    const ClientNames names = Names();
+    if (!http) {
+        // The hello's answer is not examined: the query's answer decides.
+        send_text(connection.get(), hello_command(names));
+        if (!ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return QueryConnectFailed;
+    }
+    Post(disc, QueryQuerying);
+
+    std::string request = BuildQueryCommand(disc, protocol, server);
+    if (http) request += http_hello_part(names);
+    send_text(connection.get(), request);
+    const Text reply = ReadResponse(connection.get(), ReadByStatus, QueryWaits);
+    if (!reply) return QueryConnectFailed;
+    const int code = reply_status(*reply);
+    if (!disc.loaded) return QueryDiscRemoved;
+
+    std::optional<MatchKey> match;
+    if (code == 200) {
+        match = picked_match(*reply, 1);
+    } else if (code == 211) {
+        std::string copy = *reply;
+        const int chosen = QueryUi.choose_match(Player.MainWindow, copy);
+        if (chosen >= 0) match = picked_match(*reply, chosen + 2);
+    }
+    if (!match) return QueryNoMatch;
+
+    request = read_command(protocol, server.path, match->category, match->disc_id, names);
+    if (http) {
+        // Each HTTP request has a connection of its own.
+        connection.reset();
+        connection = connect_tcp(*address, server.port);
+        if (!connection) return QueryConnectFailed;
+    }
+    send_text(connection.get(), request);
+    Text entry = ReadResponse(connection.get(), ReadMultiLine, QueryWaits);
+    if (!entry) return QueryConnectFailed;
+    if (!disc.loaded) return QueryDiscRemoved;
+    // Anything but an entry (a refused read, an entry without a title) is
+    // not stored: a database entry made of an error text would hide the disc.
+    if (reply_status(*entry) != 210 || !value_of("DTITLE=", *entry)) return QueryNoMatch;
+    StoreEntry(disc, *entry);
+    return QueryDiscFound;
+}
+
+}  // namespace
+
+std::optional<ServerEntry> CurrentServer;
+LineLocks* QueryLineLocks = &OwnLineLocks;
+QueryDialogs QueryUi{ShowMessageBox, ChooseInexactMatch};
+ReplyWaits QueryWaits;
+
+unsigned __stdcall QueryThread(void* arg) {
+    DiscRecord& disc = *static_cast<DiscRecord*>(arg);
+    const SemaphoreSlot lock{Player.QueryLock.get(), 0};
+    if (!lock.held()) return 0;  // another query or a submission runs: end silently
+    int outcome = QueryConnectFailed;
+    try {
+        outcome = RunQuery(disc);
+    } catch (...) {
+        // Out of memory in the middle of a query: it failed, the thread ends normally.
+    }
+    Post(disc, outcome);
+    CurrentServer.reset();
+    return 0;
+}
+
+bool StartQuery(DiscRecord& disc) {
+    const uintptr_t thread = _beginthreadex(nullptr, 0, QueryThread, &disc, 0, nullptr);
+    if (!thread) return false;
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}

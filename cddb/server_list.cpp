@@ -1,0 +1,146 @@
+#include "cddb/server_list.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "cddb/deployment.h"
+#include "cddb/tokens.h"
+#include "discinfo/entry_text.h"
+
+std::string server_value(const ServerEntry& server) {
+    return server.host_name + ' ' + std::to_string(server.port) + ' ' + server.protocol + ' ' + server.path + ' ' +
+           std::to_string(server.default_flag) + ' ' + server.location.value_or("") + '.';
+}
+
+ServerEntry parse_server_value(std::string_view value) {
+    ServerEntry server;
+    Tokens tokens{value};
+    auto text = [](std::optional<std::string_view> token) { return std::string(token.value_or("")); };
+    server.host_name = text(tokens.next(" "));
+    server.port = leading_int(text(tokens.next(" ")));
+    server.protocol = text(tokens.next(" "));
+    server.path = text(tokens.next(" "));
+    server.default_flag = leading_int(text(tokens.next(" ")));
+    if (auto location = tokens.next(".")) server.location = std::string(*location);
+    return server;
+}
+
+ServerEntry server_from_row(const ServerRow& row) {
+    ServerEntry server;
+    server.port = leading_int(row.port);
+    server.protocol = row.protocol;
+    if (row.protocol != "HTTP") {
+        server.host_name = row.name;
+        server.path = std::string(1, '-');  // not = "-": GCC 12 -O3 warns falsely (-Wrestrict)
+    } else {
+        // An HTTP name without a "/" keeps its whole text as the host and
+        // asks for the server's root, so nothing the user typed is lost.
+        const size_t slash = row.name.find('/');
+        std::string host = row.name.substr(0, slash);
+        host.erase(host.find_last_not_of(' ') + 1);
+        std::string after = slash == std::string::npos ? std::string() : row.name.substr(slash + 1);
+        after.erase(0, after.find_first_not_of(' '));
+        server.host_name = host;
+        server.path = "/" + after;
+    }
+    server.default_flag = row.default_mark == "yes" ? 1 : 0;
+    server.location = row.location;
+    return server;
+}
+
+ServerRow row_from_server(const ServerEntry& server) {
+    ServerRow row;
+    row.name = server.protocol == "HTTP" ? server.host_name + server.path : server.host_name;
+    row.port = std::to_string(server.port).substr(0, 5);
+    row.protocol = server.protocol;
+    row.default_mark = server.default_flag ? "yes" : "";
+    row.location = server.location.value_or("");
+    return row;
+}
+
+namespace {
+
+bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+bool is_listed(const std::vector<ServerRow>& rows, std::string_view host, std::string_view port,
+               std::string_view protocol) {
+    return std::any_of(rows.begin(), rows.end(), [&](const ServerRow& row) {
+        return starts_with_ignoring_case(row.name, host) && row.port == port && row.protocol == protocol;
+    });
+}
+
+std::string upper(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+}  // namespace
+
+std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std::string_view reply) {
+    std::vector<ServerRow> all = listed;
+    Tokens tokens{reply};
+    tokens.next("\r");  // the status line
+    for (;;) {
+        // The host token starts with the line feed that ended the line before;
+        // the terminating "." line ends the list, and so does a reply that
+        // runs out of tokens before a whole site line.
+        const auto host_token = tokens.next(" ");
+        if (!host_token || host_token->find("\n.") != std::string_view::npos) break;
+        const auto protocol = tokens.next(" ");
+        const auto port = tokens.next(" ");
+        const auto address = tokens.next(" ");
+        tokens.next(" ");  // latitude
+        tokens.next(" ");  // longitude
+        const auto description = tokens.next("\r");
+        if (!description) break;  // tokens run out in order: the ones before are there too
+
+        std::string_view host = *host_token;
+        if (!host.empty() && host.front() == '\n') host.remove_prefix(1);
+        ServerRow row;
+        row.protocol = upper(protocol->substr(0, 6));
+        row.port = std::string(port->substr(0, 6));
+        row.location = std::string(description->substr(0, 100));
+        if (row.protocol == "SMTP" || is_listed(all, host, row.port, row.protocol)) continue;
+        row.name = std::string(host);
+        if (row.protocol == "HTTP") {
+            // Built behind the line feed in a 132-character buffer: an HTTP
+            // name that does not fit is not added, as a cut path would not work.
+            if (1 + host.size() + address->size() + 1 > kSiteNameBuffer) continue;
+            row.name += *address;
+        }
+        if (all.empty()) row.default_mark = "yes";
+        all.push_back(std::move(row));
+    }
+    return {all.begin() + static_cast<std::ptrdiff_t>(listed.size()), all.end()};
+}
+
+std::optional<HostPort> parse_host_port(std::string_view text, int default_port) {
+    const size_t colon = text.rfind(':');
+    HostPort result;
+    result.host = std::string(text.substr(0, colon));
+    result.port = default_port;
+    if (colon != std::string_view::npos) {
+        const std::string_view digits = text.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        result.port = leading_int(digits);
+    }
+    if (result.host.empty() || result.host.find(' ') != std::string::npos || result.port < 1 || result.port > 65535)
+        return std::nullopt;
+    return result;
+}
+
+HostPort main_server(const Text& environment, const Text& registry) {
+    const HostPort built_in = *parse_host_port(kMainServer, 0);
+    for (const Text& setting : {environment, registry})
+        if (setting)
+            if (auto chosen = parse_host_port(*setting, built_in.port)) return *chosen;
+    return built_in;
+}

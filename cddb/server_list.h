@@ -1,0 +1,66 @@
+#pragma once
+// The CDDB servers the user can query: the Server entry, its registry form,
+// the rows of the CDDB Servers page and the merge of a "sites" reply.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cdaudio/disc_record.h"
+
+struct ServerEntry {
+    std::string host_name;
+    int32_t port = 0;
+    int32_t default_flag = 0;
+    Text location;
+    std::string protocol;  // "CDDBP" or "HTTP"
+    std::string path;      // HTTP: the CDDB program's path from "/"; CDDBP: "-"
+};
+
+// The host name of an entry whose registry value could not be read; the
+// page hides such entries and its next apply drops them.
+inline constexpr char kRegErrorHost[] = "RegError";
+// A "Server%d" value is read into a buffer of this size.
+inline constexpr size_t kServerValueBuffer = 100;
+
+// "%s %d %s %s %d %s." of host, port, protocol, path, default flag, location.
+std::string server_value(const ServerEntry& server);
+// Reads a "Server%d" value back; missing fields stay empty or 0 and the
+// location ends at its first full stop.
+ServerEntry parse_server_value(std::string_view value);
+
+// One row of the page's list: Server Name, Port, Protocol, Default, Location.
+struct ServerRow {
+    std::string name;
+    std::string port;
+    std::string protocol;
+    std::string default_mark;  // "yes" or empty
+    std::string location;
+};
+inline constexpr int kServerColumns = 5;
+
+ServerEntry server_from_row(const ServerRow& row);
+ServerRow row_from_server(const ServerEntry& server);
+
+// The Server Name of an HTTP site is built in a buffer of this size together
+// with the line feed in front of the host name; a longer one is not added.
+inline constexpr size_t kSiteNameBuffer = 132;
+
+// The rows that a "sites" reply adds to the rows already listed: site lines
+// in reply order, without SMTP sites and without duplicates of listed (or
+// just added) rows; the first row added to an empty list is the default.
+std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std::string_view reply);
+
+// A host and its port, as the main CDDB server of "sites" is configured.
+struct HostPort {
+    std::string host;
+    int port = 0;
+};
+// "host:port" or "host" (which takes default_port); absent for an empty or
+// malformed text.
+std::optional<HostPort> parse_host_port(std::string_view text, int default_port);
+// The main CDDB server of "sites": the environment's setting if it is well
+// formed, else the registry's, else the built-in one (cddb/deployment.h). A
+// setting without a port takes the built-in port.
+HostPort main_server(const Text& environment, const Text& registry);

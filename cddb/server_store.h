@@ -1,0 +1,27 @@
+#pragma once
+// The Server list in the registry ("Brindle\Servers") and in the CDDB
+// Servers page's list control, and the "sites" retrieval from the main server.
+#include <windows.h>
+
+#include <string>
+
+#include "cddb/server_list.h"
+
+// Fills Player.ServerList from "NumServers" and "Server%d".
+void LoadServerList();
+// Replaces Player.ServerList with the rows of the page's list (control
+// IDC_SERVER_LIST) and writes it to the registry, dropping values beyond it.
+void SaveServerList(HWND page);
+// The "sites" reply of the main CDDB server, or absent on any failure.
+Text RetrieveSites();
+// Appends the sites of the reply to the page's list, skipping duplicates,
+// and tells the property sheet that the page changed.
+void AddSitesToList(HWND page, const std::string& reply);
+
+// The main CDDB server: the environment variable, else the registry value,
+// else the built-in one.
+HostPort MainCddbServer();
+
+// The page's list rows as texts, and appending rows to it.
+std::vector<ServerRow> ReadServerRows(HWND list);
+void AppendServerRow(HWND list, const ServerRow& row);

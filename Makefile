@@ -32,5 +32,12 @@ run: win64
 bench: host win64
 	@scripts/run-benchmarks
 
+# Regenerates the skin bitmaps and icons under resources/ from the text
+# definitions in tools/skingen/art; the output is the same bytes every time.
+skin: deps
+	@cmake --preset host >/dev/null
+	@cmake --build --preset host --target skingen
+	@build/host/tools/skingen/skingen tools/skingen/art resources
+
 clean:
 	rm -rf build

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include "app/placement_rules.h"
 #include "app/player.h"
 #include "app/window_state.h"
+#include "display/title_display.h"
+#include "display/title_scroll.h"
 
 namespace {
 
@@ -11,10 +14,16 @@ void PlaceTopmost() {
     SetWindowPos(Player.MainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void UseShadeGeometry() {
-    SetWindowPos(Player.MainWindow, nullptr, 0, 0, 297, 19, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowPos(Player.ControlsWindow, nullptr, 25, 3, 81, 12, SWP_NOZORDER);
-    SetWindowPos(Player.TracksWindow, nullptr, 223, 3, 38, 12, SWP_NOZORDER);
+void Place(HWND hwnd, const Box& box) {
+    SetWindowPos(hwnd, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER);
+}
+
+// Sizes the main window in place and moves the children for a display mode.
+void UseGeometry(int32_t display_mode) {
+    const WindowGeometry g = window_geometry(display_mode);
+    SetWindowPos(Player.MainWindow, nullptr, 0, 0, g.main.width, g.main.height, SWP_NOMOVE | SWP_NOZORDER);
+    Place(Player.ControlsWindow, g.controls);
+    Place(Player.TracksWindow, g.tracks);
 }
 
 }  // namespace
@@ -26,9 +35,42 @@ void ApplyStartState(int32_t value) {
         ShowWindow(Player.MainWindow, state.minimized ? SW_SHOWMINIMIZED : SW_SHOW);
     if (Settings.AlwaysOnTop != 0) PlaceTopmost();
     if (state.display_mode == kDisplayShade) {
-        UseShadeGeometry();
+        UseGeometry(kDisplayShade);
         ShowWindow(Player.MainWindow, state.minimized ? SW_SHOWMINIMIZED : SW_SHOW);
         ShowWindow(Player.SliderWindow, SW_HIDE);
     }
     Settings.StartWinState = start_win_state_after_start(value);
+}
+
+void ToggleShade() {
+    const int32_t mode = Player.DisplayMode == kDisplayShade ? kDisplayNormal : kDisplayShade;
+    Player.DisplayMode = mode;
+    UseGeometry(mode);
+    ShowWindow(Player.SliderWindow, window_geometry(mode).slider_shown ? SW_SHOW : SW_HIDE);
+    InvalidateRect(Player.MainWindow, nullptr, FALSE);
+
+    const bool playing = Player.Disc && Player.Disc->playing;
+    Player.ShadeLine = playing ? kShadeTrackLine : kShadeDiscLine;
+    if (Player.TitleDisplay && Player.Disc) {
+        // Re-rendered in the new mode's font; the workers redraw at their
+        // next tick because their view width changed.
+        Player.TitleDisplay->SetDiscLine(Player.Disc->disc_title);
+        if (playing) {
+            const int index = Player.Disc->current_index;
+            if (index >= 0 && index < kMaxTracks) Player.TitleDisplay->SetTrackLine(Player.Disc->track_titles[index]);
+        }
+    }
+    if (Player.Disc && Player.Disc->loaded) InvalidateRect(Player.TracksWindow, nullptr, FALSE);
+}
+
+void DragTo(int x, int y) {
+    POINT pointer{x, y};
+    ClientToScreen(Player.MainWindow, &pointer);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const Box size = window_geometry(Player.DisplayMode).main;
+    const ScreenPoint corner =
+        drag_position({pointer.x, pointer.y}, Player.DragX, Player.DragY, size.width, size.height,
+                      {work.left, work.top, work.right, work.bottom}, Settings.EdgeResistance);
+    MoveWindow(Player.MainWindow, corner.x, corner.y, size.width, size.height, TRUE);
 }

@@ -1,5 +1,12 @@
 #pragma once
-// The main window's two sizes and its state at start-up.
+// The main window's two sizes, its state at start-up, and dragging it by its
+// caption strip with edge snapping.
 #include <cstdint>
 
 void ApplyStartState(int32_t start_win_state);
+
+// Normal size <-> one-line shade strip, keeping the top-left corner.
+void ToggleShade();
+
+// One mouse move of a caption drag, (x, y) in client coordinates.
+void DragTo(int x, int y);

@@ -26,7 +26,7 @@ struct PlayerState {
     HMENU SystemMenu = nullptr;
     HWND PrefsSheet = nullptr;
     HWND AboutSheet = nullptr;
-    int32_t DisplayMode = 0;
+    std::atomic<int32_t> DisplayMode{0};  // read by the title and animation workers
 
     std::unique_ptr<DiscRecord> Disc;
     std::unique_ptr<::TrackGrid> TrackGrid;  // also owns the Play order entries

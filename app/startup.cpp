@@ -21,6 +21,8 @@ namespace {
 
 constexpr char kMainClass[] = "BRD";
 
+}  // namespace
+
 void LoadSkin() {
     auto load = [](OwnedBitmap& bitmap, int id) {
         bitmap.reset(LoadBitmapA(Player.Instance, MAKEINTRESOURCEA(id)));
@@ -40,6 +42,8 @@ void LoadSkin() {
     Player.Accelerators = LoadAcceleratorsA(Player.Instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 }
 
+namespace {
+
 void RegisterClass(const char* name, UINT style, WNDPROC procedure, HICON icon) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -54,6 +58,8 @@ void RegisterClass(const char* name, UINT style, WNDPROC procedure, HICON icon) 
     RegisterClassExA(&wc);
 }
 
+}  // namespace
+
 void RegisterClasses() {
     constexpr UINT kChildStyle = CS_BYTEALIGNCLIENT | CS_HREDRAW | CS_VREDRAW;
     RegisterClass(kMainClass, kChildStyle | CS_DBLCLKS, MainWndProc, Player.IconStopped);
@@ -62,11 +68,15 @@ void RegisterClasses() {
     RegisterClass("BRD_Slider", kChildStyle, SliderWndProc, nullptr);
 }
 
+namespace {
+
 HWND CreateChild(const char* class_name, DWORD style, int x, int y, int width, int height, int id) {
     return CreateWindowExA(0, class_name, nullptr, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
                            Player.MainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            Player.Instance, nullptr);
 }
+
+}  // namespace
 
 bool CreateWindows() {
     Player.MainWindow = CreateWindowExA(
@@ -78,6 +88,8 @@ bool CreateWindows() {
     Player.SliderWindow = CreateChild("BRD_Slider", 0, 12, 111, 196, 10, IDC_SLIDER_WINDOW);
     return Player.MainWindow && Player.ControlsWindow && Player.TracksWindow && Player.SliderWindow;
 }
+
+namespace {
 
 void EnterProgramDirectory() {
     if (std::optional<std::string> folder = program_directory(GetCommandLineA())) _chdir(folder->c_str());
@@ -158,6 +170,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     InitCommonControls();
     SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST,
                  wants_play(command_line) ? BRD_LOAD_AND_PLAY : BRD_LOAD_ONLY);
+    Player.TitleDisplay->Start();
 
     const int exit_code = RunMessageLoop();
     ReleaseLongLivedObjects();
@@ -177,6 +190,8 @@ void ShutDown() {
     }
     SaveSettings();
 
+    // The title workers draw from the skin: they stop before it goes.
+    if (Player.TitleDisplay) Player.TitleDisplay->Stop();
     Player.DriveList.clear();
     Player.SliderState.reset();
     Player.ButtonBank.reset();

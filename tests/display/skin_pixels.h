@@ -1,0 +1,112 @@
+#pragma once
+// Helpers of the GDI pixel tests: the skin loaded from the test program's
+// own resources, pixels read back from bitmaps, a canvas to draw on, and
+// region comparisons.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/player.h"
+#include "resources/resource.h"
+
+// Loads the skin bitmaps into the Player state (once).
+inline bool LoadTestSkin() {
+    auto load = [](OwnedBitmap& b, int id) {
+        if (!b) b.reset(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+        return static_cast<bool>(b);
+    };
+    return load(Player.SkinMain, IDB_MAIN) && load(Player.SkinShade, IDB_SHADE) &&
+           load(Player.SkinSprites, IDB_SPRITES) && load(Player.SkinDigits, IDB_DIGITS) &&
+           load(Player.SkinFont, IDB_FONT) && load(Player.SkinMenuBanner, IDB_MENU_BANNER);
+}
+
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> px;  // 0x00RRGGBB
+    uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
+};
+
+inline Pixels Read(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectA(bitmap, sizeof info, &info);
+    Pixels p{info.bmWidth, info.bmHeight, std::vector<uint32_t>(static_cast<size_t>(info.bmWidth) * info.bmHeight)};
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = p.width;
+    bi.bmiHeader.biHeight = -p.height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(p.height), p.px.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& v : p.px) v &= 0xffffff;
+    return p;
+}
+
+// A memory bitmap to draw on, filled with one colour.
+class Canvas {
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+
+public:
+    Canvas(int width, int height, COLORREF fill = RGB(255, 0, 255)) {
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bitmap_);
+        HBRUSH brush = CreateSolidBrush(fill);
+        RECT r{0, 0, width, height};
+        FillRect(dc_, &r, brush);
+        DeleteObject(brush);
+    }
+    ~Canvas() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+    Pixels Snapshot() {
+        SelectObject(dc_, old_);
+        Pixels p = Read(bitmap_);
+        SelectObject(dc_, bitmap_);
+        return p;
+    }
+};
+
+// Compares a w x h region of `got` at (x, y) with `want` at (sx, sy).
+inline ::testing::AssertionResult SameRegion(const Pixels& got, int x, int y, const Pixels& want, int sx, int sy, int w,
+                                      int h) {
+    int wrong = 0;
+    std::string first;
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i)
+            if (got.at(x + i, y + j) != want.at(sx + i, sy + j) && wrong++ == 0) {
+                char text[120];
+                snprintf(text, sizeof text, "first at (%d,%d): got %06x, skin (%d,%d) %06x", x + i, y + j,
+                         got.at(x + i, y + j), sx + i, sy + j, want.at(sx + i, sy + j));
+                first = text;
+            }
+    if (!wrong) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong << " pixels differ, " << first;
+}
+
+// Every pixel of `got` outside the rectangles equals `before`.
+inline ::testing::AssertionResult UntouchedOutside(const Pixels& got, const Pixels& before, std::vector<RECT> drawn) {
+    for (int y = 0; y < got.height; ++y)
+        for (int x = 0; x < got.width; ++x) {
+            bool inside = false;
+            for (const RECT& r : drawn) inside |= x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+            if (!inside && got.at(x, y) != before.at(x, y))
+                return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") changed";
+        }
+    return ::testing::AssertionSuccess();
+}
+

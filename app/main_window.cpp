@@ -1,11 +1,20 @@
+// The main window: the skinned face of the player and its switchboard.
+// Commands and the mouse are in main_commands.cpp and main_mouse.cpp; disc
+// and playback supervision in supervision.cpp.
 #include "app/main_window.h"
 
 #include <windowsx.h>
+#include <mmsystem.h>
 
+#include "app/main_handlers.h"
+#include "app/playback.h"
 #include "app/player.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
+#include "app/supervision.h"
+#include "cdaudio/cd_device.h"
 #include "display/lcd_readout.h"
+#include "display/skin_draw.h"
 #include "display/title_display.h"
 #include "resources/resource.h"
 
@@ -16,19 +25,21 @@ BOOL Main_OnCreate(HWND, LPCREATESTRUCT) {
     return TRUE;
 }
 
-// The LCD readout while stopped: the disc's length, dim; nothing loaded shows 0.
-int StoppedSeconds() { return Player.Disc && Player.Disc->loaded ? Player.Disc->disc_seconds : 0; }
-
 void Main_OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     DrawBackground(dc);
     DrawPlayModes(dc, Settings.PlayType);
     DrawLineLabels(dc);
-    if (Player.TitleDisplay) Player.TitleDisplay->RequestRedraw();
+    const DiscRecord* disc = Player.Disc.get();
+    if (Player.TitleDisplay) {
+        Player.TitleDisplay->RequestRedraw();
+        if (disc && disc->playing) ShowTrackAt(disc->current_index);
+    }
     DrawStatusWord(dc, Player.StatusCode);
     DrawTimerMode(dc, Settings.TimerType);
-    DrawTime(dc, StoppedSeconds(), false);
+    if (disc && disc->playing) DrawTime(dc, time_readout(Settings.TimerType), true);
+    else DrawTime(dc, disc && disc->loaded ? disc->disc_seconds : 0, false);
     EndPaint(hwnd, &ps);
 }
 
@@ -42,12 +53,28 @@ void Main_OnSize(HWND hwnd, UINT state, int, int) {
     if (state == SIZE_MINIMIZED && !(Settings.IconType & kIconTaskBar)) ShowWindow(hwnd, SW_HIDE);
 }
 
-void Main_OnCommand(HWND hwnd, int id, HWND, UINT) {
+void Main_OnTimer(HWND, UINT id) {
     switch (id) {
-        case IDM_EXIT:
-        case IDM_TRAY_EXIT: DestroyWindow(hwnd); break;
-        case IDM_RESTORE: ShowWindow(hwnd, SW_RESTORE); break;
+        case TIMER_DISC_POLL: OnDiscPoll(); break;
+        case TIMER_PLAYING: OnSecondTimer(); break;
+        case TIMER_TITLE_RESTORE: OnTitleRestoreTimer(); break;
     }
+}
+
+LRESULT OnPrivateRequest(WPARAM what, LPARAM value) {
+    if (what == BRD_LOAD_REQUEST) OnLoadRequest(value);
+    else if (what == BRD_QUERY_NOTIFY) OnQueryNotification(static_cast<int32_t>(value));
+    return 0;
+}
+
+void Main_OnMeasureItem(HWND, MEASUREITEMSTRUCT* item) {
+    if (item->CtlType != ODT_MENU) return;
+    item->itemWidth = 9;
+    item->itemHeight = item->itemID == 1 ? 143 : 110;
+}
+
+void Main_OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
+    if (item->CtlType == ODT_MENU) DrawMenuBanner(item, item->itemID);
 }
 
 }  // namespace
@@ -59,7 +86,20 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         HANDLE_MSG(hwnd, WM_ERASEBKGND, Main_OnEraseBkgnd);
         HANDLE_MSG(hwnd, WM_DESTROY, Main_OnDestroy);
         HANDLE_MSG(hwnd, WM_COMMAND, Main_OnCommand);
+        HANDLE_MSG(hwnd, WM_TIMER, Main_OnTimer);
+        HANDLE_MSG(hwnd, WM_MOUSEMOVE, Main_OnMouseMove);
+        HANDLE_MSG(hwnd, WM_LBUTTONDOWN, Main_OnLButtonDown);
+        HANDLE_MSG(hwnd, WM_LBUTTONUP, Main_OnLButtonUp);
+        HANDLE_MSG(hwnd, WM_LBUTTONDBLCLK, Main_OnLButtonDblClk);
+        HANDLE_MSG(hwnd, WM_RBUTTONDOWN, Main_OnRButtonDown);
         case WM_SIZE: HANDLE_WM_SIZE(hwnd, wParam, lParam, Main_OnSize); return 0;
+        case WM_MEASUREITEM: Main_OnMeasureItem(hwnd, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM: Main_OnDrawItem(hwnd, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_SYSCOMMAND:
+            if (Main_OnSysCommand(hwnd, static_cast<UINT>(wParam))) return 0;
+            break;
+        case MM_MCINOTIFY: OnRangeEnd(wParam); return 0;
+        case WM_BRD_REQUEST: return OnPrivateRequest(wParam, lParam);
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

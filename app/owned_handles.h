@@ -50,3 +50,18 @@ public:
 };
 
 inline OwnedHandle CreateLock() { return OwnedHandle{CreateSemaphoreA(nullptr, 1, 1, nullptr)}; }
+
+// A window's device context for one drawing; empty when there is no window.
+class WindowDC {
+    HWND window_;
+    HDC dc_;
+
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(window ? GetDC(window) : nullptr) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return dc_; }
+};

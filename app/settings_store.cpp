@@ -51,6 +51,12 @@ void ReadTimerAndPlayType() {
     Settings.PlayType = play_type_at_start(ReadOrMissing(settings.key, "PlayType"));
 }
 
+void ReadSliderSettings() {
+    SoftwareSubkey settings = CreateSoftwareSubkey(kSettingsKey);
+    Settings.SliderType = ReadOrMissing(settings.key, "SliderType");
+    Settings.TrackClick = ReadOrMissing(settings.key, "TrackClick");
+}
+
 void SaveSettings() {
     RegKey key = OpenKey(HKEY_CURRENT_USER, "Software\\Brindle\\Settings");
     if (key) {

@@ -12,3 +12,6 @@ void SaveSettings();
 // The main window's own reads at creation: "TimerType", then "PlayType" with
 // only its repeat-CD bit kept.
 void ReadTimerAndPlayType();
+
+// The slider state's own reads when it is made: "SliderType", "TrackClick".
+void ReadSliderSettings();

@@ -5,6 +5,12 @@
 #include <prsht.h>
 
 #include "app/main_window.h"
+#include "app/playback.h"
+#include "app/tray.h"
+#include "cdaudio/cd_device.h"
+#include "cdaudio/play_order_store.h"
+#include "cddb/query_thread.h"
+#include "display/idle_animation.h"
 #include "app/placement.h"
 #include "app/player.h"
 #include "app/settings_store.h"
@@ -132,8 +138,25 @@ int RunMessageLoop() {
 // before it lets go of the buffers they draw from.
 void ReleaseLongLivedObjects() {
     Player.TrackGrid.reset();
+    if (Player.Disc) close_disc();
     Player.Disc.reset();
     Player.TitleDisplay.reset();
+}
+
+// What "OnExit" asks for the disc: left playing to its end, stopped or ejected.
+void LeaveDisc() {
+    const DiscRecord& disc = *Player.Disc;
+    switch (Settings.OnExit) {
+        case 0:
+            if (disc.playing) play_from(kRunOut, CurrentOrder());
+            break;
+        case 1:
+            if (disc.playing) stop_device();
+            break;
+        case 2:
+            if (disc.loaded) toggle_door();
+            break;
+    }
 }
 
 }  // namespace
@@ -155,8 +178,10 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     ChooseDrive();
     Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
     Player.TitleDisplay = std::make_unique<TitleDisplay>();
+    QueryLineLocks = &Player.TitleDisplay->Locks();
     Player.SliderState = std::make_unique<SliderState>();
     Player.ButtonBank = std::make_unique<ButtonBank>();
+    if (Settings.IconType & kIconTray) TrayAdd(IDI_BRD);
     if (!(Settings.IconType & kIconTaskBar))
         SetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE,
                           GetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
@@ -178,8 +203,13 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
 }
 
 void ShutDown() {
+    StopIdleAnimation();
+    if (Player.Disc && Player.Disc->loaded && (Settings.PlayOrder & 2))
+        save_play_order(*Player.Disc, CurrentOrder());
+    if (Settings.IconType & kIconTray) TrayRemove();
     if (Player.SystemMenu) DestroyMenu(Player.SystemMenu);
     Player.SystemMenu = nullptr;
+    if (Player.Disc) LeaveDisc();
 
     if (Settings.StartWinState == 0) {
         WINDOWPLACEMENT placement{};
@@ -192,6 +222,7 @@ void ShutDown() {
 
     // The title workers draw from the skin: they stop before it goes.
     if (Player.TitleDisplay) Player.TitleDisplay->Stop();
+    Player.ServerList.clear();
     Player.DriveList.clear();
     Player.SliderState.reset();
     Player.ButtonBank.reset();

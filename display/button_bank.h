@@ -1,3 +1,24 @@
 #pragma once
-// The six transport buttons' state.
-class ButtonBank {};
+// The six transport buttons' state: which is pressed, which the pointer is
+// over, which blinks; each change redraws the buttons it touches.
+#include <windows.h>
+
+#include "display/button_layout.h"
+
+class ButtonBank {
+public:
+    void SetPressed(int32_t index, HDC dc);
+    void SetHover(int32_t index, HDC dc);
+    // Flips one button's blink; any other index clears every blink.
+    void ToggleBlink(int32_t index, HDC dc);
+    void DrawButton(int32_t index, HDC dc) const;
+    void DrawAllButtons(HDC dc) const;
+
+    int32_t pressed() const { return pressed_; }
+    int32_t hovered() const { return hovered_; }
+
+private:
+    ButtonFlags buttons_[kButtonCount];
+    int32_t pressed_ = -1;
+    int32_t hovered_ = -1;
+};

@@ -15,21 +15,6 @@ constexpr POINT kShadePlace{109, 4};
 
 bool Shaded() { return Player.DisplayMode == kDisplayShade; }
 
-// The main window's device context for one use; empty when the window is gone.
-class WindowDC {
-    HWND hwnd_;
-    HDC dc_;
-
-public:
-    WindowDC() : hwnd_(Player.MainWindow), dc_(hwnd_ ? GetDC(hwnd_) : nullptr) {}
-    ~WindowDC() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-};
-
 class Held {
     std::binary_semaphore& lock_;
 
@@ -85,7 +70,7 @@ void TitleDisplay::RenderStrip(Line& line) {
     const int length = static_cast<int>(line.text->size());
     if (length == 0) return;
     {
-        WindowDC window;
+        WindowDC window(Player.MainWindow);
         HDC like = window.get() ? window.get() : GetDC(nullptr);
         line.strip = std::make_unique<MemorySurface>(like, (font.glyph_width + 2) * length, font.glyph_height);
         if (!window.get()) ReleaseDC(nullptr, like);
@@ -116,7 +101,7 @@ void TitleDisplay::RenderStrip(Line& line) {
 void TitleDisplay::Run(int index) {
     Worker worker;
     {
-        WindowDC window;
+        WindowDC window(Player.MainWindow);
         if (!window.get()) return;
         worker.frame = std::make_unique<MemorySurface>(window.get(), kFrameWidth, kLineHeight);
         if (!*worker.frame) return;
@@ -146,7 +131,7 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
 
     if (!line.text || slot_taken) {
         if (worker.cleared) return true;
-        WindowDC window;
+        WindowDC window(Player.MainWindow);
         if (!window.get()) return false;
         BlitCopy(window.get(), place.x, place.y, view, kLineHeight, background.x, background.y, Player.SkinMain.get());
         if (slot_taken) lines_[1 - index].redraw = true;
@@ -172,7 +157,7 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
             BitBlt(frame, x2, 0, std::min(view - x2, line.width), line.strip_height, line.strip->dc(), 0, 0, SRCPAINT);
     }
     {
-        WindowDC window;
+        WindowDC window(Player.MainWindow);
         if (!window.get()) return false;
         BitBlt(window.get(), place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
     }

@@ -98,3 +98,7 @@
 // CDDB client controls
 #define IDC_SERVER_LIST     1039    /* the CDDB Servers page's list of servers */
 #define IDC_MATCH_LIST      1081    /* the inexact match chooser's list */
+#define TIMER_GRID_BLINK    1       /* tracks window */
+#define TIMER_GRID_FOLLOW   5       /* tracks window */
+#define TIMER_HOVER         6       /* tracks and controls windows */
+#define TIMER_PAUSE_BLINK   7       /* controls window */

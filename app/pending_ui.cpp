@@ -1,0 +1,7 @@
+#include "app/pending_ui.h"
+
+void OpenPreferences(int) {}
+void OpenAbout() {}
+void ShowQuickMenu(POINT) {}
+void ShowQuickTrackMenu(POINT, bool) {}
+void StartSubmission(DiscRecord&) {}

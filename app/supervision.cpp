@@ -1,0 +1,259 @@
+#include "app/supervision.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+
+#include "app/playback.h"
+#include "app/player.h"
+#include "app/tray.h"
+#include "app/window_title.h"
+#include "cdaudio/cd_device.h"
+#include "cdaudio/msf.h"
+#include "cdaudio/play_order_store.h"
+#include "cddb/query_thread.h"
+#include "discinfo/entry_text.h"
+#include "display/idle_animation.h"
+#include "display/lcd_readout.h"
+#include "display/slider_state.h"
+#include "display/title_display.h"
+#include "display/title_scroll.h"
+#include "display/track_grid.h"
+#include "resources/resource.h"
+
+namespace {
+
+void DrawOnMain(void (*draw)(HDC, int32_t), int32_t value) {
+    WindowDC dc(Player.MainWindow);
+    draw(dc.get(), value);
+}
+
+void ShowDiscLine() { Player.TitleDisplay->SetDiscLine(Player.Disc ? Player.Disc->disc_title : Text{}); }
+
+void DestroyTrackGrid() {
+    ShowWindow(Player.TracksWindow, SW_HIDE);
+    Player.TrackGrid.reset();
+}
+
+void RedrawGrid() {
+    if (!Player.TrackGrid) return;
+    WindowDC dc(Player.TracksWindow);
+    Player.TrackGrid->RedrawGrid(dc.get());
+}
+
+// The disc in the drive becomes the loaded disc: its grid and Play order,
+// its titles from the database (or a CDDB query), a stored Play order.
+void SetUpLoadedDisc() {
+    DiscRecord& disc = *Player.Disc;
+    Player.TrackGrid = std::make_unique<TrackGrid>(Player.TracksWindow, disc.track_count);
+    ShowWindow(Player.TracksWindow, SW_SHOW);
+    Player.AnimationRunning = 0;
+    disc.loaded = 1;
+    {
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        set_default_titles(disc);
+    }
+    if (!lookup_disc(disc, Player.TitleDisplay->Locks()) && Settings.ConnectCDDB) StartQuery(disc);
+    if (Settings.PlayOrder & 1) restore_play_order(disc, CurrentOrder());
+    RedrawGrid();
+}
+
+void FollowStateIndicators() {
+    if (Player.Disc->playing) {
+        Player.ShadeLine = kShadeTrackLine;
+        SetTrayIcon(IDI_PLAYING);
+    } else {
+        Player.ShadeLine = kShadeDiscLine;
+    }
+}
+
+void ShowNoDisc(const char* name) {
+    DiscRecord& disc = *Player.Disc;
+    disc.loaded = 0;
+    {
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        free_texts(disc);
+        disc.disc_title = name;
+    }
+    ShowDiscLine();
+    Player.TitleDisplay->SetTrackLine(std::nullopt);
+}
+
+void LoadDisc(LPARAM how) {
+    DiscRecord& disc = *Player.Disc;
+    const int32_t r = open_disc();
+    if (r == kDeviceOk) {
+        SetUpLoadedDisc();
+        ShowDiscLine();
+        ShowTime(disc.disc_seconds, false);
+        ShowDiscTitleInCaption();
+        SetTimer(Player.TracksWindow, TIMER_GRID_FOLLOW, 500, nullptr);
+        if (Settings.OnStart == 2 || how == BRD_LOAD_AND_PLAY) StartAtFirstPosition();
+    } else if (r == kDevicePlaying) {
+        disc.playing = 1;
+        SetUpLoadedDisc();
+        const int32_t at = PositionOfDeviceTrack();
+        if (at >= 0) disc.current_index = at;
+        ShowDiscLine();
+        ShowTrackAt(disc.current_index);
+        if (Settings.OnStart == 1) {
+            StopPlayback();
+        } else {
+            SetTimer(Player.TracksWindow, TIMER_GRID_BLINK, 750, nullptr);
+            SetTimer(Player.MainWindow, TIMER_PLAYING, 999, nullptr);
+            SetTimer(Player.TracksWindow, TIMER_GRID_FOLLOW, 500, nullptr);
+            play_from(kContinueRange, CurrentOrder());
+        }
+    } else if (r == kDeviceDoorOpen) {
+        ShowNoDisc("drive empty");
+        ShowTime(0, false);
+        DestroyTrackGrid();
+        StartIdleAnimation();
+    } else if (r == kDeviceOpenFailed) {
+        ShowNoDisc("can't open device");
+        DestroyTrackGrid();
+    }
+    if (r == kDeviceOk || r == kDevicePlaying) FollowStateIndicators();
+}
+
+void DiscArrived() {
+    const int32_t r = open_disc();
+    if (r != kDeviceOk && r != kDevicePlaying) return;
+    SetUpLoadedDisc();
+    ShowDiscLine();
+    ShowDiscTitleInCaption();
+    SetTimer(Player.TracksWindow, TIMER_GRID_FOLLOW, 500, nullptr);
+    if (Settings.LoadPlay) StartAtFirstPosition();
+    FollowStateIndicators();
+}
+
+void DiscLeft() {
+    DiscRecord& disc = *Player.Disc;
+    disc.loaded = 0;
+    if (disc.playing) {
+        disc.playing = 0;
+        disc.paused = 0;
+        KillTimer(Player.MainWindow, TIMER_PLAYING);
+        KillTimer(Player.TracksWindow, TIMER_GRID_BLINK);
+    }
+    Player.TitleDisplay->SetDiscLine(std::nullopt);
+    Player.TitleDisplay->SetTrackLine(std::nullopt);
+    ShowTime(0, false);
+    DrawOnMain(DrawStatusWord, 0);
+    SetWindowTextA(Player.MainWindow, "BRD");
+    DrawSliderNow(0, true);
+    {
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        clear_disc();
+    }
+    Player.ShadeLine = kShadeDiscLine;
+    SetTrayIcon(IDI_BRD);
+    DestroyTrackGrid();
+    if (Settings.EjectQuit) {
+        DestroyWindow(Player.MainWindow);
+        return;
+    }
+    Settings.PlayType = 0;
+    DrawOnMain(DrawPlayModes, 0);
+    StartIdleAnimation();
+}
+
+}  // namespace
+
+void OnLoadRequest(LPARAM how) {
+    if (Player.Disc) LoadDisc(how);
+    SetTimer(Player.MainWindow, TIMER_DISC_POLL, 2000, nullptr);
+}
+
+void OnDiscPoll() {
+    if (!Player.Disc) return;
+    const int32_t mode = query_mode();
+    if (mode == kDeviceOk && !Player.Disc->loaded) DiscArrived();
+    else if (mode == kDeviceDoorOpen && Player.Disc->loaded) DiscLeft();
+}
+
+void SetTitleText(int32_t seconds) {
+    const DiscRecord& disc = *Player.Disc;
+    const std::string title = compose_title(Settings.TBTextType, Settings.TBTextOrder, disc.disc_title,
+                                            TrackTitleAt(disc.current_index), seconds);
+    if (Settings.IconType & kIconTaskBar) SetWindowTextA(Player.MainWindow, title.c_str());
+    if (Settings.IconType & kIconTray) TrayTip(title);
+}
+
+void OnSecondTimer() {
+    DiscRecord* disc = Player.Disc.get();
+    if (!disc || !disc->playing) {
+        KillTimer(Player.MainWindow, TIMER_PLAYING);
+        ShowDiscTitleInCaption();
+        return;
+    }
+    const int32_t t = time_readout(Settings.TimerType);
+    SetTitleText(t);
+    if (!(Player.SliderState && Player.SliderState->thumb.dragging)) {
+        ShowTime(t, true);
+        SendMessageA(Player.SliderWindow, WM_BRD_SLIDER_REFRESH, 0, 0);
+    }
+    follow_device(*disc, CurrentOrder(), Settings.PlayType, unpack_tmsf(position_tmsf()).track,
+                  WindowPlaybackHooks());
+}
+
+void OnTitleRestoreTimer() {
+    if (!Player.Disc || !Player.Disc->playing) return;
+    ShowTrackAt(Player.Disc->current_index);
+    if (Player.TrackGrid) {
+        WindowDC dc(Player.TracksWindow);
+        Player.TrackGrid->ClearLit(dc.get());
+    }
+    KillTimer(Player.MainWindow, TIMER_TITLE_RESTORE);
+}
+
+void OnRangeEnd(WPARAM code) {
+    if (code != MCI_NOTIFY_SUCCESSFUL || !Player.Disc) return;
+    range_finished(*Player.Disc, CurrentOrder(), Settings.PlayType, WindowPlaybackHooks());
+}
+
+void OnPlayOrderDone() {
+    if (Settings.DoneEject) toggle_door();
+    if (!Settings.DoNextCD || Player.DriveList.size() < 2) return;
+    const auto at = std::find(Player.DriveList.begin(), Player.DriveList.end(), Settings.UseDrive);
+    if (at == Player.DriveList.end()) return;
+    const auto next = at + 1 == Player.DriveList.end() ? Player.DriveList.begin() : at + 1;
+    ChangeDrive(*next, BRD_LOAD_AND_PLAY);
+}
+
+void ChangeDrive(int32_t drive, LPARAM how) {
+    Settings.UseDrive = drive;
+    if (Player.Disc) {
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        close_disc();
+    }
+    Player.Disc.reset();
+    DestroyTrackGrid();
+    Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
+    QueryLineLocks = &Player.TitleDisplay->Locks();
+    SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST, how);
+}
+
+void OnQueryNotification(int32_t code) {
+    Player.StatusCode = code;
+    DrawOnMain(DrawStatusWord, code);
+    if (code != 999 || !Player.Disc) return;
+    DiscRecord& disc = *Player.Disc;
+    ShowDiscLine();
+    if (disc.playing) {
+        ShowTrackAt(disc.current_index);
+        SetTitleText(time_readout(Settings.TimerType));
+    } else {
+        ShowDiscTitleInCaption();
+    }
+    const std::span<PlayOrderEntry> order = CurrentOrder();
+    for (int32_t i = 0; i < static_cast<int32_t>(order.size()); ++i)
+        if (order[i].lit) ShowTrackAt(i);
+}
+
+void StartIdleAnimation() {
+    if (Player.AnimationRunning) return;
+    Player.AnimationRunning = 1;
+    StartIdleAnimationThread();
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Disc change and playback supervision: the main window's load request, its
+// timers, the device's end-of-range notification and the query notification.
+#include <windows.h>
+
+#include <cstdint>
+
+// The load request: lParam BRD_LOAD_AND_PLAY asks for playback whatever
+// "OnStart" says.
+void OnLoadRequest(LPARAM how);
+void OnDiscPoll();
+void OnSecondTimer();
+void OnTitleRestoreTimer();
+// MM_MCINOTIFY: only a successful end of the range is acted on.
+void OnRangeEnd(WPARAM code);
+void OnQueryNotification(int32_t status_code);
+
+// The Play order has been played through: "DoneEject" and "DoNextCD".
+void OnPlayOrderDone();
+
+// Stops play, drops the Disc record and the track grid, makes a fresh record
+// for "UseDrive" and sends the load request.
+void ChangeDrive(int32_t drive, LPARAM how);
+
+// The window title during play, for a time readout of t seconds.
+void SetTitleText(int32_t seconds);
+
+// The idle animation starts when no disc is loaded (at most one runs).
+void StartIdleAnimation();

@@ -2,18 +2,10 @@
 the Play order, "On Done", the /play option."""
 import time
 
-from brdtest import (SETTINGS_KEY, x_window_shown, changed_box, check, click, drive_log, drive_state,
+from brdtest import (SETTINGS_KEY, SHUFFLE, changed_box, check, click, drive_log, drive_state,
                      forget_database, insert_disc, playing_track, reg_dword, run, sample_starts,
                      screenshot, set_up_drives, start, store_entry, title, vdrive, wait_until,
-                     window_origin)
-
-# Client points of the main window.
-REPEAT_CD = (180, 24)
-REPEAT = (180, 36)
-SHUFFLE = (180, 48)
-MINIMIZE = (270, 8)
-PLAY_BUTTON = (13 + 148, 125 + 12)
-STOP_BUTTON = (13 + 94, 125 + 12)
+                     window_origin, x_window_shown)
 
 
 def test_a_disc_inserted_while_running_is_set_up_and_stays_stopped():

@@ -1,18 +1,11 @@
 """The transport keys and buttons, the play-mode words and the title-bar buttons."""
 import time
 
-from brdtest import (SETTINGS_KEY, brd_db, changed_box, check, click, drive_state, forget_database,
-                     insert_disc, playing_track, press_key, reg_dword, run, sample_starts,
-                     screenshot, set_up_drives, start, store_entry, track_at, wait_until,
-                     window_origin, window_rect, xdotool)
-
-# Client points of the main window.
-REPEAT_CD = (180, 24)
-REPEAT = (180, 36)
-SHUFFLE = (180, 48)
-MINIMIZE = (270, 8)
-PLAY_BUTTON = (13 + 148, 125 + 12)
-STOP_BUTTON = (13 + 94, 125 + 12)
+from brdtest import (MINIMIZE, PLAY_BUTTON, REPEAT, REPEAT_CD, SETTINGS_KEY, SHUFFLE, STOP_BUTTON,
+                     brd_db, changed_box, check, click, drive_state, forget_database, insert_disc,
+                     playing_track, press_key, reg_dword, run, sample_starts, screenshot,
+                     set_up_drives, start, store_entry, track_at, wait_until, window_origin,
+                     window_rect, xdotool)
 
 
 def test_repeat_restarts_a_track_of_a_longer_range():

@@ -7,6 +7,7 @@
 #include "app/player.h"
 #include "cdaudio/cd_device.h"
 #include "display/child_windows.h"
+#include "display/lcd_readout.h"
 #include "display/slider_state.h"
 #include "display/title_display.h"
 #include "resources/resource.h"
@@ -26,6 +27,8 @@ void OnPaint(HWND hwnd) {
         const SliderThumb& thumb = Slider().thumb;
         const float percent = !Playing() ? 0 : thumb.dragging ? thumb.percent : PositionPercent(Slider().PositionMode());
         DrawSlider(dc, percent, true);
+    } else {
+        DrawBackgroundBehind(hwnd, dc);  // before start-up has made the slider state
     }
     EndPaint(hwnd, &ps);
 }

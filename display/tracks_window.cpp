@@ -8,6 +8,7 @@
 #include "app/window_state.h"
 #include "cdaudio/cd_device.h"
 #include "display/child_windows.h"
+#include "display/lcd_readout.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
 #include "resources/resource.h"
@@ -60,15 +61,16 @@ void UnlightAll(HDC dc) {
 void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    if (TrackGrid* grid = Player.TrackGrid.get()) {
+    TrackGrid* grid = Player.TrackGrid.get();
+    if (!grid) {
+        DrawBackgroundBehind(hwnd, dc);  // no disc: the case shows through
+    } else if (grid->View().shade != Shade()) {
         // A display-mode change resizes this window and repaints it: the
         // rows are settled again for the new mode first.
-        if (grid->View().shade != Shade()) {
-            grid->RedrawGrid(dc);
-        } else {
-            grid->PaintGrid(dc);
-            grid->DrawArrows(dc, 0, false);
-        }
+        grid->RedrawGrid(dc);
+    } else {
+        grid->PaintGrid(dc);
+        grid->DrawArrows(dc, 0, false);
     }
     EndPaint(hwnd, &ps);
 }

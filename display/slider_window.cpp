@@ -109,6 +109,15 @@ void OnLButtonUp(HWND hwnd, int x, int y, UINT) {
     ReleaseCapture();
 }
 
+// The capture went elsewhere before the button came up: the drag or click
+// is dropped without a seek, and the next refresh puts the thumb back.
+LRESULT OnCaptureChanged(HWND hwnd, HWND gaining) {
+    if (gaining == hwnd || !Player.SliderState) return 0;
+    Slider().thumb.dragging = false;
+    Slider().track_click_pending = false;
+    return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK SliderWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -118,6 +127,7 @@ LRESULT CALLBACK SliderWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         HANDLE_MSG(hwnd, WM_MOUSEMOVE, OnMouseMove);
         HANDLE_MSG(hwnd, WM_LBUTTONUP, OnLButtonUp);
         case WM_BRD_SLIDER_REFRESH: return OnRefresh();
+        case WM_CAPTURECHANGED: return OnCaptureChanged(hwnd, reinterpret_cast<HWND>(lParam));
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

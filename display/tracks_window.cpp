@@ -168,6 +168,23 @@ void OnLButtonUp(HWND hwnd, int x, int y, UINT) {
     ReleaseCapture();
 }
 
+// The capture went elsewhere before the button came up (another window
+// took it): a drag or a held arrow ends without a drop.
+LRESULT OnCaptureChanged(HWND hwnd, HWND gaining) {
+    TrackGrid* grid = Player.TrackGrid.get();
+    if (gaining == hwnd || !grid) return 0;
+    WindowDC dc(hwnd);
+    if (grid->Scrolling()) grid->SetScrolling(false);
+    if (Drag.dragging) {
+        Drag.dragging = false;
+        ShowCursor(TRUE);
+        grid->RedrawGrid(dc.get());  // wipes the dragged cell
+    }
+    if (Drag.index >= 0) grid->SetCellPressed(Drag.index, false, dc.get());
+    Drag.index = -1;
+    return 0;
+}
+
 void OnRButtonDown(HWND hwnd, BOOL, int x, int y, UINT) {
     TrackGrid* grid = Player.TrackGrid.get();
     if (!grid) return;
@@ -262,6 +279,7 @@ LRESULT CALLBACK TracksWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         HANDLE_MSG(hwnd, WM_RBUTTONDOWN, OnRButtonDown);
         HANDLE_MSG(hwnd, WM_TIMER, OnTimer);
         HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
+        case WM_CAPTURECHANGED: return OnCaptureChanged(hwnd, reinterpret_cast<HWND>(lParam));
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

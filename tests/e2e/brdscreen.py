@@ -7,7 +7,8 @@ import os
 import subprocess
 import time
 
-from brdtest import SOURCE, BUILD, SCRIPTS, Failure, check, screenshot, set_cdrom_drives, wine_env, window_rect
+import brdtest
+from brdtest import SOURCE, BUILD, SCRIPTS, Failure, screenshot, set_cdrom_drives, wine_env, window_rect
 
 VDRIVECTL = os.path.join(SOURCE, "vdrive", "vdrivectl")
 DISCS = os.path.join(BUILD, "discs")
@@ -102,9 +103,13 @@ def wait_until(condition, timeout, message, step=0.2):
 
 def client_origin():
     """Screen position of the main window's client area, inside its one-pixel border."""
-    rect = window_rect()
-    check(rect is not None, "no BRD window")
-    return rect[0] + 1, rect[1] + 1
+    for _ in range(5):
+        rect = window_rect()
+        if rect:
+            return rect[0] + 1, rect[1] + 1
+        time.sleep(0.3)  # brdpoke is a Wine program of its own: give it another go
+    ended = [p.process.returncode for p in brdtest._players if p.process.poll() is not None]
+    raise Failure(f"no BRD window (BRD ended with {ended})" if ended else "no BRD window")
 
 
 class Pointer:

@@ -54,6 +54,6 @@ function(brd_e2e_test name script)
     COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/${script}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e.${name} PROPERTIES LABELS e2e RESOURCE_LOCK ${BRD_WINE_LOCK}
-    TIMEOUT 300
+    TIMEOUT 400
     ENVIRONMENT "BRD_BUILD=${CMAKE_BINARY_DIR};BRD_SOURCE=${CMAKE_SOURCE_DIR}")
 endfunction()

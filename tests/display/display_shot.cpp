@@ -12,6 +12,8 @@
 #include "app/placement.h"
 #include "app/player.h"
 #include "app/startup.h"
+#include "display/button_bank.h"
+#include "display/slider_state.h"
 #include "display/title_display.h"
 #include "display/title_scroll.h"
 
@@ -28,6 +30,8 @@ int main(int argc, char** argv) {
     CreateWindows();
     Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
     Player.TitleDisplay = std::make_unique<TitleDisplay>();
+    Player.SliderState = std::make_unique<SliderState>();
+    Player.ButtonBank = std::make_unique<ButtonBank>();
     Player.ShadeLine = kShadeDiscLine;
     ApplyStartState(shade ? 3 : 1);
     ShowWindow(Player.ControlsWindow, SW_SHOW);

@@ -66,7 +66,7 @@ def check_reference(mode):
     program = run(mode, 0, 8)
     try:
         geometry = window_geometry()
-        time.sleep(1.5)  # the title workers draw within a few 40 ms ticks
+        time.sleep(2.5)  # the title workers draw within a few 40 ms ticks; slack for a busy machine
         # The client area only: the one-pixel frame is Wine's drawing, and its
         # colour depends on Wine's theme and on which window is active.
         got = shot(mode, geometry, (1, 1, geometry[2] - 2, geometry[3] - 2))

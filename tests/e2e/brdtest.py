@@ -190,3 +190,152 @@ def run(test_functions):
             _players.clear()
     print(f"{passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
+
+
+# --- The virtual drive -------------------------------------------------------
+
+VDRIVECTL = os.path.join(SOURCE, "vdrive", "vdrivectl")
+LEAD_IN = 150
+FPS = 75
+
+
+def drive_folder(letter):
+    return os.path.join(BUILD, "e2e-drives", letter.lower())
+
+
+def set_up_drives(*letters):
+    """Installs the virtual drive and makes these letters (default D) its CD-ROM drives, empty."""
+    subprocess.run([os.path.join(SCRIPTS, "install-vdrive")], env=wine_env(), check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    letters = letters or ("d",)
+    for letter in letters:
+        shutil.rmtree(drive_folder(letter), ignore_errors=True)
+    set_cdrom_drives(**{letter.lower(): drive_folder(letter) for letter in letters})
+
+
+def vdrive(*args):
+    result = subprocess.run([VDRIVECTL, *args], env=wine_env(), capture_output=True, text=True)
+    if result.returncode != 0:
+        raise Failure(f"vdrivectl {args}: {result.stderr.strip()}")
+    return result.stdout
+
+
+def insert_disc(name, letter="D"):
+    vdrive("insert", letter, name)
+
+
+def drive_state(letter="D"):
+    """The drive's state as a dict; 'position' as frames."""
+    state = {}
+    for line in vdrive("state", letter).splitlines():
+        key, _, value = line.partition("=")
+        state[key] = value
+    state["frames"] = int(state.get("position", "0").split()[0])
+    return state
+
+
+def drive_log(letter="D"):
+    return vdrive("log", letter)
+
+
+def sample_toc(name):
+    """The sample disc's CDDB disc id, absolute track starts and lead-out (frames)."""
+    out = subprocess.run([os.path.join(SOURCE, "vdrive", "make-sample-discs"), "--toc", name],
+                         capture_output=True, text=True, check=True).stdout.split("\n")
+    frames = [int(v) for v in out[1].split()]
+    return out[0], frames[:-1], frames[-1]
+
+
+def sample_starts(name):
+    _, starts, lead_out = sample_toc(name)
+    return starts, lead_out
+
+
+def track_at(name, frames):
+    """The 1-based track of a sample disc that holds an absolute position."""
+    starts, _ = sample_starts(name)
+    return sum(1 for start in starts if start <= frames)
+
+
+def sample_disc_id(name):
+    return sample_toc(name)[0]
+
+
+# --- The disc database beside the program ------------------------------------
+
+DATABASE = os.path.join(BIN, "brd.bdb")
+
+
+def brd_db(*args):
+    tool = os.path.join(os.path.dirname(BUILD), "host", "bin", "brd-db")
+    result = subprocess.run([tool, "-f", DATABASE, *args], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise Failure(f"brd-db {args}: {result.stderr.strip()}")
+    return result.stdout
+
+
+def store_entry(name, category, disc_title, track_titles, play_order=None):
+    """Stores an xmcd entry for a sample disc in brd.bdb beside the program."""
+    disc_id = sample_disc_id(name)
+    starts, lead_out = sample_starts(name)
+    lines = ["# xmcd", "#", "# Track frame offsets:"] + [f"#\t{s}" for s in starts]
+    lines += ["#", f"# Disc length: {lead_out // FPS} seconds", "#", f"DISCID={disc_id}",
+              f"DTITLE={disc_title}"]
+    lines += [f"TTITLE{i}={t}" for i, t in enumerate(track_titles)]
+    lines += ["EXTD="] + [f"EXTT{i}=" for i in range(len(track_titles))]
+    if play_order is not None:
+        lines.append(f"PLAYORDER={play_order}")
+    folder = tempfile.mkdtemp(prefix="brd-entry-")
+    os.makedirs(os.path.join(folder, category))
+    with open(os.path.join(folder, category, disc_id), "w") as f:
+        f.write("\n".join(lines) + "\n")
+    brd_db("import", os.path.join(folder, category))
+    shutil.rmtree(folder)
+    return disc_id
+
+
+def forget_database():
+    if os.path.exists(DATABASE):
+        os.remove(DATABASE)
+
+
+# --- Input --------------------------------------------------------------------
+
+def window_origin():
+    """Screen position of the main window's client area (inside its border)."""
+    rect = window_rect()
+    check(rect is not None, "no BRD window")
+    return rect[0] + 1, rect[1] + 1
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *[str(a) for a in args]], check=True)
+
+
+def click(x, y, button=1):
+    """A click at a client point of the main window."""
+    ox, oy = window_origin()
+    xdotool("mousemove", ox + x, oy + y)
+    time.sleep(0.1)
+    xdotool("click", button)
+    time.sleep(0.3)
+
+
+def press_key(key):
+    """A key typed into BRD: a click on its caption gives it the focus first."""
+    click(150, 5)
+    xdotool("key", key)
+    time.sleep(0.5)
+
+
+def title():
+    return poke("title").stdout.strip()
+
+
+def wait_until(condition, timeout, message, step=0.25):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if condition():
+            return
+        time.sleep(step)
+    raise Failure(message)

@@ -1,6 +1,6 @@
-"""The screen side of the end-to-end tests: the virtual drive holding a
-sample disc, the mouse on BRD's child windows, and what their pixels should
-be, composed from the skin's own sprites (resources/skin/*.bmp) the way the
+"""The screen side of the end-to-end tests: the mouse on BRD's child
+windows, the drive's play commands, and what the windows' pixels should be,
+composed from the skin's own sprites (resources/skin/*.bmp) the way the
 program blits them.
 """
 import os
@@ -8,13 +8,9 @@ import subprocess
 import time
 
 import brdtest
-from brdtest import SOURCE, BUILD, SCRIPTS, Failure, screenshot, set_cdrom_drives, wine_env, window_rect
+from brdtest import SOURCE, Failure, drive_log, window_rect
 
-VDRIVECTL = os.path.join(SOURCE, "vdrive", "vdrivectl")
-DISCS = os.path.join(BUILD, "discs")
 SKIN = os.path.join(SOURCE, "resources", "skin")
-FPS = 75
-LEAD_IN = 150
 
 # Client points of BRD's main window where its children sit.
 TRACKS_AT = (218, 19)
@@ -22,81 +18,17 @@ SLIDER_AT = (12, 111)
 TIME_CELLS = ((19, 29), (33, 29), (57, 29), (71, 29))
 
 
-# --- The virtual drive --------------------------------------------------------
-
-def drive_folder():
-    return os.path.join(BUILD, "e2e-drives", "grid-d")
-
-
-def set_up_drive():
-    """The virtual drive installed and D: its only CD-ROM drive."""
-    subprocess.run([os.path.join(SCRIPTS, "install-vdrive")], env=wine_env(), check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.makedirs(drive_folder(), exist_ok=True)
-    set_cdrom_drives(d=drive_folder())
-
-
-def vdrive(*args):
-    result = subprocess.run([VDRIVECTL, *args], env=wine_env(), capture_output=True, text=True)
-    if result.returncode != 0:
-        raise Failure(f"vdrivectl {args}: {result.stderr.strip()}")
-    return result.stdout
-
-
-def insert(disc):
-    vdrive("insert", "D", disc)
-    vdrive("log", "D", "clear")
-    vdrive("log", "D", "on")
-
-
-def drive_state():
-    """The drive's state; 'frames' is the head's absolute frame."""
-    state = {}
-    for line in vdrive("state", "D").splitlines():
-        key, _, value = line.partition("=")
-        state[key] = value
-    state["frames"] = int(state.get("position", "0").split()[0])
-    return state
-
-
-def plays():
+def plays(letter="D"):
     """The PLAY commands of the drive log as (from, to) strings; from is "head"
     when the play continues from the head, to is "-" when it runs to the end."""
     result = []
-    for line in vdrive("log", "D").splitlines():
+    for line in drive_log(letter).splitlines():
         if " PLAY " not in line:
             continue
         fields = dict(word.split("=", 1) for word in line.split() if "=" in word)
         from_ = fields.get("from", "-") if "FROM" in fields.get("flags", "").split("|") else "head"
         result.append((from_, fields.get("to", "-")))
     return result
-
-
-def disc_layout(disc):
-    """Absolute track starts and the lead-out of a sample disc, in frames."""
-    starts = []
-    with open(os.path.join(DISCS, disc, disc + ".cue")) as cue:
-        for line in cue:
-            words = line.split()
-            if words[:2] == ["INDEX", "01"]:
-                m, s, f = (int(v) for v in words[2].split(":"))
-                starts.append((m * 60 + s) * FPS + f + LEAD_IN)
-    lead_out = os.path.getsize(os.path.join(DISCS, disc, disc + ".bin")) // 2352 + LEAD_IN
-    return starts, lead_out
-
-
-def track_of(disc, frames):
-    starts, _ = disc_layout(disc)
-    return sum(1 for start in starts if start <= frames)
-
-
-def wait_until(condition, timeout, message, step=0.2):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if condition():
-            return
-        time.sleep(step)
-    raise Failure(message)
 
 
 # --- The mouse ----------------------------------------------------------------
@@ -269,6 +201,3 @@ def thumb_x(shot):
             return x
     return None
 
-
-def shot_now():
-    return screenshot()

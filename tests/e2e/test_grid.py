@@ -4,10 +4,10 @@ against the skin's sprites and at the drive through its state and log."""
 import os
 import time
 
-from brdtest import SETTINGS_KEY, Player, artifacts_dir, check, poke, reg_set_dword, run, screenshot
-from brdscreen import (FPS, SLIDER_AT, TRACKS_AT, Pointer, arrow_image, arrows_on_screen, cell_image,
-                       cell_on_screen, disc_layout, drive_state, insert, lcd_seconds, plays, set_up_drive,
-                       thumb_x, track_of, wait_until)
+from brdtest import (FPS, SETTINGS_KEY, Player, artifacts_dir, check, drive_state, insert_disc, poke,
+                     reg_set_dword, run, sample_starts, screenshot, set_up_drives, track_at, vdrive, wait_until)
+from brdscreen import (SLIDER_AT, TRACKS_AT, Pointer, arrow_image, arrows_on_screen, cell_image, cell_on_screen,
+                       lcd_seconds, plays, thumb_x)
 
 D = 3  # drive number of D:
 UP_DIMMED, DOWN_DIMMED = arrow_image(66, 22), arrow_image(66, 33)
@@ -22,7 +22,9 @@ def centre(position, first_row=1):
 
 def start(disc, **settings):
     """BRD on drive D: holding a sample disc, its track grid drawn."""
-    insert(disc)
+    insert_disc(disc)
+    vdrive("log", "D", "clear")
+    vdrive("log", "D", "on")
     reg_set_dword(SETTINGS_KEY, "UseDrive", D)
     reg_set_dword(SETTINGS_KEY, "ConnectCDDB", 0)
     for name, value in settings.items():
@@ -35,7 +37,7 @@ def start(disc, **settings):
 
 def playing_track(disc):
     state = drive_state()
-    return track_of(disc, state["frames"]) if state["mode"] == "playing" else None
+    return track_at(disc, state["frames"]) if state["mode"] == "playing" else None
 
 
 def test_twelve_tracks_fit_and_both_arrows_are_dimmed():
@@ -74,7 +76,7 @@ def test_holding_the_down_arrow_scrolls_row_by_row_to_row_three():
 
 def test_right_click_excludes_an_entry_and_playback_skips_it():
     player, grid = start("twenty")
-    starts, _ = disc_layout("twenty")
+    starts, _ = sample_starts("twenty")
     grid.click(*centre(1), button=3)
     grid.away()
     check(cell_on_screen(screenshot(), 1) == cell_image(2, excluded=True), "the excluded entry shows the cross")
@@ -92,7 +94,7 @@ def test_right_click_excludes_an_entry_and_playback_skips_it():
 
 def test_a_click_or_a_quick_track_choice_plays_the_entry():
     player, grid = start("twenty")
-    starts, _ = disc_layout("twenty")
+    starts, _ = sample_starts("twenty")
     grid.click(*centre(8))
     wait_until(lambda: playing_track("twenty") == 9, 5, "a click on entry 9 must play track 9")
     check(plays()[-1][0] == str(starts[8]), f"played from the start of track 9: {plays()}")
@@ -103,7 +105,7 @@ def test_a_click_or_a_quick_track_choice_plays_the_entry():
 
 def test_dragging_an_entry_while_playing_replans_the_range():
     player, grid = start("twenty")
-    starts, _ = disc_layout("twenty")
+    starts, _ = sample_starts("twenty")
     grid.click(*centre(0))
     wait_until(lambda: playing_track("twenty") == 1, 5, "entry 1 must play")
     check(plays()[-1][1] == "-", "in disc order the range runs to the end of the disc")
@@ -126,7 +128,7 @@ def test_dragging_an_entry_while_playing_replans_the_range():
 
 def test_hovering_shows_the_entrys_track_length_while_stopped():
     player, grid = start("twenty")
-    starts, lead_out = disc_layout("twenty")
+    starts, lead_out = sample_starts("twenty")
     grid.drag(centre(6), centre(1))  # track 7 now at position 2
     grid.away()
     check(cell_on_screen(screenshot(), 1) == cell_image(7), "position 2 holds track 7 after the drop")
@@ -146,7 +148,7 @@ def test_hovering_shows_the_entrys_track_length_while_stopped():
 def test_slider_drag_shows_the_time_at_the_thumb_and_release_seeks_there():
     # "SliderType" 3 follows "TimerType" 3: disc, remaining.
     player, grid = start("twenty", SliderType=3, TimerType=3)
-    _, lead_out = disc_layout("twenty")
+    _, lead_out = sample_starts("twenty")
     disc_seconds = lead_out // FPS
     grid.click(*centre(7))
     wait_until(lambda: playing_track("twenty") == 8, 5, "entry 8 must play")
@@ -192,7 +194,7 @@ def test_slider_drag_shows_the_time_at_the_thumb_and_release_seeks_there():
     player.close()
 
 
-set_up_drive()
+set_up_drives()
 run([
     test_twelve_tracks_fit_and_both_arrows_are_dimmed,
     test_holding_the_down_arrow_scrolls_row_by_row_to_row_three,

@@ -29,6 +29,9 @@ struct PlayerState {
     std::atomic<int32_t> DisplayMode{0};  // read by the title and animation workers
 
     std::unique_ptr<DiscRecord> Disc;
+    // Records let go of while a CDDB query might still write into them:
+    // kept until the process ends rather than freed under the query thread.
+    std::vector<std::unique_ptr<DiscRecord>> RetiredDiscs;
     std::unique_ptr<::TrackGrid> TrackGrid;  // also owns the Play order entries
     std::unique_ptr<::TitleDisplay> TitleDisplay;
     std::unique_ptr<::SliderState> SliderState;
@@ -64,4 +67,10 @@ struct PlayerState {
 };
 
 extern PlayerState Player;
+
+// True while a CDDB query or a submission holds the query lock.
+bool NetworkSessionRunning();
+// Lets go of the Disc record (after close_disc), or parks it while a network
+// session may still use it.
+void ReleaseDisc();
 extern SettingsRecord Settings;

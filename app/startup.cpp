@@ -136,11 +136,16 @@ int RunMessageLoop() {
 
 // What the loop leaves behind. The title display stops its own workers
 // before it lets go of the buffers they draw from.
+// Set by the shutdown: a CDDB query or submission was still running.
+bool session_at_exit = false;
+
 void ReleaseLongLivedObjects() {
     Player.TrackGrid.reset();
     if (Player.Disc) close_disc();
-    Player.Disc.reset();
-    Player.TitleDisplay.reset();
+    // A query still running writes the titles under the title display's
+    // locks: both stay until the process ends.
+    ReleaseDisc();
+    if (!session_at_exit) Player.TitleDisplay.reset();
 }
 
 // What "OnExit" asks for the disc: left playing to its end, stopped or ejected.
@@ -237,6 +242,9 @@ void ShutDown() {
     Player.SkinSlider.reset();
     Player.SmtpServer.reset();
     Player.UserEmail.reset();
-    Player.QueryLock.reset();
+    // A running query or submission still holds the lock and releases it when
+    // it ends; the handle stays open for it until the process ends.
+    session_at_exit = NetworkSessionRunning();
+    if (!session_at_exit) Player.QueryLock.reset();
     PostQuitMessage(0);
 }

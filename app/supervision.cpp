@@ -228,7 +228,7 @@ void ChangeDrive(int32_t drive, LPARAM how) {
         BothLinesHeld held(Player.TitleDisplay->Locks());
         close_disc();
     }
-    Player.Disc.reset();
+    ReleaseDisc();
     DestroyTrackGrid();
     Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
     QueryLineLocks = &Player.TitleDisplay->Locks();

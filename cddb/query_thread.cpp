@@ -71,14 +71,17 @@ ClientNames Names() { return {client_name(UserName(), 1), client_name(local_host
 // Stores what "cddb read" returned, unless the user keeps an existing entry.
 void StoreEntry(DiscRecord& disc, std::string& entry) {
     const std::string id = disc_id_string(disc_id(disc));
-    if (db_contains(id)) {
-        if (QueryUi.message_box(Player.MainWindow, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
-            return;
-        db_delete(id);
-    }
+    const bool exists = db_contains(id);
+    if (exists &&
+        QueryUi.message_box(Player.MainWindow, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
+        return;
     parse_entry(disc, entry, *QueryLineLocks);
-    store_reply(disc, entry);
-    db_add(entry_key(disc.category, disc.disc_id_text.value_or(id)), entry);
+    if (!store_reply(disc, entry)) return;
+    const std::string key = entry_key(disc.category, disc.disc_id_text.value_or(id));
+    // The old entry goes in the same write that adds the new one, so a crash
+    // in between cannot lose both.
+    if (exists) db_replace(id, key, entry);
+    else db_add(key, entry);
 }
 
 // One query from the choice of server to the stored entry; the result is the

@@ -84,11 +84,16 @@ def poke(*args, check_exit=False):
 
 def window_rect():
     """(x, y, width, height, visible) of the BRD window, or None."""
-    result = poke("rect")
-    if result.returncode != 0:
-        return None
-    x, y, w, h, visible = (int(v) for v in result.stdout.split())
-    return x, y, w, h, bool(visible)
+    for _ in range(3):
+        result = poke("rect")
+        if result.returncode != 0:
+            return None
+        values = result.stdout.split()
+        # Now and then Wine loses a console program's output: ask again.
+        if len(values) == 5:
+            x, y, w, h, visible = (int(v) for v in values)
+            return x, y, w, h, bool(visible)
+    raise Failure(f"brdpoke rect answered {result.stdout!r}")
 
 
 _players = []
@@ -339,3 +344,21 @@ def wait_until(condition, timeout, message, step=0.25):
             return
         time.sleep(step)
     raise Failure(message)
+
+
+def start(*args, **settings):
+    """BRD with these settings (drive D: unless UseDrive is given, no CDDB
+    queries), its window up."""
+    settings.setdefault("UseDrive", 3)
+    settings.setdefault("ConnectCDDB", 0)
+    for name, value in settings.items():
+        reg_set_dword(SETTINGS_KEY, name, value)
+    player = Player(*args)
+    player.wait_window()
+    return player
+
+
+def playing_track(disc, letter="D"):
+    """The sample disc's track the drive plays now, or None when it does not play."""
+    state = drive_state(letter)
+    return track_at(disc, state["frames"]) if state["mode"] == "playing" else None

@@ -1,13 +1,10 @@
 """The transport keys and buttons, the play-mode words and the title-bar buttons."""
-import os
 import time
 
-from brdtest import (SETTINGS_KEY, Player, check, click, drive_log, drive_state, forget_database,
-                     insert_disc, press_key, reg_dword, reg_set_dword, run, sample_starts,
-                     screenshot, set_up_drives, store_entry, title, track_at, vdrive, wait_until,
-                     window_rect, xdotool, window_origin, changed_box)
-
-D = 3  # drive number of D:
+from brdtest import (SETTINGS_KEY, brd_db, changed_box, check, click, drive_state, forget_database,
+                     insert_disc, playing_track, press_key, reg_dword, run, sample_starts,
+                     screenshot, set_up_drives, start, store_entry, track_at, wait_until,
+                     window_origin, window_rect, xdotool)
 
 # Client points of the main window.
 REPEAT_CD = (180, 24)
@@ -16,22 +13,6 @@ SHUFFLE = (180, 48)
 MINIMIZE = (270, 8)
 PLAY_BUTTON = (13 + 148, 125 + 12)
 STOP_BUTTON = (13 + 94, 125 + 12)
-
-
-def start(*args, **settings):
-    """BRD with these settings (drive D: unless UseDrive is given), its window up."""
-    settings.setdefault("UseDrive", D)
-    reg_set_dword(SETTINGS_KEY, "ConnectCDDB", 0)
-    for name, value in settings.items():
-        reg_set_dword(SETTINGS_KEY, name, value)
-    player = Player(*args)
-    player.wait_window()
-    return player
-
-
-def playing_track(disc, letter="D"):
-    state = drive_state(letter)
-    return track_at(disc, state["frames"]) if state["mode"] == "playing" else None
 
 
 def test_repeat_restarts_a_track_of_a_longer_range():
@@ -124,7 +105,57 @@ def test_repeat_cd_and_repeat_are_never_lit_together():
     check(reg_dword(SETTINGS_KEY, "PlayType") == 1, "REPEAT CD turns REPEAT off")
 
 
+def rand_sequence():
+    """The C runtime's rand, never seeded: the generator the shuffle draws from."""
+    seed = 1
+    while True:
+        seed = (seed * 214013 + 2531011) & 0xFFFFFFFF
+        yield (seed >> 16) & 0x7FFF
+
+
+def expected_shuffle(playing_track, n):
+    order, draws = [playing_track], rand_sequence()
+    while len(order) < n:
+        r = next(draws) % n + 1
+        if r not in order:
+            order.append(r)
+    return order
+
+
+def stored_play_order(key):
+    text = brd_db("show", key)
+    return next(line.split("=", 1)[1].strip() for line in text.splitlines() if line.startswith("PLAYORDER="))
+
+
+def test_shuffle_keeps_the_playing_track_first_and_off_restores_disc_order():
+    set_up_drives()
+    forget_database()
+    disc_id = store_entry("twelve", "misc", "The Testers / Twelve", [f"Song {n}" for n in range(1, 13)],
+                          play_order="1,2,-3,4,5,6,7,8,9,10,11,12")
+    key = f"misc/{disc_id}"
+    insert_disc("twelve")
+    player = start("/play", PlayOrder=3)
+    for _ in range(5):  # position 2 (track 3) is excluded: five steps reach track 7
+        press_key("e")
+    wait_until(lambda: playing_track("twelve") == 7, 3, "track 7 must play")
+    click(*SHUFFLE)
+    player.close()
+    shuffled = [int(t) for t in stored_play_order(key).split(",")]
+    check([abs(t) for t in shuffled] == expected_shuffle(7, 12),
+          f"the shuffled order {shuffled} is not track 7 and then rand's order")
+    check([t for t in shuffled if t < 0] == [-3], "track 3 keeps its exclusion mark")
+
+    player = start(PlayOrder=3)
+    click(*SHUFFLE)
+    click(*SHUFFLE)
+    player.close()
+    check(stored_play_order(key) == "1,2,-3,4,5,6,7,8,9,10,11,12",
+          f"SHUFFLE off restores disc order with the marks: {stored_play_order(key)}")
+    forget_database()
+
+
 run([
+    test_shuffle_keeps_the_playing_track_first_and_off_restores_disc_order,
     test_repeat_restarts_a_track_of_a_longer_range,
     test_transport_keys,
     test_a_press_dragged_off_its_button_does_nothing,

@@ -1,0 +1,126 @@
+// Start-up and idle cost of BRD under Wine, each measured against a baseline
+// taken in the same run:
+//   player_bench startup BRD.EXE MINIMAL.EXE RUNS
+//     time from process start to the first painted frame of each program
+//     (its window visible with nothing left to paint), median of RUNS
+//   player_bench cpu BRD.EXE SECONDS ARGS...
+//     processor time BRD uses per minute of wall time, measured over SECONDS
+//     after its window is up
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+struct Started {
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+    double seconds = 0;  // until the first frame was painted
+};
+
+// The program's top-level window of the given class, once shown and painted.
+HWND PaintedWindow(DWORD process_id, const char* class_name) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, class_name, nullptr))) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        RECT pending;
+        if (owner == process_id && IsWindowVisible(window) && !GetUpdateRect(window, &pending, FALSE))
+            return window;
+    }
+    return nullptr;
+}
+
+Started Start(const std::string& command_line, const char* class_name) {
+    Started s;
+    STARTUPINFOA info{};
+    info.cb = sizeof info;
+    std::string line = command_line;
+    const double t0 = Now();
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &info, &s.process)) {
+        std::fprintf(stderr, "cannot start %s\n", command_line.c_str());
+        std::exit(1);
+    }
+    while (!(s.window = PaintedWindow(s.process.dwProcessId, class_name))) {
+        if (WaitForSingleObject(s.process.hProcess, 1) == WAIT_OBJECT_0) {
+            std::fprintf(stderr, "%s ended before it painted\n", command_line.c_str());
+            std::exit(1);
+        }
+        if (Now() - t0 > 60) {
+            std::fprintf(stderr, "%s showed no window\n", command_line.c_str());
+            std::exit(1);
+        }
+    }
+    s.seconds = Now() - t0;
+    return s;
+}
+
+void Close(Started& s) {
+    PostMessageA(s.window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(s.process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(s.process.hProcess, 1);
+    CloseHandle(s.process.hProcess);
+    CloseHandle(s.process.hThread);
+}
+
+double CpuSeconds(HANDLE process) {
+    FILETIME created, ended, kernel, user;
+    GetProcessTimes(process, &created, &ended, &kernel, &user);
+    auto seconds = [](FILETIME t) {
+        return static_cast<double>(static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int StartupBench(const char* brd, const char* minimal, int runs) {
+    std::vector<double> brd_times, minimal_times;
+    for (int i = 0; i < runs; ++i) {  // alternated, so both see the same machine
+        Started m = Start(std::string("\"") + minimal + "\"", "BrdBenchMinimal");
+        minimal_times.push_back(m.seconds);
+        Close(m);
+        Started b = Start(std::string("\"") + brd + "\"", "BRD");
+        brd_times.push_back(b.seconds);
+        Close(b);
+    }
+    const double mb = Median(brd_times), mm = Median(minimal_times);
+    std::printf("start-up to first painted frame  BRD %.0f ms  minimal window %.0f ms  ratio %.2f\n",
+                mb * 1000, mm * 1000, mb / mm);
+    return 0;
+}
+
+int CpuBench(const char* brd, int seconds, int argc, char** argv) {
+    std::string line = std::string("\"") + brd + "\"";
+    for (int i = 0; i < argc; ++i) line += std::string(" ") + argv[i];
+    Started b = Start(line, "BRD");
+    Sleep(1000);  // past the load request and the first title frames
+    const double cpu0 = CpuSeconds(b.process.hProcess), t0 = Now();
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    const double cpu = CpuSeconds(b.process.hProcess) - cpu0, wall = Now() - t0;
+    Close(b);
+    std::printf("%.2f s of processor time per minute (%.1f%% of one core)\n", cpu * 60 / wall, cpu * 100 / wall);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 5 && std::string(argv[1]) == "startup") return StartupBench(argv[2], argv[3], std::atoi(argv[4]));
+    if (argc >= 4 && std::string(argv[1]) == "cpu") return CpuBench(argv[2], std::atoi(argv[3]), argc - 4, argv + 4);
+    std::fprintf(stderr, "usage: player_bench startup BRD.EXE MINIMAL.EXE RUNS | cpu BRD.EXE SECONDS ARGS...\n");
+    return 2;
+}

@@ -7,8 +7,7 @@ import os
 import subprocess
 import time
 
-import brdtest
-from brdtest import SOURCE, Failure, drive_log, window_rect
+from brdtest import SOURCE, drive_log, window_origin
 
 SKIN = os.path.join(SOURCE, "resources", "skin")
 
@@ -33,22 +32,11 @@ def plays(letter="D"):
 
 # --- The mouse ----------------------------------------------------------------
 
-def client_origin():
-    """Screen position of the main window's client area, inside its one-pixel border."""
-    for _ in range(5):
-        rect = window_rect()
-        if rect:
-            return rect[0] + 1, rect[1] + 1
-        time.sleep(0.3)  # brdpoke is a Wine program of its own: give it another go
-    ended = [p.process.returncode for p in brdtest._players if p.process.poll() is not None]
-    raise Failure(f"no BRD window (BRD ended with {ended})" if ended else "no BRD window")
-
-
 class Pointer:
     """The mouse over one child window, in that window's own coordinates."""
 
     def __init__(self, child_at):
-        ox, oy = client_origin()
+        ox, oy = window_origin()
         self.x0, self.y0 = ox + child_at[0], oy + child_at[1]
 
     def move(self, x, y, pause=0.08):
@@ -162,14 +150,14 @@ def cell_image(track, lit=False, pressed=False, excluded=False):
 
 def cell_on_screen(shot, position, first_row=1):
     """The cell of a 0-based Play order position, as shown in the tracks window."""
-    ox, oy = client_origin()
+    ox, oy = window_origin()
     x = ox + TRACKS_AT[0] + 24 * (position % 3)
     y = oy + TRACKS_AT[1] + 24 * (position // 3 - (first_row - 1))
     return Image.of_screen(shot, x, y, 21, 21)
 
 
 def arrows_on_screen(shot):
-    ox, oy = client_origin()
+    ox, oy = window_origin()
     x, y = ox + TRACKS_AT[0], oy + TRACKS_AT[1] + 122
     return Image.of_screen(shot, x + 2, y, 32, 10), Image.of_screen(shot, x + 34, y, 32, 10)
 
@@ -181,7 +169,7 @@ def arrow_image(x, y):
 def lcd_seconds(shot, lit):
     """The seconds the LCD time readout shows, read back through the digit
     sprites; None when a cell matches no digit."""
-    ox, oy = client_origin()
+    ox, oy = window_origin()
     digits = []
     for x, y in TIME_CELLS:
         cell = Image.of_screen(shot, ox + x + 1, oy + y + 1, 13, 13)
@@ -194,7 +182,7 @@ def lcd_seconds(shot, lit):
 
 def thumb_x(shot):
     """Where the slider's thumb is drawn, found through its sprite; None if nowhere."""
-    ox, oy = client_origin()
+    ox, oy = window_origin()
     thumb = skin("slider.bmp").crop(197, 0, 30, 10)
     for x in range(0, 167):
         if Image.of_screen(shot, ox + SLIDER_AT[0] + x, oy + SLIDER_AT[1], 30, 10) == thumb:

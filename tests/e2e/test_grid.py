@@ -4,12 +4,12 @@ against the skin's sprites and at the drive through its state and log."""
 import os
 import time
 
-from brdtest import (FPS, SETTINGS_KEY, Player, artifacts_dir, check, drive_state, insert_disc, poke,
-                     reg_set_dword, run, sample_starts, screenshot, set_up_drives, track_at, vdrive, wait_until)
+import brdtest
+from brdtest import (FPS, artifacts_dir, check, drive_state, insert_disc, playing_track, poke, run,
+                     sample_starts, screenshot, set_up_drives, vdrive, wait_until)
 from brdscreen import (SLIDER_AT, TRACKS_AT, Pointer, arrow_image, arrows_on_screen, cell_image, cell_on_screen,
                        lcd_seconds, plays, thumb_x)
 
-D = 3  # drive number of D:
 UP_DIMMED, DOWN_DIMMED = arrow_image(66, 22), arrow_image(66, 33)
 UP, DOWN = arrow_image(0, 22), arrow_image(33, 22)
 IDM_TRACK_FIRST = 20000
@@ -25,19 +25,9 @@ def start(disc, **settings):
     insert_disc(disc)
     vdrive("log", "D", "clear")
     vdrive("log", "D", "on")
-    reg_set_dword(SETTINGS_KEY, "UseDrive", D)
-    reg_set_dword(SETTINGS_KEY, "ConnectCDDB", 0)
-    for name, value in settings.items():
-        reg_set_dword(SETTINGS_KEY, name, value)
-    player = Player()
-    player.wait_window()
+    player = brdtest.start(**settings)
     wait_until(lambda: cell_on_screen(screenshot(), 0) == cell_image(1), 10, "the track grid did not appear")
     return player, Pointer(TRACKS_AT)
-
-
-def playing_track(disc):
-    state = drive_state()
-    return track_at(disc, state["frames"]) if state["mode"] == "playing" else None
 
 
 def test_twelve_tracks_fit_and_both_arrows_are_dimmed():

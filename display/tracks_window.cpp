@@ -22,14 +22,19 @@ constexpr UINT kHoverMs = 100;
 constexpr UINT kTitleRestoreMs = 2500;
 
 // The entry pressed with the left button and, once the pointer has moved far
-// enough, the drag it became.
+// enough, the drag it became. The entry itself carries its track and mark
+// until the drop moves them.
 struct DragState {
     int32_t index = -1;
     int32_t x = 0, y = 0;
-    int32_t track = 0;
-    uint8_t excluded = 0;
     bool dragging = false;
 } Drag;
+
+// The drag is over, dropped or not: the pointer shows again.
+void EndDrag() {
+    if (Drag.dragging) ShowCursor(TRUE);
+    Drag.dragging = false;
+}
 
 bool Playing() { return Player.Disc && Player.Disc->playing; }
 bool Shade() { return Player.DisplayMode == kDisplayShade; }
@@ -127,7 +132,7 @@ void OnLButtonDown(HWND hwnd, BOOL, int x, int y, UINT) {
     } else if (const int32_t hit = grid->HitCell(x, y)) {
         const PlayOrderEntry& entry = grid->Entries()[hit - 1];
         if (!entry.excluded) grid->SetCellPressed(hit - 1, true, dc.get());
-        Drag = {hit - 1, x, y, entry.track, entry.excluded, false};
+        Drag = {hit - 1, x, y, false};
     }
 }
 
@@ -154,9 +159,8 @@ void OnLButtonUp(HWND hwnd, int x, int y, UINT) {
             grid->DrawArrows(dc.get(), 0, false);
         }
         if (Drag.dragging) {
-            ShowCursor(TRUE);
+            EndDrag();
             grid->SetScrolling(false);
-            Drag.dragging = false;
             if (hit) Drop(*grid, hit - 1, dc.get());
             else grid->RedrawGrid(dc.get());  // wipes the dragged cell
         }
@@ -164,6 +168,7 @@ void OnLButtonUp(HWND hwnd, int x, int y, UINT) {
         for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i)
             grid->SetCellPressed(i, false, dc.get());
     }
+    EndDrag();  // also when the disc went away during the drag
     Drag.index = -1;
     ReleaseCapture();
 }
@@ -171,17 +176,18 @@ void OnLButtonUp(HWND hwnd, int x, int y, UINT) {
 // The capture went elsewhere before the button came up (another window
 // took it): a drag or a held arrow ends without a drop.
 LRESULT OnCaptureChanged(HWND hwnd, HWND gaining) {
-    TrackGrid* grid = Player.TrackGrid.get();
-    if (gaining == hwnd || !grid) return 0;
-    WindowDC dc(hwnd);
-    if (grid->Scrolling()) grid->SetScrolling(false);
-    if (Drag.dragging) {
-        Drag.dragging = false;
-        ShowCursor(TRUE);
-        grid->RedrawGrid(dc.get());  // wipes the dragged cell
-    }
-    if (Drag.index >= 0) grid->SetCellPressed(Drag.index, false, dc.get());
+    if (gaining == hwnd) return 0;
+    const bool was_dragging = Drag.dragging;
+    const int32_t pressed = Drag.index;
+    EndDrag();
     Drag.index = -1;
+    TrackGrid* grid = Player.TrackGrid.get();
+    if (!grid) return 0;
+    WindowDC dc(hwnd);
+    grid->SetScrolling(false);
+    if (was_dragging) grid->RedrawGrid(dc.get());  // wipes the dragged cell
+    if (pressed >= 0 && pressed < static_cast<int32_t>(grid->Entries().size()))
+        grid->SetCellPressed(pressed, false, dc.get());
     return 0;
 }
 

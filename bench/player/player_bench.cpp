@@ -1,11 +1,9 @@
-// Start-up and idle cost of BRD under Wine, each measured against a baseline
-// taken in the same run:
+// Start-up of BRD under Wine against a minimal Win32 program, in one run:
 //   player_bench startup BRD.EXE MINIMAL.EXE RUNS
-//     time from process start to the first painted frame of each program
-//     (its window visible with nothing left to paint), median of RUNS
-//   player_bench cpu BRD.EXE SECONDS ARGS...
-//     processor time BRD uses per minute of wall time, measured over SECONDS
-//     after its window is up
+// the time from process start to the first painted frame of each program
+// (its window visible with nothing left to paint), median of RUNS.
+// (Wine keeps no processor times of other processes; scripts/player-benchmarks
+// reads those from /proc.)
 #include <windows.h>
 
 #include <algorithm>
@@ -73,15 +71,6 @@ void Close(Started& s) {
     CloseHandle(s.process.hThread);
 }
 
-double CpuSeconds(HANDLE process) {
-    FILETIME created, ended, kernel, user;
-    GetProcessTimes(process, &created, &ended, &kernel, &user);
-    auto seconds = [](FILETIME t) {
-        return static_cast<double>(static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -103,24 +92,10 @@ int StartupBench(const char* brd, const char* minimal, int runs) {
     return 0;
 }
 
-int CpuBench(const char* brd, int seconds, int argc, char** argv) {
-    std::string line = std::string("\"") + brd + "\"";
-    for (int i = 0; i < argc; ++i) line += std::string(" ") + argv[i];
-    Started b = Start(line, "BRD");
-    Sleep(1000);  // past the load request and the first title frames
-    const double cpu0 = CpuSeconds(b.process.hProcess), t0 = Now();
-    Sleep(static_cast<DWORD>(seconds) * 1000);
-    const double cpu = CpuSeconds(b.process.hProcess) - cpu0, wall = Now() - t0;
-    Close(b);
-    std::printf("%.2f s of processor time per minute (%.1f%% of one core)\n", cpu * 60 / wall, cpu * 100 / wall);
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 5 && std::string(argv[1]) == "startup") return StartupBench(argv[2], argv[3], std::atoi(argv[4]));
-    if (argc >= 4 && std::string(argv[1]) == "cpu") return CpuBench(argv[2], std::atoi(argv[3]), argc - 4, argv + 4);
-    std::fprintf(stderr, "usage: player_bench startup BRD.EXE MINIMAL.EXE RUNS | cpu BRD.EXE SECONDS ARGS...\n");
+    std::fprintf(stderr, "usage: player_bench startup BRD.EXE MINIMAL.EXE RUNS\n");
     return 2;
 }

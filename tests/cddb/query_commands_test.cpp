@@ -1,4 +1,5 @@
 #include "cddb/query_commands.h"
+#include "cddb/three_track_disc.h"
 
 #include <gtest/gtest.h>
 
@@ -90,17 +91,7 @@ namespace {
 
 TEST(QueryCommands, BuildQueryCommandComputesTheDiscId) {
     DiscRecord disc;
-    disc.track_count = 3;
-    const int starts[] = {150, 18352, 36214};
-    for (int i = 0; i < 3; ++i) {
-        disc.toc[i].frame_offset = starts[i];
-        disc.toc[i].minutes = starts[i] / 75 / 60;
-        disc.toc[i].seconds = starts[i] / 75 % 60;
-        disc.toc[i].frames = starts[i] % 75;
-    }
-    disc.toc[3].minutes = 742 / 60;
-    disc.toc[3].seconds = 742 % 60;
-    disc.disc_seconds = 742;
+    FillThreeTrackDisc(disc);
     ServerEntry cddbp{"h", 888, 1, std::nullopt, "CDDBP", "-"};
     EXPECT_EQ(BuildQueryCommand(disc, ProtocolCddbp, cddbp), "cddb query 1a02e403 3 150 18352 36214 742\n");
     ServerEntry http{"h", 80, 1, std::nullopt, "HTTP", "/cgi"};

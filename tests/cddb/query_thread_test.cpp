@@ -9,6 +9,7 @@
 #include "cddb/query_commands.h"
 #include "cddb/win_fixture.h"
 #include "discinfo/database.h"
+#include "cddb/three_track_disc.h"
 
 namespace {
 
@@ -51,17 +52,7 @@ protected:
         CurrentServer.reset();
         Player.ServerList = {cddbp(server)};
         disc.owner_window = window.get();
-        disc.track_count = 3;
-        const int starts[] = {150, 18352, 36214};
-        for (int i = 0; i < 3; ++i) {
-            disc.toc[i].frame_offset = starts[i];
-            disc.toc[i].minutes = starts[i] / 75 / 60;
-            disc.toc[i].seconds = starts[i] / 75 % 60;
-            disc.toc[i].frames = starts[i] % 75;
-        }
-        disc.toc[3].minutes = 742 / 60;
-        disc.toc[3].seconds = 742 % 60;
-        disc.disc_seconds = 742;
+        FillThreeTrackDisc(disc);
         disc.loaded = 1;
         server.add_disc("rock", "1a02e403", "Loopback Band / Three Songs", kEntry);
     }

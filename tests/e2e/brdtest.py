@@ -333,6 +333,13 @@ def press_key(key):
     time.sleep(0.5)
 
 
+def x_window_shown(name):
+    """Whether a window of this exact title is mapped on the X display."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}"],
+                           capture_output=True, text=True).stdout
+    return bool(found.split())
+
+
 def title():
     return poke("title").stdout.strip()
 

@@ -2,7 +2,7 @@
 the Play order, "On Done", the /play option."""
 import time
 
-from brdtest import (SETTINGS_KEY, changed_box, check, click, drive_log, drive_state,
+from brdtest import (SETTINGS_KEY, x_window_shown, changed_box, check, click, drive_log, drive_state,
                      forget_database, insert_disc, playing_track, reg_dword, run, sample_starts,
                      screenshot, set_up_drives, start, store_entry, title, vdrive, wait_until,
                      window_origin)
@@ -92,11 +92,14 @@ def test_eject_quit_ends_the_program_when_the_tray_opens():
     player = start(EjectQuit=1, xWinPos=123)
     vdrive("eject", "D")
     opened = time.time()
-    code = player.wait_exit(10)
-    # The disc poll runs every two seconds; the program ends on the next one,
-    # allowing Wine a second to take the process down.
-    check(code == 0 and time.time() - opened < 3.0,
-          f"the program must end within two seconds, took {time.time() - opened:.1f} s")
+    # The disc poll runs every two seconds: the window must go with the next
+    # one, not a later one (watched on the X display, which answers at once;
+    # the shutdown itself takes up to a second under Wine on a busy machine).
+    while x_window_shown("BRD") and time.time() - opened < 6:
+        time.sleep(0.05)
+    took = time.time() - opened
+    check(took < 3.5, f"the window must close at the next disc poll, took {took:.1f} s")
+    check(player.wait_exit(10) == 0, "the program must end with 0")
     check(reg_dword(SETTINGS_KEY, "xWinPos") == 123, "the settings must be saved")
 
 

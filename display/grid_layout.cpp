@@ -61,6 +61,19 @@ int32_t follow_target(const GridView& view, int32_t current_index) {
     return 0;
 }
 
+bool scroll_target_valid(const GridView& view, int32_t target) {
+    if (!view.can_scroll()) return false;
+    return target == kArrowUp || target == kArrowDown || (target >= 1 && target <= view.last_first_row());
+}
+
+ScrollPass scroll_pass(const GridView& view, int32_t target) {
+    const int32_t row = view.first_visible_row;
+    if (target == kArrowUp) return row > 1 ? ScrollPass{row - 1, true} : ScrollPass{row, false};
+    if (target == kArrowDown)
+        return row < view.last_first_row() ? ScrollPass{row + 1, true} : ScrollPass{row, false};
+    return {row, false};
+}
+
 void move_entry(std::span<PlayOrderEntry> order, int32_t from, int32_t to) {
     const int32_t n = static_cast<int32_t>(order.size());
     if (from < 0 || to < 0 || from >= n || to >= n || from == to) return;

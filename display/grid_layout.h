@@ -73,6 +73,32 @@ int32_t scroll_step(int32_t offset, int32_t destination);
 // is in view already.
 int32_t follow_target(const GridView& view, int32_t current_index);
 
+// Whether StartScroll accepts a target: an arrow, or a first row the grid
+// can show, and only when there are more rows than fit.
+bool scroll_target_valid(const GridView& view, int32_t target);
+
+// One pass of the scroll animation for an arrow target: the first visible row
+// it heads for, and whether a held arrow may go on after it. A row target is
+// one pass to the row already chosen.
+struct ScrollPass {
+    int32_t first_row = 1;
+    bool more = false;
+    bool operator==(const ScrollPass&) const = default;
+};
+ScrollPass scroll_pass(const GridView& view, int32_t target);
+
+// While an entry is dragged off the cells: kArrowUp above the window,
+// kArrowDown below the visible rows, 0 inside (the scrolling stops).
+constexpr int32_t drag_scroll_direction(int32_t y) {
+    return y < 0 ? kArrowUp : y > kGridVisibleHeight ? kArrowDown : 0;
+}
+
+// A press becomes a drag once the pointer is further than the system's drag
+// distance from the press point, horizontally or vertically.
+constexpr bool drag_started(int32_t dx, int32_t dy, int32_t drag_cx, int32_t drag_cy) {
+    return (dx < 0 ? -dx : dx) > drag_cx || (dy < 0 ? -dy : dy) > drag_cy;
+}
+
 // Moves the entry dragged from position `from` to position `to`: the tracks
 // and excluded flags between shift one place, positions stay.
 void move_entry(std::span<PlayOrderEntry> order, int32_t from, int32_t to);

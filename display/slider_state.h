@@ -21,3 +21,11 @@ public:
 void DrawSlider(HDC dc, float percent, bool force);
 // The same on a device context of its own.
 void DrawSliderNow(float percent, bool force);
+
+// How far playback has got, in percent, in the position mode's track or disc
+// (elapsed either way: the slider always runs left to right).
+float PositionPercent(int32_t mode);
+
+// The seconds a slider percentage stands for in the position mode, for the
+// track at the current position and the disc; never below 1.
+int32_t PercentToSeconds(float percent, int32_t mode);

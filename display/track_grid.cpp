@@ -1,5 +1,9 @@
 #include "display/track_grid.h"
 
+#include <process.h>
+
+#include <mutex>
+
 #include "app/player.h"
 #include "app/window_state.h"
 #include "display/skin_draw.h"
@@ -8,23 +12,40 @@ namespace {
 
 constexpr int32_t kAreaX = 218, kAreaY = 19, kAreaHeight = 136;
 constexpr int32_t kArrowWidth = 32, kArrowHeight = 10;
+constexpr int32_t kShadeWidth = 38, kShadeHeight = 12;
+constexpr DWORD kScrollStepMs = 35;
 
 bool Shade() { return Player.DisplayMode == kDisplayShade; }
 
 HBITMAP Tracks() { return Player.SkinTracks.get(); }
 
+using Guard = std::lock_guard<CriticalSection>;
+
+struct ScrollRequest {
+    TrackGrid* grid;
+    int32_t target;
+};
+
 }  // namespace
 
 TrackGrid::TrackGrid(HWND tracks_window, int32_t track_count)
-    : order_(make_play_order(track_count)), scroll_lock_(CreateLock()) {
+    : window_(tracks_window), order_(make_play_order(track_count)), scroll_lock_(CreateLock()) {
     view_.entry_count = track_count;
     view_.visible_rows = 0;  // settled by the first RedrawGrid
-    HDC dc = GetDC(tracks_window);
-    picture_ = std::make_unique<MemorySurface>(dc, kGridWidth, view_.bitmap_height());
-    ReleaseDC(tracks_window, dc);
+    WindowDC dc(tracks_window);
+    picture_ = std::make_unique<MemorySurface>(dc.get(), kGridWidth, view_.bitmap_height());
+}
+
+TrackGrid::~TrackGrid() {
+    closing_ = true;
+    scrolling_ = false;
+    // A thread still waiting for the scroll lock sees closing_ and leaves at
+    // once; a running one finishes the row it is in, at most 6 steps.
+    while (scroll_threads_ > 0) Sleep(5);
 }
 
 void TrackGrid::RedrawGrid(HDC window_dc) {
+    Guard guard(view_lock_);
     const int32_t current = Player.Disc ? Player.Disc->current_index : 0;
     if (Shade()) {
         view_.shade = true;
@@ -35,6 +56,7 @@ void TrackGrid::RedrawGrid(HDC window_dc) {
         view_.visible_rows = 5;
         view_.first_visible_row = first_row_for_redraw(view_, current);
     }
+    // A scroll animation under way heads for this offset from its next step.
     view_.scroll_offset = (view_.first_visible_row - 1) * kGridCell;
 
     HDC picture = picture_->dc();
@@ -48,6 +70,7 @@ void TrackGrid::RedrawGrid(HDC window_dc) {
 
 void TrackGrid::DrawCell(int32_t index, HDC window_dc) {
     if (index < 0 || index >= static_cast<int32_t>(order_.size())) return;
+    Guard guard(view_lock_);
     const PlayOrderEntry& entry = order_[index];
     const Point at = cell_origin(index);
     HDC picture = picture_->dc();
@@ -69,11 +92,12 @@ void TrackGrid::DrawCell(int32_t index, HDC window_dc) {
 }
 
 void TrackGrid::PaintGrid(HDC window_dc) {
+    Guard guard(view_lock_);
     HDC picture = picture_->dc();
     if (Shade()) {
         const int old_mode = SetStretchBltMode(window_dc, COLORONCOLOR);
-        StretchBlt(window_dc, 0, 0, 38, 12, picture, 0, view_.scroll_offset, kGridWidth, kGridCellSize,
-                   SRCCOPY);
+        StretchBlt(window_dc, 0, 0, kShadeWidth, kShadeHeight, picture, 0, view_.scroll_offset, kGridWidth,
+                   kGridCellSize, SRCCOPY);
         SetStretchBltMode(window_dc, old_mode);
     } else {
         BitBlt(window_dc, 0, 0, kGridWidth, kGridVisibleHeight, picture, 0, view_.scroll_offset, SRCCOPY);
@@ -82,6 +106,7 @@ void TrackGrid::PaintGrid(HDC window_dc) {
 
 void TrackGrid::DrawArrows(HDC window_dc, int32_t which, bool pressed) {
     if (Shade()) return;
+    Guard guard(view_lock_);
     BlitCopy(window_dc, 0, kGridVisibleHeight, kGridWidth, 16, kAreaX, 139, Player.SkinMain.get());
     const ArrowSprites s = arrow_sprites(view_, which, pressed);
     BlitCopy(window_dc, 2, 122, kArrowWidth, kArrowHeight, s.up.x, s.up.y, Tracks());
@@ -126,4 +151,80 @@ bool TrackGrid::ClearLit(HDC window_dc) {
     bool any = false;
     for (int32_t i = 0; i < static_cast<int32_t>(order_.size()); ++i) any = SetCellLit(i, false, window_dc) || any;
     return any;
+}
+
+int32_t TrackGrid::HitCell(int32_t x, int32_t y) {
+    Guard guard(view_lock_);
+    return hit_cell(view_, x, y);
+}
+
+void TrackGrid::DrawDragCell(int32_t index, HDC window_dc, int32_t x, int32_t y) {
+    if (index < 0 || index >= static_cast<int32_t>(order_.size())) return;
+    // Composed off-screen, so the cell does not flicker as it follows the pointer.
+    MemorySurface frame(window_dc, kGridWidth, kAreaHeight);
+    if (!frame) return;
+    const PlayOrderEntry& entry = order_[index];
+    Guard guard(view_lock_);
+    PaintGrid(frame.dc());
+    DrawArrows(frame.dc(), 0, false);
+    BlitCopy(frame.dc(), x - 8, y - 8, kGridCellSize, kGridCellSize, 44, 0, Tracks());
+    DrawNumber(frame.dc(), x - 6, y - 6, entry.track, true);
+    if (entry.excluded) BlitOr(frame.dc(), x - 8, y - 8, kGridCellSize, kGridCellSize, 88, 0, Tracks());
+    BitBlt(window_dc, 0, 0, kGridWidth, kAreaHeight, frame.dc(), 0, 0, SRCCOPY);
+}
+
+void TrackGrid::StartScroll(int32_t target) {
+    {
+        Guard guard(view_lock_);
+        if (!scroll_target_valid(view_, target)) return;
+        if (target > 0) {
+            scrolling_ = true;
+            view_.first_visible_row = target;
+        }
+    }
+    ++scroll_threads_;
+    auto* request = new ScrollRequest{this, target};
+    if (_beginthread(ScrollThread, 0, request) == static_cast<uintptr_t>(-1)) {
+        delete request;
+        --scroll_threads_;
+    }
+}
+
+void __cdecl TrackGrid::ScrollThread(void* request) {
+    const ScrollRequest r = *static_cast<ScrollRequest*>(request);
+    delete static_cast<ScrollRequest*>(request);
+    r.grid->Scroll(r.target);
+    --r.grid->scroll_threads_;  // the grid may be gone from here on
+}
+
+void TrackGrid::Scroll(int32_t target) {
+    SemaphoreSlot slot(scroll_lock_.get());
+    if (closing_) return;
+    WindowDC dc(window_);
+    // At least one pass: a click on an arrow that is over before this thread
+    // runs still scrolls one row.
+    do {
+        {
+            Guard guard(view_lock_);
+            const ScrollPass pass = scroll_pass(view_, target);
+            view_.first_visible_row = pass.first_row;
+            if (!pass.more) scrolling_ = false;
+        }
+        // The destination is read at every step: a RedrawGrid meanwhile
+        // (a drop, a display-mode change) moves it, and the animation
+        // settles where the redraw put the rows.
+        for (;;) {
+            {
+                Guard guard(view_lock_);
+                const int32_t destination = (view_.first_visible_row - 1) * kGridCell;
+                if (view_.scroll_offset == destination) break;
+                view_.scroll_offset = scroll_step(view_.scroll_offset, destination);
+                PaintGrid(dc.get());
+            }
+            Sleep(kScrollStepMs);
+        }
+        // A held arrow stays drawn pressed; the other arrow follows the rows.
+        DrawArrows(dc.get(), target < 0 ? target : 0, scrolling_);
+    } while (scrolling_);
+    DrawArrows(dc.get(), 0, false);
 }

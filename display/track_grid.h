@@ -4,6 +4,7 @@
 // window shows a window of. Exists from a disc's set-up to its removal.
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <span>
 
@@ -12,6 +13,20 @@
 #include "display/grid_layout.h"
 #include "display/memory_surface.h"
 
+// A recursive lock for one process: the scroll thread and the main thread
+// take turns at the grid's view and picture with it.
+class CriticalSection {
+    CRITICAL_SECTION cs_;
+
+public:
+    CriticalSection() { InitializeCriticalSection(&cs_); }
+    ~CriticalSection() { DeleteCriticalSection(&cs_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void lock() { EnterCriticalSection(&cs_); }
+    void unlock() { LeaveCriticalSection(&cs_); }
+};
+
 class TrackGrid {
 public:
     // The Play order in disc order; the picture is made compatible with the
@@ -19,6 +34,8 @@ public:
     TrackGrid(HWND tracks_window, int32_t track_count);
     TrackGrid(const TrackGrid&) = delete;
     TrackGrid& operator=(const TrackGrid&) = delete;
+    // Ends a running scroll animation (within one row) before the picture goes.
+    ~TrackGrid();
 
     PlayOrder& Order() { return order_; }
     std::span<PlayOrderEntry> Entries() { return order_; }
@@ -45,9 +62,32 @@ public:
     // Un-lights every entry; true when one was lit.
     bool ClearLit(HDC window_dc);
 
+    // The 1-based entry under a point of the tracks window, or 0.
+    int32_t HitCell(int32_t x, int32_t y);
+    // While an entry is dragged: the grid, the arrows and the entry drawn
+    // pressed and lit under the pointer at (x, y).
+    void DrawDragCell(int32_t index, HDC window_dc, int32_t x, int32_t y);
+
+    // Scrolls on a worker thread: kArrowUp or kArrowDown one row a pass for
+    // as long as the scrolling flag stays set (the caller sets it), or to a
+    // first visible row. Other targets, or a grid that fits, do nothing.
+    void StartScroll(int32_t target);
+    bool Scrolling() const { return scrolling_; }
+    void SetScrolling(bool on) { scrolling_ = on; }
+
 private:
+    static void __cdecl ScrollThread(void* request);
+    void Scroll(int32_t target);
+
+    HWND window_;
     PlayOrder order_;
     GridView view_;
     std::unique_ptr<MemorySurface> picture_;
     OwnedHandle scroll_lock_;
+    // Held for each step of a scroll and each drawing on the main thread, so
+    // neither sees the scroll offset and the first visible row out of step.
+    CriticalSection view_lock_;
+    std::atomic<bool> scrolling_{false};
+    std::atomic<bool> closing_{false};
+    std::atomic<int32_t> scroll_threads_{0};  // started and not yet ended
 };

@@ -105,6 +105,40 @@ TEST(GridScrolling, RedrawFollowAndAnimationSteps) {
     EXPECT_EQ(scroll_step(48, 0), 44);
 }
 
+TEST(GridScrolling, HeldArrowPassesStopAtEachEnd) {
+    // 20 entries are 7 rows: rows 1 to 3 can be the first visible row.
+    EXPECT_EQ(scroll_pass(Normal(20, 1), kArrowDown), (ScrollPass{2, true}));
+    EXPECT_EQ(scroll_pass(Normal(20, 2), kArrowDown), (ScrollPass{3, true}));
+    EXPECT_EQ(scroll_pass(Normal(20, 3), kArrowDown), (ScrollPass{3, false}));
+    EXPECT_EQ(scroll_pass(Normal(20, 2), kArrowUp), (ScrollPass{1, true}));
+    EXPECT_EQ(scroll_pass(Normal(20, 1), kArrowUp), (ScrollPass{1, false}));
+    EXPECT_EQ(scroll_pass(Normal(20, 2), 2), (ScrollPass{2, false}));  // a row target: one pass
+    EXPECT_EQ(scroll_pass(Shade(20, 6), kArrowDown), (ScrollPass{7, true}));
+    EXPECT_EQ(scroll_pass(Shade(20, 7), kArrowDown), (ScrollPass{7, false}));
+}
+
+TEST(GridScrolling, TargetsOnlyWhereTheGridCanScroll) {
+    EXPECT_FALSE(scroll_target_valid(Normal(12), kArrowDown));  // 4 rows fit
+    EXPECT_FALSE(scroll_target_valid(Normal(15), kArrowUp));    // 5 rows fit exactly
+    EXPECT_TRUE(scroll_target_valid(Normal(16), kArrowDown));
+    EXPECT_TRUE(scroll_target_valid(Normal(20), 3));
+    EXPECT_FALSE(scroll_target_valid(Normal(20), 4));
+    EXPECT_FALSE(scroll_target_valid(Normal(20), 0));
+    EXPECT_FALSE(scroll_target_valid(Normal(20), -5));
+    EXPECT_TRUE(scroll_target_valid(Shade(4, 1), 2));           // 2 rows, one visible
+}
+
+TEST(GridDrag, StartsBeyondTheDragDistanceAndScrollsOutside) {
+    EXPECT_FALSE(drag_started(4, -4, 4, 4));
+    EXPECT_TRUE(drag_started(5, 0, 4, 4));
+    EXPECT_TRUE(drag_started(0, -5, 4, 4));
+    EXPECT_TRUE(drag_started(-3, 2, 2, 8));
+    EXPECT_EQ(drag_scroll_direction(-1), kArrowUp);
+    EXPECT_EQ(drag_scroll_direction(0), 0);
+    EXPECT_EQ(drag_scroll_direction(120), 0);
+    EXPECT_EQ(drag_scroll_direction(121), kArrowDown);
+}
+
 TEST(GridDrag, MovingAnEntryShiftsTheOthersAndKeepsItsMark) {
     PlayOrder order = make_play_order(8);
     order[1].excluded = 1;

@@ -110,7 +110,15 @@ def check_scrolling():
     return ok
 
 
+def forget_settings():
+    """The main window reads "TimerType" from the registry when it is made, so
+    values another test left behind would change the picture."""
+    subprocess.run([WINE_RUN, "reg", "delete", r"HKCU\Software\Brindle", "/f"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def main():
+    forget_settings()
     ok = check_reference("normal")
     ok = check_reference("shade") and ok
     ok = check_scrolling() and ok

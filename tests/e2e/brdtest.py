@@ -304,7 +304,7 @@ def forget_database():
         os.remove(DATABASE)
 
 
-# --- Input ---
+# --- Input --------------------------------------------------------------------
 
 # Client points of the main window: the play-mode words, the minimize button
 # and two transport buttons.
@@ -314,7 +314,7 @@ SHUFFLE = (180, 48)
 MINIMIZE = (270, 8)
 PLAY_BUTTON = (13 + 148, 125 + 12)
 STOP_BUTTON = (13 + 94, 125 + 12)
------------------------------------------------------------------
+
 
 def window_origin():
     """Screen position of the main window's client area (inside its border)."""

@@ -1,5 +1,5 @@
 # The commands a person types. Each installs what it needs first.
-.PHONY: all deps host win64 test test-host test-windows test-e2e run bench skin clean
+.PHONY: all deps host win64 test test-host test-windows test-e2e run bench skin size clean
 
 all: host win64
 
@@ -41,3 +41,7 @@ skin: deps
 
 clean:
 	rm -rf build
+
+# Lines of program and of tests per folder, and their ratio.
+size:
+	@scripts/code-size

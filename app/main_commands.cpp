@@ -46,7 +46,7 @@ void Main_OnCommand(HWND hwnd, int id, HWND, UINT) {
         case IDM_KEY_EDITOR: OpenPreferences(4); return;
         case IDM_QUERY_CD:
         case IDM_KEY_QUERY_CD:
-            if (Loaded()) StartQuery(*Player.Disc);
+            if (Loaded()) QueryLoadedDisc();
             return;
         case IDM_SUBMIT_CD:
             if (Loaded()) StartSubmission(*Player.Disc);

@@ -8,6 +8,8 @@
 #include "app/playback.h"
 #include "app/player.h"
 #include "app/window_state.h"
+#include "cdaudio/msf.h"
+#include "cdaudio/play_order.h"
 #include "cdaudio/cd_device.h"
 #include "cdaudio/shuffle.h"
 #include "display/lcd_layout.h"
@@ -16,7 +18,7 @@
 
 namespace {
 
-bool Shade() { return Player.DisplayMode == kDisplayShade; }
+bool Shade() { return Player.Skin.DisplayMode == kDisplayShade; }
 bool Loaded() { return Player.Disc && Player.Disc->loaded; }
 
 POINT ToScreen(HWND hwnd, int x, int y) {
@@ -27,8 +29,8 @@ POINT ToScreen(HWND hwnd, int x, int y) {
 
 void RedrawTime(HDC dc) {
     const DiscRecord* disc = Player.Disc.get();
-    if (disc && disc->playing) DrawTime(dc, time_readout(Settings.TimerType), true);
-    else DrawTime(dc, disc && disc->loaded ? disc->disc_seconds : 0, false);
+    if (disc && disc->playing) DrawTime(dc, Player.Skin, time_readout(*disc, Settings.TimerType), true);
+    else DrawTime(dc, Player.Skin, disc && disc->loaded ? disc->disc_seconds : 0, false);
 }
 
 void Shuffle() {
@@ -44,7 +46,7 @@ void Shuffle() {
     if (at >= 0) disc.current_index = at;
     if (Player.TrackGrid) {
         WindowDC dc(Player.TracksWindow);
-        Player.TrackGrid->RedrawGrid(dc.get());
+        Player.TrackGrid->RedrawGrid(dc.get(), CurrentPosition());
     }
     ReplanRange();
 }
@@ -65,8 +67,8 @@ void OnPlayMode(int mode) {
 
 void DrawTitleButtons(HWND hwnd, int pressed) {
     WindowDC dc(hwnd);
-    DrawCloseButton(dc.get(), pressed == kHitClose);
-    DrawMinimizeButton(dc.get(), pressed == kHitMinimize);
+    DrawCloseButton(dc.get(), Player.Skin, pressed == kHitClose);
+    DrawMinimizeButton(dc.get(), Player.Skin, pressed == kHitMinimize);
 }
 
 }  // namespace
@@ -82,14 +84,14 @@ void Main_OnLButtonDown(HWND hwnd, BOOL, int x, int y, UINT) {
         }
         WindowDC dc(hwnd);
         RedrawTime(dc.get());
-        DrawTimerMode(dc.get(), Settings.TimerType);
+        DrawTimerMode(dc.get(), Player.Skin, Settings.TimerType);
         return;
     }
     if (Loaded()) {
         if (const int mode = HitPlayMode(x, y)) {
             OnPlayMode(mode);
             WindowDC dc(hwnd);
-            DrawPlayModes(dc.get(), Settings.PlayType);
+            DrawPlayModes(dc.get(), Player.Skin, Settings.PlayType);
             return;
         }
     }

@@ -28,18 +28,18 @@ BOOL Main_OnCreate(HWND, LPCREATESTRUCT) {
 void Main_OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    DrawBackground(dc);
-    DrawPlayModes(dc, Settings.PlayType);
-    DrawLineLabels(dc);
+    DrawBackground(dc, Player.Skin);
+    DrawPlayModes(dc, Player.Skin, Settings.PlayType);
+    DrawLineLabels(dc, Player.Skin);
     const DiscRecord* disc = Player.Disc.get();
     if (Player.TitleDisplay) {
         Player.TitleDisplay->RequestRedraw();
         if (disc && disc->playing) ShowTrackAt(disc->current_index);
     }
-    DrawStatusWord(dc, Player.StatusCode);
-    DrawTimerMode(dc, Settings.TimerType);
-    if (disc && disc->playing) DrawTime(dc, time_readout(Settings.TimerType), true);
-    else DrawTime(dc, disc && disc->loaded ? disc->disc_seconds : 0, false);
+    DrawStatusWord(dc, Player.Skin, Player.StatusCode);
+    DrawTimerMode(dc, Player.Skin, Settings.TimerType);
+    if (disc && disc->playing) DrawTime(dc, Player.Skin, time_readout(*disc, Settings.TimerType), true);
+    else DrawTime(dc, Player.Skin, disc && disc->loaded ? disc->disc_seconds : 0, false);
     EndPaint(hwnd, &ps);
 }
 
@@ -74,7 +74,7 @@ void Main_OnMeasureItem(HWND, MEASUREITEMSTRUCT* item) {
 }
 
 void Main_OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
-    if (item->CtlType == ODT_MENU) DrawMenuBanner(item, item->itemID);
+    if (item->CtlType == ODT_MENU) DrawMenuBanner(Player.Skin, item, item->itemID);
 }
 
 }  // namespace

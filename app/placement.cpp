@@ -30,7 +30,7 @@ void UseGeometry(int32_t display_mode) {
 
 void ApplyStartState(int32_t value) {
     const StartState state = start_state_for(value);
-    Player.DisplayMode = state.display_mode;
+    Player.Skin.DisplayMode = state.display_mode;
     if (state.display_mode == kDisplayNormal)
         ShowWindow(Player.MainWindow, state.minimized ? SW_SHOWMINIMIZED : SW_SHOW);
     if (Settings.AlwaysOnTop != 0) PlaceTopmost();
@@ -43,8 +43,8 @@ void ApplyStartState(int32_t value) {
 }
 
 void ToggleShade() {
-    const int32_t mode = Player.DisplayMode == kDisplayShade ? kDisplayNormal : kDisplayShade;
-    Player.DisplayMode = mode;
+    const int32_t mode = Player.Skin.DisplayMode == kDisplayShade ? kDisplayNormal : kDisplayShade;
+    Player.Skin.DisplayMode = mode;
     UseGeometry(mode);
     ShowWindow(Player.SliderWindow, window_geometry(mode).slider_shown ? SW_SHOW : SW_HIDE);
     InvalidateRect(Player.MainWindow, nullptr, FALSE);
@@ -68,7 +68,7 @@ void DragTo(int x, int y) {
     ClientToScreen(Player.MainWindow, &pointer);
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const Box size = window_geometry(Player.DisplayMode).main;
+    const Box size = window_geometry(Player.Skin.DisplayMode).main;
     const ScreenPoint corner =
         drag_position({pointer.x, pointer.y}, Player.DragX, Player.DragY, size.width, size.height,
                       {work.left, work.top, work.right, work.bottom}, Settings.EdgeResistance);

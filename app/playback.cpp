@@ -8,7 +8,7 @@
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
 #include "display/lcd_readout.h"
-#include "display/slider_state.h"
+#include "app/slider_state.h"
 #include "display/title_scroll.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
@@ -17,6 +17,8 @@
 std::span<PlayOrderEntry> CurrentOrder() {
     return Player.TrackGrid ? Player.TrackGrid->Entries() : std::span<PlayOrderEntry>{};
 }
+
+int32_t CurrentPosition() { return Player.Disc ? Player.Disc->current_index : 0; }
 
 Text TrackTitleAt(int32_t index) {
     const std::span<PlayOrderEntry> order = CurrentOrder();
@@ -37,7 +39,7 @@ void ShowTrackAt(int32_t index) {
 
 void ShowTime(int32_t seconds, bool lit) {
     WindowDC dc(Player.MainWindow);
-    DrawTime(dc.get(), seconds, lit);
+    DrawTime(dc.get(), Player.Skin, seconds, lit);
 }
 
 void RedrawCell(int32_t index) {
@@ -53,7 +55,7 @@ int32_t PlayPosition(int32_t index) {
     disc.playing = 1;
     disc.paused = 0;
     disc.current_index = index;
-    const int32_t result = play_from(static_cast<int16_t>(index), CurrentOrder());
+    const int32_t result = play_from(disc, static_cast<int16_t>(index), CurrentOrder(), Settings.PlayType);
     Player.ShadeLine = kShadeTrackLine;
     ShowTrackAt(index);
     SetTrayIcon(IDI_PLAYING);
@@ -68,7 +70,7 @@ bool StartAtFirstPosition() {
 }
 
 PlaybackHooks WindowPlaybackHooks() {
-    PlaybackHooks hooks = device_playback_hooks(CurrentOrder());
+    PlaybackHooks hooks = device_playback_hooks(*Player.Disc, CurrentOrder(), Settings.PlayType);
     hooks.show_stopped = [](int32_t index) {
         RedrawCell(index);
         ShowTime(Player.Disc->disc_seconds, false);
@@ -94,7 +96,8 @@ void StopPlayback() {
 }
 
 void ReplanRange() {
-    if (Player.Disc && Player.Disc->playing) play_from(kContinueRange, CurrentOrder());
+    if (Player.Disc && Player.Disc->playing)
+        play_from(*Player.Disc, kContinueRange, CurrentOrder(), Settings.PlayType);
 }
 
 void SetTrayIcon(int icon_id) {
@@ -107,7 +110,8 @@ void ShowStateIcon() {
 }
 
 int32_t PositionOfDeviceTrack() {
-    const int32_t track = unpack_tmsf(position_tmsf()).track;
+    if (!Player.Disc) return -1;
+    const int32_t track = unpack_tmsf(position_tmsf(*Player.Disc)).track;
     const std::span<PlayOrderEntry> order = CurrentOrder();
     for (int32_t i = 0; i < static_cast<int32_t>(order.size()); ++i)
         if (order[i].track == track) return i;

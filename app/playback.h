@@ -10,6 +10,8 @@
 
 // The track grid's Play order, empty while no disc is loaded.
 std::span<PlayOrderEntry> CurrentOrder();
+// The Disc record's current Play order position, 0 without a disc.
+int32_t CurrentPosition();
 
 // The title of the track at a Play order position (absent when there is none).
 Text TrackTitleAt(int32_t index);

@@ -1,7 +1,7 @@
 #include "app/player.h"
 
-#include "display/button_bank.h"
-#include "display/slider_state.h"
+#include "app/button_bank.h"
+#include "app/slider_state.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
 

@@ -7,10 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 #include "app/settings.h"
 #include "cdaudio/disc_record.h"
 #include "cddb/server_list.h"
+#include "display/skin.h"
 
 class TitleDisplay;
 class SliderState;
@@ -26,7 +27,11 @@ struct PlayerState {
     HMENU SystemMenu = nullptr;
     HWND PrefsSheet = nullptr;
     HWND AboutSheet = nullptr;
-    std::atomic<int32_t> DisplayMode{0};  // read by the title and animation workers
+
+    // The skin bitmaps, loaded once at start-up, and the display mode
+    // (read by the title, animation and grid workers).
+    ::Skin Skin;
+    // Declared before what draws with it, so it goes after them.
 
     std::unique_ptr<DiscRecord> Disc;
     // Records let go of while a CDDB query might still write into them:
@@ -49,9 +54,6 @@ struct PlayerState {
     int32_t DragX = 0;
     int32_t DragY = 0;
 
-    // Skin bitmaps, loaded once at start-up.
-    OwnedBitmap SkinMain, SkinShade, SkinSprites, SkinTracks, SkinFont, SkinMenuBanner,
-        SkinButtons, SkinDigits, SkinSlider;
     HICON IconStopped = nullptr;  // 136, also the window icon
     HICON IconPlaying = nullptr;  // 180
     HICON IconPaused = nullptr;   // 181

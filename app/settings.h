@@ -35,7 +35,6 @@ SettingsRecord first_run_settings();
 // Only the mode that repeats the whole Play order survives a restart.
 constexpr int32_t play_type_at_start(int32_t stored) { return stored & 1; }
 
-// Bits of "IconType", "PlayType" and "TimerType".
+// Bits of "IconType". The "PlayType" and "TimerType" bits belong to the Play
+// order (cdaudio/play_order.h) and the readout (cdaudio/msf.h).
 inline constexpr int32_t kIconTray = 1, kIconTaskBar = 2;
-inline constexpr int32_t kPlayRepeatCd = 1, kPlayRepeatTrack = 2, kPlayShuffle = 4;
-inline constexpr int32_t kTimerDisc = 1, kTimerRemaining = 2;

@@ -1,7 +1,7 @@
 #include "app/settings_store.h"
 
 #include "app/player.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "cddb/server_store.h"
 
 namespace {
@@ -38,7 +38,7 @@ void LoadSettings() {
         for (const SettingValue& v : setting_values().subspan(kLoadedSettingCount))
             Settings.*v.field = v.when_missing;
     }
-    LoadServerList();
+    Player.ServerList = LoadServerList();
 
     SoftwareSubkey submit = CreateSoftwareSubkey(kSubmitKey);
     Player.SmtpServer = ReadSubmitText(submit.key, "SmtpServer");

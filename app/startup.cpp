@@ -8,17 +8,17 @@
 #include "app/playback.h"
 #include "app/tray.h"
 #include "cdaudio/cd_device.h"
-#include "cdaudio/play_order_store.h"
+#include "discinfo/play_order_store.h"
 #include "cddb/query_thread.h"
-#include "display/idle_animation.h"
+#include "app/idle_animation.h"
 #include "app/placement.h"
 #include "app/player.h"
 #include "app/settings_store.h"
 #include "app/startup_rules.h"
 #include "app/window_state.h"
-#include "display/button_bank.h"
-#include "display/child_windows.h"
-#include "display/slider_state.h"
+#include "app/button_bank.h"
+#include "app/child_windows.h"
+#include "app/slider_state.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
 #include "resources/resource.h"
@@ -33,15 +33,15 @@ void LoadSkin() {
     auto load = [](OwnedBitmap& bitmap, int id) {
         bitmap.reset(LoadBitmapA(Player.Instance, MAKEINTRESOURCEA(id)));
     };
-    load(Player.SkinMain, IDB_MAIN);
-    load(Player.SkinShade, IDB_SHADE);
-    load(Player.SkinSprites, IDB_SPRITES);
-    load(Player.SkinTracks, IDB_TRACKS);
-    load(Player.SkinFont, IDB_FONT);
-    load(Player.SkinMenuBanner, IDB_MENU_BANNER);
-    load(Player.SkinButtons, IDB_BUTTONS);
-    load(Player.SkinDigits, IDB_DIGITS);
-    load(Player.SkinSlider, IDB_SLIDER);
+    load(Player.Skin.Main, IDB_MAIN);
+    load(Player.Skin.Shade, IDB_SHADE);
+    load(Player.Skin.Sprites, IDB_SPRITES);
+    load(Player.Skin.Tracks, IDB_TRACKS);
+    load(Player.Skin.Font, IDB_FONT);
+    load(Player.Skin.MenuBanner, IDB_MENU_BANNER);
+    load(Player.Skin.Buttons, IDB_BUTTONS);
+    load(Player.Skin.Digits, IDB_DIGITS);
+    load(Player.Skin.Slider, IDB_SLIDER);
     Player.IconStopped = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_BRD));
     Player.IconPlaying = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_PLAYING));
     Player.IconPaused = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_PAUSED));
@@ -141,7 +141,7 @@ bool session_at_exit = false;
 
 void ReleaseLongLivedObjects() {
     Player.TrackGrid.reset();
-    if (Player.Disc) close_disc();
+    if (Player.Disc) close_disc(*Player.Disc);
     // A query still running writes the titles under the title display's
     // locks: both stay until the process ends.
     ReleaseDisc();
@@ -150,16 +150,16 @@ void ReleaseLongLivedObjects() {
 
 // What "OnExit" asks for the disc: left playing to its end, stopped or ejected.
 void LeaveDisc() {
-    const DiscRecord& disc = *Player.Disc;
+    DiscRecord& disc = *Player.Disc;
     switch (Settings.OnExit) {
         case 0:
-            if (disc.playing) play_from(kRunOut, CurrentOrder());
+            if (disc.playing) play_from(disc, kRunOut, CurrentOrder(), Settings.PlayType);
             break;
         case 1:
-            if (disc.playing) stop_device();
+            if (disc.playing) stop_device(disc);
             break;
         case 2:
-            if (disc.loaded) toggle_door();
+            if (disc.loaded) toggle_door(disc);
             break;
     }
 }
@@ -182,8 +182,8 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     EnterProgramDirectory();
     ChooseDrive();
     Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
-    Player.TitleDisplay = std::make_unique<TitleDisplay>();
-    QueryLineLocks = &Player.TitleDisplay->Locks();
+    Player.TitleDisplay = std::make_unique<TitleDisplay>(Player.MainWindow, Player.Skin, Player.ShadeLine);
+    Player.TitleDisplay->SetScrollStyle(Settings.NameScrolling);
     Player.SliderState = std::make_unique<SliderState>();
     Player.ButtonBank = std::make_unique<ButtonBank>();
     if (Settings.IconType & kIconTray) TrayAdd(IDI_BRD);
@@ -221,7 +221,7 @@ void ShutDown() {
         placement.length = sizeof placement;
         GetWindowPlacement(Player.MainWindow, &placement);
         Settings.StartWinState =
-            recorded_start_win_state(Player.DisplayMode, placement.showCmd == SW_SHOWMINIMIZED);
+            recorded_start_win_state(Player.Skin.DisplayMode, placement.showCmd == SW_SHOWMINIMIZED);
     }
     SaveSettings();
 
@@ -231,15 +231,15 @@ void ShutDown() {
     Player.DriveList.clear();
     Player.SliderState.reset();
     Player.ButtonBank.reset();
-    Player.SkinMain.reset();
-    Player.SkinShade.reset();
-    Player.SkinSprites.reset();
-    Player.SkinTracks.reset();
-    Player.SkinFont.reset();
-    Player.SkinMenuBanner.reset();
-    Player.SkinButtons.reset();
-    Player.SkinDigits.reset();
-    Player.SkinSlider.reset();
+    Player.Skin.Main.reset();
+    Player.Skin.Shade.reset();
+    Player.Skin.Sprites.reset();
+    Player.Skin.Tracks.reset();
+    Player.Skin.Font.reset();
+    Player.Skin.MenuBanner.reset();
+    Player.Skin.Buttons.reset();
+    Player.Skin.Digits.reset();
+    Player.Skin.Slider.reset();
     Player.SmtpServer.reset();
     Player.UserEmail.reset();
     // A running query or submission still holds the lock and releases it when

@@ -11,12 +11,12 @@
 #include "app/window_title.h"
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
-#include "cdaudio/play_order_store.h"
+#include "discinfo/play_order_store.h"
 #include "cddb/query_thread.h"
 #include "discinfo/entry_text.h"
-#include "display/idle_animation.h"
+#include "app/idle_animation.h"
 #include "display/lcd_readout.h"
-#include "display/slider_state.h"
+#include "app/slider_state.h"
 #include "display/title_display.h"
 #include "display/title_scroll.h"
 #include "display/track_grid.h"
@@ -24,9 +24,9 @@
 
 namespace {
 
-void DrawOnMain(void (*draw)(HDC, int32_t), int32_t value) {
+void DrawOnMain(void (*draw)(HDC, const Skin&, int32_t), int32_t value) {
     WindowDC dc(Player.MainWindow);
-    draw(dc.get(), value);
+    draw(dc.get(), Player.Skin, value);
 }
 
 void ShowDiscLine() { Player.TitleDisplay->SetDiscLine(Player.Disc ? Player.Disc->disc_title : Text{}); }
@@ -39,14 +39,14 @@ void DestroyTrackGrid() {
 void RedrawGrid() {
     if (!Player.TrackGrid) return;
     WindowDC dc(Player.TracksWindow);
-    Player.TrackGrid->RedrawGrid(dc.get());
+    Player.TrackGrid->RedrawGrid(dc.get(), CurrentPosition());
 }
 
 // The disc in the drive becomes the loaded disc: its grid and Play order,
 // its titles from the database (or a CDDB query), a stored Play order.
 void SetUpLoadedDisc() {
     DiscRecord& disc = *Player.Disc;
-    Player.TrackGrid = std::make_unique<TrackGrid>(Player.TracksWindow, disc.track_count);
+    Player.TrackGrid = std::make_unique<TrackGrid>(Player.TracksWindow, Player.Skin, disc.track_count);
     ShowWindow(Player.TracksWindow, SW_SHOW);
     Player.AnimationRunning = 0;
     disc.loaded = 1;
@@ -54,7 +54,7 @@ void SetUpLoadedDisc() {
         BothLinesHeld held(Player.TitleDisplay->Locks());
         set_default_titles(disc);
     }
-    if (!lookup_disc(disc, Player.TitleDisplay->Locks()) && Settings.ConnectCDDB) StartQuery(disc);
+    if (!lookup_disc(disc, Player.TitleDisplay->Locks()) && Settings.ConnectCDDB) QueryLoadedDisc();
     if (Settings.PlayOrder & 1) restore_play_order(disc, CurrentOrder());
     RedrawGrid();
 }
@@ -82,7 +82,7 @@ void ShowNoDisc(const char* name) {
 
 void LoadDisc(LPARAM how) {
     DiscRecord& disc = *Player.Disc;
-    const int32_t r = open_disc();
+    const int32_t r = open_disc(*Player.Disc, Settings.UseDrive);
     if (r == kDeviceOk) {
         SetUpLoadedDisc();
         ShowDiscLine();
@@ -103,7 +103,7 @@ void LoadDisc(LPARAM how) {
             SetTimer(Player.TracksWindow, TIMER_GRID_BLINK, 750, nullptr);
             SetTimer(Player.MainWindow, TIMER_PLAYING, 999, nullptr);
             SetTimer(Player.TracksWindow, TIMER_GRID_FOLLOW, 500, nullptr);
-            play_from(kContinueRange, CurrentOrder());
+            play_from(disc, kContinueRange, CurrentOrder(), Settings.PlayType);
         }
     } else if (r == kDeviceDoorOpen) {
         ShowNoDisc("drive empty");
@@ -118,7 +118,7 @@ void LoadDisc(LPARAM how) {
 }
 
 void DiscArrived() {
-    const int32_t r = open_disc();
+    const int32_t r = open_disc(*Player.Disc, Settings.UseDrive);
     if (r != kDeviceOk && r != kDevicePlaying) return;
     SetUpLoadedDisc();
     ShowDiscLine();
@@ -145,7 +145,7 @@ void DiscLeft() {
     DrawSliderNow(0, true);
     {
         BothLinesHeld held(Player.TitleDisplay->Locks());
-        clear_disc();
+        clear_disc(disc);
     }
     Player.ShadeLine = kShadeDiscLine;
     SetTrayIcon(IDI_BRD);
@@ -168,7 +168,7 @@ void OnLoadRequest(LPARAM how) {
 
 void OnDiscPoll() {
     if (!Player.Disc) return;
-    const int32_t mode = query_mode();
+    const int32_t mode = query_mode(*Player.Disc);
     if (mode == kDeviceOk && !Player.Disc->loaded) DiscArrived();
     else if (mode == kDeviceDoorOpen && Player.Disc->loaded) DiscLeft();
 }
@@ -188,13 +188,13 @@ void OnSecondTimer() {
         ShowDiscTitleInCaption();
         return;
     }
-    const int32_t t = time_readout(Settings.TimerType);
+    const int32_t t = time_readout(*disc, Settings.TimerType);
     SetTitleText(t);
     if (!(Player.SliderState && Player.SliderState->thumb.dragging)) {
         ShowTime(t, true);
         SendMessageA(Player.SliderWindow, WM_BRD_SLIDER_REFRESH, 0, 0);
     }
-    follow_device(*disc, CurrentOrder(), Settings.PlayType, unpack_tmsf(position_tmsf()).track,
+    follow_device(*disc, CurrentOrder(), Settings.PlayType, unpack_tmsf(position_tmsf(*disc)).track,
                   WindowPlaybackHooks());
 }
 
@@ -214,7 +214,7 @@ void OnRangeEnd(WPARAM code) {
 }
 
 void OnPlayOrderDone() {
-    if (Settings.DoneEject) toggle_door();
+    if (Settings.DoneEject && Player.Disc) toggle_door(*Player.Disc);
     if (!Settings.DoNextCD || Player.DriveList.size() < 2) return;
     const auto at = std::find(Player.DriveList.begin(), Player.DriveList.end(), Settings.UseDrive);
     if (at == Player.DriveList.end()) return;
@@ -226,13 +226,18 @@ void ChangeDrive(int32_t drive, LPARAM how) {
     Settings.UseDrive = drive;
     if (Player.Disc) {
         BothLinesHeld held(Player.TitleDisplay->Locks());
-        close_disc();
+        close_disc(*Player.Disc);
     }
     ReleaseDisc();
     DestroyTrackGrid();
     Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
-    QueryLineLocks = &Player.TitleDisplay->Locks();
     SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST, how);
+}
+
+void QueryLoadedDisc() {
+    if (!Player.Disc) return;
+    StartQuery({Player.Disc.get(), &Player.TitleDisplay->Locks(), Player.QueryLock.get(),
+                ChooseServer(Player.ServerList)});
 }
 
 void OnQueryNotification(int32_t code) {
@@ -243,7 +248,7 @@ void OnQueryNotification(int32_t code) {
     ShowDiscLine();
     if (disc.playing) {
         ShowTrackAt(disc.current_index);
-        SetTitleText(time_readout(Settings.TimerType));
+        SetTitleText(time_readout(disc, Settings.TimerType));
     } else {
         ShowDiscTitleInCaption();
     }

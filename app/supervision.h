@@ -22,6 +22,10 @@ void OnPlayOrderDone();
 // for "UseDrive" and sends the load request.
 void ChangeDrive(int32_t drive, LPARAM how);
 
+// Looks the disc in the drive up on the CDDB server chosen from the Server
+// list, on a thread of its own.
+void QueryLoadedDisc();
+
 // The window title during play, for a time readout of t seconds.
 void SetTitleText(int32_t seconds);
 

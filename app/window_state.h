@@ -2,8 +2,7 @@
 // The two display modes and the start-up window states ("StartWinState").
 #include <cstdint>
 
-inline constexpr int32_t kDisplayNormal = 1234;
-inline constexpr int32_t kDisplayShade = 4321;
+#include "display/display_mode.h"
 
 struct StartState {
     int32_t display_mode;  // kDisplayNormal or kDisplayShade

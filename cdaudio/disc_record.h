@@ -4,10 +4,8 @@
 // that fill it live in the Win32 layer.
 #include <array>
 #include <cstdint>
-#include <optional>
-#include <string>
 
-using Text = std::optional<std::string>;  // absent and empty stay different
+#include "base/text.h"
 
 inline constexpr int kMaxTracks = 100;
 inline constexpr int kFramesPerSecond = 75;

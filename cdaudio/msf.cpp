@@ -1,7 +1,5 @@
 #include "cdaudio/msf.h"
 
-#include "app/settings.h"
-
 TocEntry lead_out_entry(const TocEntry& last_start, Msf last_length) {
     int32_t minutes = last_start.minutes + last_length.minutes;
     int32_t seconds = last_start.seconds + last_length.seconds;

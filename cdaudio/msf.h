@@ -6,6 +6,10 @@
 
 #include "cdaudio/disc_record.h"
 
+// Bits of "TimerType": the readout counts the disc (else the track) and
+// counts down (else up).
+inline constexpr int32_t kTimerDisc = 1, kTimerRemaining = 2;
+
 struct Msf {
     int32_t minutes = 0, seconds = 0, frames = 0;
     bool operator==(const Msf&) const = default;

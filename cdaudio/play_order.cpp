@@ -1,7 +1,5 @@
 #include "cdaudio/play_order.h"
 
-#include "app/settings.h"
-
 PlayOrder make_play_order(int32_t track_count) {
     PlayOrder order(static_cast<size_t>(track_count > 0 ? track_count : 0));
     for (int32_t i = 0; i < static_cast<int32_t>(order.size()); ++i) {

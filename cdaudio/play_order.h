@@ -24,6 +24,9 @@ struct PlayOrderEntry {
 
 using PlayOrder = std::vector<PlayOrderEntry>;
 
+// Bits of "PlayType": how the Play order repeats and whether it is shuffled.
+inline constexpr int32_t kPlayRepeatCd = 1, kPlayRepeatTrack = 2, kPlayShuffle = 4;
+
 // A new disc's order: position i plays track i + 1, nothing excluded.
 PlayOrder make_play_order(int32_t track_count);
 

@@ -3,9 +3,9 @@
 #include <process.h>
 
 #include <algorithm>
+#include <memory>
 
-#include "app/owned_handles.h"
-#include "app/player.h"
+#include "base/owned_handles.h"
 #include "cddb/match_chooser.h"
 #include "cddb/net_socket.h"
 #include "cddb/query_commands.h"
@@ -27,37 +27,11 @@ int ShowMessageBox(HWND owner, const char* text, const char* title, UINT type) {
     return MessageBoxA(owner, text, title, type);
 }
 
-// Used until start-up points QueryLineLocks at the title display's locks.
-LineLocks OwnLineLocks;
-
 void Post(const DiscRecord& disc, int code) {
     PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY, code);
 }
 
 bool Readable(const ServerEntry& s) { return s.host_name != kRegErrorHost; }
-
-// The server of this query: the one the CDDB Servers page chose, else the
-// first default entry of the list, else the first entry, which then becomes
-// the default in memory. Entries whose registry value could not be read are
-// hidden from the user, so they are never chosen either.
-bool ChooseServer() {
-    if (CurrentServer) return true;
-    auto& list = Player.ServerList;
-    auto chosen = std::find_if(list.begin(), list.end(),
-                               [](const ServerEntry& s) { return Readable(s) && s.default_flag != 0; });
-    if (chosen == list.end()) {
-        chosen = std::find_if(list.begin(), list.end(), Readable);
-        if (chosen == list.end()) return false;
-        chosen->default_flag = 1;
-    }
-    ServerEntry current;
-    current.host_name = chosen->host_name;
-    current.port = chosen->port;
-    current.path = chosen->path;
-    current.protocol = chosen->protocol;
-    CurrentServer = std::move(current);
-    return true;
-}
 
 Text UserName() {
     char name[128] = {};
@@ -69,13 +43,15 @@ Text UserName() {
 ClientNames Names() { return {client_name(UserName(), 1), client_name(local_host_name(), 2)}; }
 
 // Stores what "cddb read" returned, unless the user keeps an existing entry.
-void StoreEntry(DiscRecord& disc, std::string& entry) {
+void StoreEntry(const QueryJob& job, std::string& entry) {
+    DiscRecord& disc = *job.disc;
+    const HWND owner = static_cast<HWND>(disc.owner_window);
     const std::string id = disc_id_string(disc_id(disc));
     const bool exists = db_contains(id);
     if (exists &&
-        QueryUi.message_box(Player.MainWindow, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
+        QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
         return;
-    parse_entry(disc, entry, *QueryLineLocks);
+    parse_entry(disc, entry, *job.line_locks);
     if (!store_reply(disc, entry)) return;
     const std::string key = entry_key(disc.category, disc.disc_id_text.value_or(id));
     // The old entry goes in the same write that adds the new one, so a crash
@@ -86,14 +62,16 @@ void StoreEntry(DiscRecord& disc, std::string& entry) {
 
 // One query from the choice of server to the stored entry; the result is the
 // outcome code. Sockets and the socket library close on every way out.
-int RunQuery(DiscRecord& disc) {
+int RunQuery(const QueryJob& job) {
+    DiscRecord& disc = *job.disc;
+    const HWND owner = static_cast<HWND>(disc.owner_window);
     const NetSession net{2, 0};
     if (!net.ok()) return QueryNoNetwork;
-    if (!ChooseServer()) {
-        QueryUi.message_box(Player.MainWindow, kNoServersText, kTitle, MB_ICONEXCLAMATION | MB_OK);
+    if (!job.server) {
+        QueryUi.message_box(owner, kNoServersText, kTitle, MB_ICONEXCLAMATION | MB_OK);
         return QueryConnectFailed;
     }
-    const ServerEntry server = *CurrentServer;
+    const ServerEntry& server = *job.server;
     const int protocol = protocol_of(server.protocol);
     const bool http = protocol == ProtocolHttp;
 
@@ -125,7 +103,7 @@ int RunQuery(DiscRecord& disc) {
         match = picked_match(*reply, 1);
     } else if (code == 211) {
         std::string copy = *reply;
-        const int chosen = QueryUi.choose_match(Player.MainWindow, copy);
+        const int chosen = QueryUi.choose_match(owner, copy);
         if (chosen >= 0) match = picked_match(*reply, chosen + 2);
     }
     if (!match) return QueryNoMatch;
@@ -144,35 +122,58 @@ int RunQuery(DiscRecord& disc) {
     // Anything but an entry (a refused read, an entry without a title) is
     // not stored: a database entry made of an error text would hide the disc.
     if (reply_status(*entry) != 210 || !value_of("DTITLE=", *entry)) return QueryNoMatch;
-    StoreEntry(disc, *entry);
+    StoreEntry(job, *entry);
     return QueryDiscFound;
 }
 
 }  // namespace
 
-std::optional<ServerEntry> CurrentServer;
-LineLocks* QueryLineLocks = &OwnLineLocks;
 QueryDialogs QueryUi{ShowMessageBox, ChooseInexactMatch};
 ReplyWaits QueryWaits;
 
-unsigned __stdcall QueryThread(void* arg) {
-    DiscRecord& disc = *static_cast<DiscRecord*>(arg);
-    const SemaphoreSlot lock{Player.QueryLock.get(), 0};
-    if (!lock.held()) return 0;  // another query or a submission runs: end silently
+std::optional<ServerEntry> ChooseServer(std::vector<ServerEntry>& list) {
+    auto chosen = std::find_if(list.begin(), list.end(),
+                               [](const ServerEntry& s) { return Readable(s) && s.default_flag != 0; });
+    if (chosen == list.end()) {
+        chosen = std::find_if(list.begin(), list.end(), Readable);
+        if (chosen == list.end()) return std::nullopt;
+        chosen->default_flag = 1;
+    }
+    ServerEntry server;
+    server.host_name = chosen->host_name;
+    server.port = chosen->port;
+    server.path = chosen->path;
+    server.protocol = chosen->protocol;
+    return server;
+}
+
+void RunQueryJob(const QueryJob& job) {
+    const SemaphoreSlot lock{job.query_lock, 0};
+    if (!lock.held()) return;  // another query or a submission runs: end silently
     int outcome = QueryConnectFailed;
     try {
-        outcome = RunQuery(disc);
+        outcome = RunQuery(job);
     } catch (...) {
         // Out of memory in the middle of a query: it failed, the thread ends normally.
     }
-    Post(disc, outcome);
-    CurrentServer.reset();
+    Post(*job.disc, outcome);
+}
+
+namespace {
+
+unsigned __stdcall QueryThread(void* arg) {
+    const std::unique_ptr<QueryJob> job{static_cast<QueryJob*>(arg)};
+    RunQueryJob(*job);
     return 0;
 }
 
-bool StartQuery(DiscRecord& disc) {
-    const uintptr_t thread = _beginthreadex(nullptr, 0, QueryThread, &disc, 0, nullptr);
+}  // namespace
+
+bool StartQuery(QueryJob job) {
+    auto owned = std::make_unique<QueryJob>(std::move(job));
+    const uintptr_t thread = _beginthreadex(nullptr, 0, QueryThread, owned.get(), 0, nullptr);
     if (!thread) return false;
+    owned.release();  // the thread owns it now
     CloseHandle(reinterpret_cast<HANDLE>(thread));
     return true;
 }

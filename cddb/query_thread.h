@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cdaudio/disc_record.h"
 #include "cddb/reply_reader.h"
@@ -23,14 +24,22 @@ enum QueryStatus : int {
     QueryDiscFound = 999,
 };
 
-// The server the running query talks to. The CDDB Servers page sets it
-// before it starts a query ("Connect"); otherwise the query picks one from
-// the Server list. Every query clears it when it ends.
-extern std::optional<ServerEntry> CurrentServer;
+// Everything one query works with, handed to its thread. The Disc record
+// (whose owner window gets the notifications and owns the message boxes),
+// the line locks under which its titles are replaced and the query lock must
+// outlive the thread; the server is the thread's own copy.
+struct QueryJob {
+    DiscRecord* disc = nullptr;
+    LineLocks* line_locks = nullptr;
+    HANDLE query_lock = nullptr;
+    std::optional<ServerEntry> server;  // absent: no server is defined
+};
 
-// The title display's line locks, which parse_entry takes while it replaces
-// the drive's titles. Start-up points this at the title display's locks.
-extern LineLocks* QueryLineLocks;
+// The server a query started from the player talks to: the first default
+// entry of the list, else the first entry, which then becomes the default in
+// memory. Entries whose registry value could not be read are hidden from the
+// user, so they are never chosen either. Main thread.
+std::optional<ServerEntry> ChooseServer(std::vector<ServerEntry>& list);
 
 // Where the query asks the user: a message box and the inexact match chooser,
 // both owned by the main window. Tests answer in the user's place.
@@ -44,7 +53,8 @@ extern QueryDialogs QueryUi;
 // after a part of it. Tests shorten them.
 extern ReplyWaits QueryWaits;
 
-// The thread procedure; its argument is the Disc record of the drive.
-unsigned __stdcall QueryThread(void* disc);
-// Starts QueryThread on the record; false when the thread could not start.
-bool StartQuery(DiscRecord& disc);
+// The query from the choice of server to the stored entry, on the calling
+// thread: ends silently when the query lock is held, else posts the outcome.
+void RunQueryJob(const QueryJob& job);
+// Runs the job on a thread of its own; false when the thread could not start.
+bool StartQuery(QueryJob job);

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "cddb/net_socket.h"
-#include "cdaudio/disc_record.h"
+#include "base/text.h"
 
 enum ReadMode : int {
     ReadMultiLine = 1,   // complete when a receive ends in ".\r\n"

@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/player.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "cddb/deployment.h"
 #include "cddb/net_socket.h"
 #include "cddb/reply_reader.h"
@@ -69,37 +68,38 @@ void AppendServerRow(HWND list, const ServerRow& row) {
     SetCell(list, at, 4, row.location);
 }
 
-void LoadServerList() {
+std::vector<ServerEntry> LoadServerList() {
     SoftwareSubkey servers = CreateSoftwareSubkey(kServersKey);
-    Player.ServerList.clear();
+    std::vector<ServerEntry> list;
     const int32_t count = std::min(servers.key.read_dword("NumServers").value_or(0), kMaxServers);
     for (int32_t i = 0; i < count; ++i) {
         const Text value = servers.key.read_string(ServerValueName(i).c_str(), kServerValueBuffer);
         if (value) {
-            Player.ServerList.push_back(parse_server_value(*value));
+            list.push_back(parse_server_value(*value));
         } else {
             ServerEntry unreadable;
             unreadable.host_name = kRegErrorHost;
-            Player.ServerList.push_back(std::move(unreadable));
+            list.push_back(std::move(unreadable));
         }
     }
+    return list;
 }
 
-void SaveServerList(HWND page) {
+void SaveServerList(HWND page, std::vector<ServerEntry>& stored_list) {
     SoftwareSubkey servers = CreateSoftwareSubkey(kServersKey);
     if (!servers.key) return;  // the old list stays
     std::vector<ServerEntry> list;
     for (const ServerRow& row : ReadServerRows(GetDlgItem(page, IDC_SERVER_LIST))) list.push_back(server_from_row(row));
 
     const size_t rows = list.size();
-    const size_t stored = Player.ServerList.size();
+    const size_t stored = stored_list.size();
     for (size_t i = 0; i < std::max(rows, stored); ++i) {
         const std::string name = ServerValueName(i);
         RegDeleteValueA(servers.key.get(), name.c_str());
         if (i < rows) servers.key.write_string(name.c_str(), server_value(list[i]));
     }
     servers.key.write_dword("NumServers", static_cast<int32_t>(rows));
-    Player.ServerList = std::move(list);
+    stored_list = std::move(list);
 }
 
 HostPort MainCddbServer() {

@@ -7,11 +7,13 @@
 
 #include "cddb/server_list.h"
 
-// Fills Player.ServerList from "NumServers" and "Server%d".
-void LoadServerList();
-// Replaces Player.ServerList with the rows of the page's list (control
-// IDC_SERVER_LIST) and writes it to the registry, dropping values beyond it.
-void SaveServerList(HWND page);
+// The Server list from "NumServers" and "Server%d"; a value that cannot be
+// read becomes a "RegError" entry in its place.
+std::vector<ServerEntry> LoadServerList();
+// Replaces `stored_list` (the list as last loaded or saved) with the rows of
+// the page's list (control IDC_SERVER_LIST) and writes it to the registry,
+// dropping values beyond it.
+void SaveServerList(HWND page, std::vector<ServerEntry>& stored_list);
 // The "sites" reply of the main CDDB server, or absent on any failure.
 Text RetrieveSites();
 // Appends the sites of the reply to the page's list, skipping duplicates,

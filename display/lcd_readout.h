@@ -7,15 +7,17 @@
 
 #include <cstdint>
 
-void DrawBackground(HDC dc);
-void DrawMinimizeButton(HDC dc, bool pressed);
-void DrawCloseButton(HDC dc, bool pressed);
-void DrawTime(HDC dc, int seconds, bool lit);
-void DrawTimerMode(HDC dc, int32_t timer_type);
-void DrawPlayModes(HDC dc, int32_t play_type);
-void DrawStatusWord(HDC dc, int32_t status_code);
-void DrawLineLabels(HDC dc);
+#include "display/skin.h"
+
+void DrawBackground(HDC dc, const Skin& skin);
+void DrawMinimizeButton(HDC dc, const Skin& skin, bool pressed);
+void DrawCloseButton(HDC dc, const Skin& skin, bool pressed);
+void DrawTime(HDC dc, const Skin& skin, int seconds, bool lit);
+void DrawTimerMode(HDC dc, const Skin& skin, int32_t timer_type);
+void DrawPlayModes(HDC dc, const Skin& skin, int32_t play_type);
+void DrawStatusWord(HDC dc, const Skin& skin, int32_t status_code);
+void DrawLineLabels(HDC dc, const Skin& skin);
 
 // Paints the piece of the main window's background that lies under a child
 // window, so a child that draws nothing of its own still looks right.
-void DrawBackgroundBehind(HWND child, HDC dc);
+void DrawBackgroundBehind(HWND child, HDC dc, const Skin& skin);

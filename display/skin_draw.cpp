@@ -1,9 +1,7 @@
 #include "display/skin_draw.h"
 
-#include "app/owned_handles.h"
-#include "app/player.h"
-#include "app/window_state.h"
-#include "display/memory_surface.h"
+#include "base/memory_surface.h"
+#include "base/owned_handles.h"
 
 namespace {
 
@@ -49,9 +47,9 @@ void BlitOr(HDC dc, int x, int y, int width, int height, int src_x, int src_y, H
     Blit(dc, x, y, width, height, src_x, src_y, bitmap, SRCPAINT);
 }
 
-void BlitStretch(HDC dc, int x, int y, int width, int height, int src_x, int src_y, int src_width,
-                 int src_height, HBITMAP bitmap) {
-    const DWORD rop = Player.DisplayMode == kDisplayShade ? SRCCOPY : SRCPAINT;
+void BlitStretch(HDC dc, const Skin& skin, int x, int y, int width, int height, int src_x, int src_y,
+                 int src_width, int src_height, HBITMAP bitmap) {
+    const DWORD rop = skin.Shaded() ? SRCCOPY : SRCPAINT;
     WithSkin(dc, bitmap, src_x, src_y, [&](HDC memory, POINT origin) {
         const int previous = SetStretchBltMode(dc, COLORONCOLOR);
         StretchBlt(dc, x, y, width, height, memory, origin.x, origin.y, src_width, src_height, rop);
@@ -59,16 +57,16 @@ void BlitStretch(HDC dc, int x, int y, int width, int height, int src_x, int src
     });
 }
 
-void DrawNumber(HDC dc, int x, int y, int value, bool lit) {
-    for (const SpriteBlit& b : number_blits(x, y, value, lit)) BlitCopy(dc, b, Player.SkinDigits.get());
+void DrawNumber(HDC dc, const Skin& skin, int x, int y, int value, bool lit) {
+    for (const SpriteBlit& b : number_blits(x, y, value, lit)) BlitCopy(dc, b, skin.Digits.get());
 }
 
-void DrawMenuBanner(const DRAWITEMSTRUCT* item, UINT item_id) {
+void DrawMenuBanner(const Skin& skin, const DRAWITEMSTRUCT* item, UINT item_id) {
     if (!item) return;
     RECT client{};
     GetClientRect(WindowFromDC(item->hDC), &client);
     const int menu_height = client.bottom - client.top + 1;
     for (const SpriteBlit& b :
          menu_banner_blits(static_cast<int>(item_id), item->rcItem.left, item->rcItem.top, menu_height))
-        BlitCopy(item->hDC, b, Player.SkinMenuBanner.get());
+        BlitCopy(item->hDC, b, skin.MenuBanner.get());
 }

@@ -12,18 +12,19 @@
 #include <windows.h>
 
 #include "display/lcd_layout.h"
+#include "display/skin.h"
 
 void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap);
 void BlitCopy(HDC dc, int x, int y, int width, int height, int src_x, int src_y, HBITMAP bitmap);
 void BlitOr(HDC dc, int x, int y, int width, int height, int src_x, int src_y, HBITMAP bitmap);
 // SRCPAINT in normal mode (the logo ORed onto the glass), SRCCOPY in shade
 // mode (the half-size transport buttons); COLORONCOLOR either way.
-void BlitStretch(HDC dc, int x, int y, int width, int height, int src_x, int src_y, int src_width,
-                 int src_height, HBITMAP bitmap);
+void BlitStretch(HDC dc, const Skin& skin, int x, int y, int width, int height, int src_x, int src_y,
+                 int src_width, int src_height, HBITMAP bitmap);
 // A value 0..99 in one LCD digit cell, lit or dim.
-void DrawNumber(HDC dc, int x, int y, int value, bool lit);
+void DrawNumber(HDC dc, const Skin& skin, int x, int y, int value, bool lit);
 // The sidebar banner of an owner-drawn popup menu item (ids 1 and 2).
-void DrawMenuBanner(const DRAWITEMSTRUCT* item, UINT item_id);
+void DrawMenuBanner(const Skin& skin, const DRAWITEMSTRUCT* item, UINT item_id);
 
 // The same blit with a SpriteBlit of the layout.
 inline void BlitCopy(HDC dc, const SpriteBlit& b, HBITMAP bitmap) {

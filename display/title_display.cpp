@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/player.h"
-#include "app/window_state.h"
 #include "display/skin_draw.h"
 
 namespace {
@@ -12,8 +10,6 @@ constexpr int kLineHeight = 11;
 constexpr int kFrameWidth = 195;  // the wider of the two views
 constexpr POINT kNormalPlace[2] = {{13, 68}, {13, 94}};
 constexpr POINT kShadePlace{109, 4};
-
-bool Shaded() { return Player.DisplayMode == kDisplayShade; }
 
 class Held {
     std::binary_semaphore& lock_;
@@ -27,7 +23,8 @@ public:
 
 }  // namespace
 
-TitleDisplay::TitleDisplay(int tick_ms) : tick_ms_(tick_ms) {}
+TitleDisplay::TitleDisplay(HWND window, const Skin& skin, const std::atomic<int32_t>& shade_line, int tick_ms)
+    : window_(window), skin_(skin), shade_line_(shade_line), tick_ms_(tick_ms) {}
 
 TitleDisplay::~TitleDisplay() { Stop(); }
 
@@ -64,13 +61,13 @@ void TitleDisplay::SetLine(int index, const Text& text) {
 void TitleDisplay::RenderStrip(Line& line) {
     line.strip.reset();
     line.width = 0;
-    const bool shade = Shaded();
+    const bool shade = skin_.Shaded();
     line.strip_shade = shade;
     const TitleFont font = title_font(shade);
     const int length = static_cast<int>(line.text->size());
     if (length == 0) return;
     {
-        WindowDC window(Player.MainWindow);
+        WindowDC window(window_);
         HDC like = window.get() ? window.get() : GetDC(nullptr);
         line.strip = std::make_unique<MemorySurface>(like, (font.glyph_width + 2) * length, font.glyph_height);
         if (!window.get()) ReleaseDC(nullptr, like);
@@ -87,11 +84,11 @@ void TitleDisplay::RenderStrip(Line& line) {
         const auto c = static_cast<unsigned char>(ch);
         const Glyph g = GlyphFor(c, shade);
         if (g.kind == kGlyphFont) {
-            BlitCopy(strip, x, 0, font.glyph_width, font.glyph_height, g.src_x, g.src_y, Player.SkinFont.get());
+            BlitCopy(strip, x, 0, font.glyph_width, font.glyph_height, g.src_x, g.src_y, skin_.Font.get());
         } else if (g.kind == kGlyphDigit) {
             // The LCD digits sit one row lower in their cells than the letters.
-            if (shade) BlitCopy(strip, x, 0, 5, 8, g.src_x, g.src_y, Player.SkinDigits.get());
-            else BlitCopy(strip, x, -1, 7, 12, g.src_x, g.src_y, Player.SkinDigits.get());
+            if (shade) BlitCopy(strip, x, 0, 5, 8, g.src_x, g.src_y, skin_.Digits.get());
+            else BlitCopy(strip, x, -1, 7, 12, g.src_x, g.src_y, skin_.Digits.get());
         }
         x += glyph_advance(c, shade);
     }
@@ -101,7 +98,7 @@ void TitleDisplay::RenderStrip(Line& line) {
 void TitleDisplay::Run(int index) {
     Worker worker;
     {
-        WindowDC window(Player.MainWindow);
+        WindowDC window(window_);
         if (!window.get()) return;
         worker.frame = std::make_unique<MemorySurface>(window.get(), kFrameWidth, kLineHeight);
         if (!*worker.frame) return;
@@ -115,7 +112,7 @@ void TitleDisplay::Run(int index) {
 bool TitleDisplay::Tick(int index, Worker& worker) {
     Line& line = lines_[index];
     Held held(LockOf(index));
-    const bool shade = Shaded();
+    const bool shade = skin_.Shaded();
     const TitleFont font = title_font(shade);
     const int view = font.view_width;
     if (worker.view_width != view) {
@@ -127,13 +124,13 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
     }
     const POINT place = shade ? kShadePlace : kNormalPlace[index];
     const POINT background = kNormalPlace[index];
-    const bool slot_taken = shade && !owns_shade_slot(index == 1, Player.ShadeLine);
+    const bool slot_taken = shade && !owns_shade_slot(index == 1, shade_line_);
 
     if (!line.text || slot_taken) {
         if (worker.cleared) return true;
-        WindowDC window(Player.MainWindow);
+        WindowDC window(window_);
         if (!window.get()) return false;
-        BlitCopy(window.get(), place.x, place.y, view, kLineHeight, background.x, background.y, Player.SkinMain.get());
+        BlitCopy(window.get(), place.x, place.y, view, kLineHeight, background.x, background.y, skin_.Main.get());
         if (slot_taken) lines_[1 - index].redraw = true;
         worker.cleared = true;
         return true;
@@ -147,20 +144,20 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
     worker.cleared = false;
 
     HDC frame = worker.frame->dc();
-    BlitCopy(frame, 0, 0, view, kLineHeight, background.x, background.y, Player.SkinMain.get());
+    BlitCopy(frame, 0, 0, view, kLineHeight, background.x, background.y, skin_.Main.get());
     if (line.strip) {
         const int offset = worker.scroll.offset;
         const int visible = std::min(line.width - offset, view);
         if (visible > 0) BitBlt(frame, 0, 0, visible, line.strip_height, line.strip->dc(), offset, 0, SRCPAINT);
-        const int x2 = repeat_copy_x(line.width, offset, view, Settings.NameScrolling, font.gap);
+        const int x2 = repeat_copy_x(line.width, offset, view, scroll_style_, font.gap);
         if (x2 >= 0 && x2 < view)
             BitBlt(frame, x2, 0, std::min(view - x2, line.width), line.strip_height, line.strip->dc(), 0, 0, SRCPAINT);
     }
     {
-        WindowDC window(Player.MainWindow);
+        WindowDC window(window_);
         if (!window.get()) return false;
         BitBlt(window.get(), place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
     }
-    advance_scroll(worker.scroll, line.width, view, Settings.NameScrolling, font.gap);
+    advance_scroll(worker.scroll, line.width, view, scroll_style_, font.gap);
     return true;
 }

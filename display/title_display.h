@@ -6,7 +6,8 @@
 // In shade mode the two lines share one slot, given by `ShadeLine`.
 //
 // Lifetime: constructed at start-up, workers started by Start(), and both
-// workers stopped and joined by the destructor before the strips go.
+// workers stopped and joined by the destructor before the strips go. The
+// window, the skin and the shade line it is given outlive it.
 #include <windows.h>
 
 #include <atomic>
@@ -15,12 +16,15 @@
 
 #include "cdaudio/disc_record.h"
 #include "discinfo/line_locks.h"
-#include "display/memory_surface.h"
+#include "base/memory_surface.h"
+#include "display/skin.h"
 #include "display/title_scroll.h"
 
 class TitleDisplay {
 public:
-    explicit TitleDisplay(int tick_ms = 40);
+    // Draws on `window` from `skin`; in shade mode the line that `shade_line`
+    // names (66 disc, 99 track) has the one slot.
+    TitleDisplay(HWND window, const Skin& skin, const std::atomic<int32_t>& shade_line, int tick_ms = 40);
     ~TitleDisplay();
     TitleDisplay(const TitleDisplay&) = delete;
     TitleDisplay& operator=(const TitleDisplay&) = delete;
@@ -39,6 +43,9 @@ public:
 
     // Both lines are drawn again at their next tick (after a repaint).
     void RequestRedraw();
+
+    // "NameScrolling": how a line wider than its view scrolls.
+    void SetScrollStyle(int32_t style) { scroll_style_ = style; }
 
     // The disc-line and track-line locks, for whoever replaces the Disc
     // record's titles.
@@ -72,6 +79,10 @@ private:
 
     Line lines_[2];
     LineLocks locks_;
+    HWND window_;
+    const Skin& skin_;
+    const std::atomic<int32_t>& shade_line_;
+    std::atomic<int32_t> scroll_style_{0};
     int tick_ms_;
     std::atomic<bool> stopping_{false};
     std::thread workers_[2];

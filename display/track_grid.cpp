@@ -4,8 +4,6 @@
 
 #include <mutex>
 
-#include "app/player.h"
-#include "app/window_state.h"
 #include "display/skin_draw.h"
 
 namespace {
@@ -14,10 +12,6 @@ constexpr int32_t kAreaX = 218, kAreaY = 19, kAreaHeight = 136;
 constexpr int32_t kArrowWidth = 32, kArrowHeight = 10;
 constexpr int32_t kShadeWidth = 38, kShadeHeight = 12;
 constexpr DWORD kScrollStepMs = 35;
-
-bool Shade() { return Player.DisplayMode == kDisplayShade; }
-
-HBITMAP Tracks() { return Player.SkinTracks.get(); }
 
 using Guard = std::lock_guard<CriticalSection>;
 
@@ -28,8 +22,8 @@ struct ScrollRequest {
 
 }  // namespace
 
-TrackGrid::TrackGrid(HWND tracks_window, int32_t track_count)
-    : window_(tracks_window), order_(make_play_order(track_count)), scroll_lock_(CreateLock()) {
+TrackGrid::TrackGrid(HWND tracks_window, const Skin& skin, int32_t track_count)
+    : window_(tracks_window), skin_(skin), order_(make_play_order(track_count)), scroll_lock_(CreateLock()) {
     view_.entry_count = track_count;
     view_.visible_rows = 0;  // settled by the first RedrawGrid
     WindowDC dc(tracks_window);
@@ -44,10 +38,9 @@ TrackGrid::~TrackGrid() {
     while (scroll_threads_ > 0) Sleep(5);
 }
 
-void TrackGrid::RedrawGrid(HDC window_dc) {
+void TrackGrid::RedrawGrid(HDC window_dc, int32_t current) {
     Guard guard(view_lock_);
-    const int32_t current = Player.Disc ? Player.Disc->current_index : 0;
-    if (Shade()) {
+    if (skin_.Shaded()) {
         view_.shade = true;
         view_.visible_rows = 1;
         view_.first_visible_row = first_row_for_redraw(view_, current);
@@ -61,10 +54,10 @@ void TrackGrid::RedrawGrid(HDC window_dc) {
 
     HDC picture = picture_->dc();
     for (int32_t y = 0, n = view_.grid_height() / kAreaHeight + 1; n > 0; --n, y += kAreaHeight)
-        BlitCopy(picture, 0, y, kGridWidth, kAreaHeight, kAreaX, kAreaY, Player.SkinMain.get());
+        BlitCopy(picture, 0, y, kGridWidth, kAreaHeight, kAreaX, kAreaY, skin_.Main.get());
     for (int32_t i = 0; i < static_cast<int32_t>(order_.size()); ++i) DrawCell(i, nullptr);
     if (!window_dc) return;
-    if (!Shade()) DrawArrows(window_dc, 0, false);
+    if (!skin_.Shaded()) DrawArrows(window_dc, 0, false);
     PaintGrid(window_dc);
 }
 
@@ -74,13 +67,13 @@ void TrackGrid::DrawCell(int32_t index, HDC window_dc) {
     const PlayOrderEntry& entry = order_[index];
     const Point at = cell_origin(index);
     HDC picture = picture_->dc();
-    BlitCopy(picture, at.x, at.y, kGridCellSize, kGridCellSize, cell_sprite_x(entry), 0, Tracks());
+    BlitCopy(picture, at.x, at.y, kGridCellSize, kGridCellSize, cell_sprite_x(entry), 0, skin_.Tracks.get());
     const Point number = cell_number_offset(entry);
-    DrawNumber(picture, at.x + number.x, at.y + number.y, entry.track, cell_number_lit(entry));
-    if (entry.excluded) BlitOr(picture, at.x, at.y, kGridCellSize, kGridCellSize, 88, 0, Tracks());
+    DrawNumber(picture, skin_, at.x + number.x, at.y + number.y, entry.track, cell_number_lit(entry));
+    if (entry.excluded) BlitOr(picture, at.x, at.y, kGridCellSize, kGridCellSize, 88, 0, skin_.Tracks.get());
 
     if (!window_dc || !cell_in_view(view_, at.y)) return;
-    if (Shade()) {
+    if (skin_.Shaded()) {
         const int old_mode = SetStretchBltMode(window_dc, COLORONCOLOR);
         StretchBlt(window_dc, kShadeCell * (index % kGridColumns), 0, 12, 12, picture, at.x, at.y,
                    kGridCellSize, kGridCellSize, SRCCOPY);
@@ -94,7 +87,7 @@ void TrackGrid::DrawCell(int32_t index, HDC window_dc) {
 void TrackGrid::PaintGrid(HDC window_dc) {
     Guard guard(view_lock_);
     HDC picture = picture_->dc();
-    if (Shade()) {
+    if (skin_.Shaded()) {
         const int old_mode = SetStretchBltMode(window_dc, COLORONCOLOR);
         StretchBlt(window_dc, 0, 0, kShadeWidth, kShadeHeight, picture, 0, view_.scroll_offset, kGridWidth,
                    kGridCellSize, SRCCOPY);
@@ -105,12 +98,12 @@ void TrackGrid::PaintGrid(HDC window_dc) {
 }
 
 void TrackGrid::DrawArrows(HDC window_dc, int32_t which, bool pressed) {
-    if (Shade()) return;
+    if (skin_.Shaded()) return;
     Guard guard(view_lock_);
-    BlitCopy(window_dc, 0, kGridVisibleHeight, kGridWidth, 16, kAreaX, 139, Player.SkinMain.get());
+    BlitCopy(window_dc, 0, kGridVisibleHeight, kGridWidth, 16, kAreaX, 139, skin_.Main.get());
     const ArrowSprites s = arrow_sprites(view_, which, pressed);
-    BlitCopy(window_dc, 2, 122, kArrowWidth, kArrowHeight, s.up.x, s.up.y, Tracks());
-    BlitCopy(window_dc, 34, 122, kArrowWidth, kArrowHeight, s.down.x, s.down.y, Tracks());
+    BlitCopy(window_dc, 2, 122, kArrowWidth, kArrowHeight, s.up.x, s.up.y, skin_.Tracks.get());
+    BlitCopy(window_dc, 34, 122, kArrowWidth, kArrowHeight, s.down.x, s.down.y, skin_.Tracks.get());
 }
 
 namespace {
@@ -167,9 +160,9 @@ void TrackGrid::DrawDragCell(int32_t index, HDC window_dc, int32_t x, int32_t y)
     Guard guard(view_lock_);
     PaintGrid(frame.dc());
     DrawArrows(frame.dc(), 0, false);
-    BlitCopy(frame.dc(), x - 8, y - 8, kGridCellSize, kGridCellSize, 44, 0, Tracks());
-    DrawNumber(frame.dc(), x - 6, y - 6, entry.track, true);
-    if (entry.excluded) BlitOr(frame.dc(), x - 8, y - 8, kGridCellSize, kGridCellSize, 88, 0, Tracks());
+    BlitCopy(frame.dc(), x - 8, y - 8, kGridCellSize, kGridCellSize, 44, 0, skin_.Tracks.get());
+    DrawNumber(frame.dc(), skin_, x - 6, y - 6, entry.track, true);
+    if (entry.excluded) BlitOr(frame.dc(), x - 8, y - 8, kGridCellSize, kGridCellSize, 88, 0, skin_.Tracks.get());
     BitBlt(window_dc, 0, 0, kGridWidth, kAreaHeight, frame.dc(), 0, 0, SRCCOPY);
 }
 

@@ -8,10 +8,11 @@
 #include <memory>
 #include <span>
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 #include "cdaudio/play_order.h"
 #include "display/grid_layout.h"
-#include "display/memory_surface.h"
+#include "display/skin.h"
+#include "base/memory_surface.h"
 
 // A recursive lock for one process: the scroll thread and the main thread
 // take turns at the grid's view and picture with it.
@@ -31,7 +32,8 @@ class TrackGrid {
 public:
     // The Play order in disc order; the picture is made compatible with the
     // tracks window's device context.
-    TrackGrid(HWND tracks_window, int32_t track_count);
+    // The skin outlives the grid.
+    TrackGrid(HWND tracks_window, const Skin& skin, int32_t track_count);
     TrackGrid(const TrackGrid&) = delete;
     TrackGrid& operator=(const TrackGrid&) = delete;
     // Ends a running scroll animation (within one row) before the picture goes.
@@ -42,9 +44,10 @@ public:
     GridView& View() { return view_; }
     HANDLE ScrollLock() const { return scroll_lock_.get(); }
 
-    // Settles the visible rows for the display mode, draws every cell into
-    // the picture and shows it in the window.
-    void RedrawGrid(HDC window_dc);
+    // Settles the visible rows for the display mode (keeping the Play order
+    // position `current` in view), draws every cell into the picture and
+    // shows it in the window.
+    void RedrawGrid(HDC window_dc, int32_t current);
     // Redraws one entry into the picture and, when it is in view, into the
     // window (window_dc may be null to update the picture only).
     void DrawCell(int32_t index, HDC window_dc);
@@ -80,6 +83,7 @@ private:
     void Scroll(int32_t target);
 
     HWND window_;
+    const Skin& skin_;
     PlayOrder order_;
     GridView view_;
     std::unique_ptr<MemorySurface> picture_;

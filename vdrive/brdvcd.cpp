@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 #include "cdaudio/msf.h"
 #include "vdrive/drive_folder.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 #include "vdrive/cue_sheet.h"
 #include "vdrive/drive_state.h"
 

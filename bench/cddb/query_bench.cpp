@@ -1,5 +1,5 @@
 // An exact-match CDDBP query and read against the loopback test server, end
-// to end through QueryThread, against the bare TCP round trips the same
+// to end through the query job, against the bare TCP round trips the same
 // exchange needs (connect, banner, hello, query, read), in the same run.
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/player.h"
+#include "base/owned_handles.h"
 #include "cddb/cddb_test_server.h"
 #include "cddb/query_thread.h"
 #include "cddb/reply_reader.h"
@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     const NetSession net{2, 2};
     const Ipv4 loopback = *resolve_host("127.0.0.1");
 
-    Player.QueryLock = CreateLock();
+    const OwnedHandle query_lock = CreateLock();
+    LineLocks line_locks;
     QueryUi = {Yes, First};
     const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     DiscRecord disc{window};
@@ -78,10 +79,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rounds; ++i) {
         // Alternate the two, so that both see the same machine load.
         DeleteFileA("brd.bdb");
-        Player.ServerList = {{"127.0.0.1", server.cddbp_port(), 1, std::nullopt, "CDDBP", "-"}};
+        const ServerEntry loopback_server{"127.0.0.1", server.cddbp_port(), 1, std::nullopt, "CDDBP", "-"};
         disc.loaded = 1;
         auto start = Clock::now();
-        QueryThread(&disc);
+        RunQueryJob({&disc, &line_locks, query_lock.get(), loopback_server});
         query_time += Clock::now() - start;
         MSG msg;
         while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
 
     const double query_ms = std::chrono::duration<double, std::milli>(query_time).count() / rounds;
     const double bare_ms = std::chrono::duration<double, std::milli>(bare_time).count() / rounds;
-    std::printf("cddb query (CDDBP, exact match, read and store) through QueryThread: %.3f ms per query\n", query_ms);
+    std::printf("cddb query (CDDBP, exact match, read and store) through the query job: %.3f ms per query\n", query_ms);
     std::printf("bare TCP exchange (connect, banner, hello, query, read):           %.3f ms\n", bare_ms);
     std::printf("ratio: %.2f  (%d of %d queries found the disc, %d of %d bare exchanges whole)\n", query_ms / bare_ms,
                 found, rounds, bare_ok, rounds);

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/player.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "app/settings_store.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/player.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "cddb/cddb_test_server.h"
 #include "cddb/deployment.h"
 #include "cddb/win_fixture.h"

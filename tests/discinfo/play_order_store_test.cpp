@@ -1,4 +1,4 @@
-#include "cdaudio/play_order_store.h"
+#include "discinfo/play_order_store.h"
 
 #include "discinfo/database.h"
 #include "discinfo/disc_id.h"

@@ -12,8 +12,8 @@
 #include "app/placement.h"
 #include "app/player.h"
 #include "app/startup.h"
-#include "display/button_bank.h"
-#include "display/slider_state.h"
+#include "app/button_bank.h"
+#include "app/slider_state.h"
 #include "display/title_display.h"
 #include "display/title_scroll.h"
 

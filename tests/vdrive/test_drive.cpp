@@ -1,6 +1,6 @@
 #include "vdrive/test_drive.h"
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 
 #include <winioctl.h>
 

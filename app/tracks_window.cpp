@@ -7,7 +7,7 @@
 #include "app/player.h"
 #include "app/window_state.h"
 #include "cdaudio/cd_device.h"
-#include "display/child_windows.h"
+#include "app/child_windows.h"
 #include "display/lcd_readout.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
@@ -37,7 +37,7 @@ void EndDrag() {
 }
 
 bool Playing() { return Player.Disc && Player.Disc->playing; }
-bool Shade() { return Player.DisplayMode == kDisplayShade; }
+bool Shade() { return Player.Skin.DisplayMode == kDisplayShade; }
 
 // The pointer has left the entries: the title and LCD go back to what the
 // player shows without a hover.
@@ -68,11 +68,11 @@ void OnPaint(HWND hwnd) {
     HDC dc = BeginPaint(hwnd, &ps);
     TrackGrid* grid = Player.TrackGrid.get();
     if (!grid) {
-        DrawBackgroundBehind(hwnd, dc);  // no disc: the case shows through
+        DrawBackgroundBehind(hwnd, dc, Player.Skin);  // no disc: the case shows through
     } else if (grid->View().shade != Shade()) {
         // A display-mode change resizes this window and repaints it: the
         // rows are settled again for the new mode first.
-        grid->RedrawGrid(dc);
+        grid->RedrawGrid(dc, CurrentPosition());
     } else {
         grid->PaintGrid(dc);
         grid->DrawArrows(dc, 0, false);
@@ -142,7 +142,7 @@ void Drop(TrackGrid& grid, int32_t to, HDC dc) {
     move_entry(grid.Entries(), Drag.index, to);
     const int32_t at = PositionOfDeviceTrack();
     if (at >= 0) disc.current_index = at;
-    grid.RedrawGrid(dc);
+    grid.RedrawGrid(dc, CurrentPosition());
     ReplanRange();
 }
 
@@ -162,7 +162,7 @@ void OnLButtonUp(HWND hwnd, int x, int y, UINT) {
             EndDrag();
             grid->SetScrolling(false);
             if (hit) Drop(*grid, hit - 1, dc.get());
-            else grid->RedrawGrid(dc.get());  // wipes the dragged cell
+            else grid->RedrawGrid(dc.get(), CurrentPosition());  // wipes the dragged cell
         }
         const std::span<PlayOrderEntry> entries = grid->Entries();
         for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i)
@@ -185,7 +185,7 @@ LRESULT OnCaptureChanged(HWND hwnd, HWND gaining) {
     if (!grid) return 0;
     WindowDC dc(hwnd);
     grid->SetScrolling(false);
-    if (was_dragging) grid->RedrawGrid(dc.get());  // wipes the dragged cell
+    if (was_dragging) grid->RedrawGrid(dc.get(), CurrentPosition());  // wipes the dragged cell
     if (pressed >= 0 && pressed < static_cast<int32_t>(grid->Entries().size()))
         grid->SetCellPressed(pressed, false, dc.get());
     return 0;

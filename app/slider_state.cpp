@@ -1,4 +1,4 @@
-#include "display/slider_state.h"
+#include "app/slider_state.h"
 
 #include "app/player.h"
 #include "app/playback.h"
@@ -15,8 +15,8 @@ void DrawSlider(HDC dc, float percent, bool force) {
     if (!Player.SliderState) return;
     SliderThumb& thumb = Player.SliderState->thumb;
     if (!thumb.update(percent, force)) return;
-    BlitCopy(dc, 0, 0, kGrooveWidth, 10, 0, 0, Player.SkinSlider.get());
-    BlitCopy(dc, thumb.drawn_x, 0, kThumbWidth, 10, 197, 0, Player.SkinSlider.get());
+    BlitCopy(dc, 0, 0, kGrooveWidth, 10, 0, 0, Player.Skin.Slider.get());
+    BlitCopy(dc, thumb.drawn_x, 0, kThumbWidth, 10, 197, 0, Player.Skin.Slider.get());
 }
 
 void DrawSliderNow(float percent, bool force) {
@@ -30,10 +30,10 @@ float PositionPercent(int32_t mode) {
     const DiscRecord* disc = Player.Disc.get();
     if (!disc) return 0;
     if (mode & 1) {
-        const Msf at = unpack_msf(position_msf());
+        const Msf at = unpack_msf(position_msf(*disc));
         return position_percent(at.minutes * 60 + at.seconds, disc->disc_seconds);
     }
-    const Tmsf at = unpack_tmsf(position_tmsf());
+    const Tmsf at = unpack_tmsf(position_tmsf(*disc));
     const int32_t length = at.track >= 1 && at.track <= disc->track_count ? disc->track_seconds[at.track - 1] : 0;
     return position_percent(at.minutes * 60 + at.seconds, length);
 }

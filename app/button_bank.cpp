@@ -1,4 +1,4 @@
-#include "display/button_bank.h"
+#include "app/button_bank.h"
 
 #include "app/player.h"
 #include "app/window_state.h"
@@ -53,11 +53,11 @@ void ButtonBank::DrawButton(int32_t i, HDC dc) const {
     if (!Valid(i) || !dc) return;
     const int32_t width = button_width(i);
     const int32_t src_x = button_source_x(i, buttons_[i]);
-    if (Player.DisplayMode == kDisplayShade)
-        BlitStretch(dc, button_x(i) / 2, 0, width / 2, kButtonHeight / 2, src_x, button_source_y(i), width,
-                    kButtonHeight, Player.SkinButtons.get());
+    if (Player.Skin.DisplayMode == kDisplayShade)
+        BlitStretch(dc, Player.Skin, button_x(i) / 2, 0, width / 2, kButtonHeight / 2, src_x, button_source_y(i), width,
+                    kButtonHeight, Player.Skin.Buttons.get());
     else
-        BlitCopy(dc, button_x(i), 0, width, kButtonHeight, src_x, button_source_y(i), Player.SkinButtons.get());
+        BlitCopy(dc, button_x(i), 0, width, kButtonHeight, src_x, button_source_y(i), Player.Skin.Buttons.get());
 }
 
 void ButtonBank::DrawAllButtons(HDC dc) const {

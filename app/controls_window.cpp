@@ -6,11 +6,11 @@
 #include "app/player.h"
 #include "app/window_state.h"
 #include "cdaudio/cd_device.h"
-#include "cdaudio/play_order_store.h"
-#include "display/button_bank.h"
-#include "display/child_windows.h"
+#include "discinfo/play_order_store.h"
+#include "app/button_bank.h"
+#include "app/child_windows.h"
 #include "display/lcd_readout.h"
-#include "display/slider_state.h"
+#include "app/slider_state.h"
 #include "display/title_scroll.h"
 #include "resources/resource.h"
 
@@ -18,7 +18,7 @@ namespace {
 
 ButtonBank& Bank() { return *Player.ButtonBank; }
 
-int32_t Hit(int x, int y) { return hit_button(x, y, Player.DisplayMode == kDisplayShade); }
+int32_t Hit(int x, int y) { return hit_button(x, y, Player.Skin.DisplayMode == kDisplayShade); }
 
 void Eject(HWND) {
     DiscRecord& disc = *Player.Disc;
@@ -26,11 +26,11 @@ void Eject(HWND) {
     disc.paused = 0;
     {
         WindowDC dc(Player.MainWindow);
-        DrawTime(dc.get(), 0, false);
+        DrawTime(dc.get(), Player.Skin, 0, false);
     }
     DrawSliderNow(0, true);
     if (disc.loaded && (Settings.PlayOrder & 2)) save_play_order(disc, CurrentOrder());
-    toggle_door();
+    toggle_door(disc);
 }
 
 // TRK BWD and TRK FWD: the target position, or -1 to stop.
@@ -39,21 +39,21 @@ void Skip(bool forward) {
     if (!disc.playing) return;
     const std::span<PlayOrderEntry> order = CurrentOrder();
     int32_t target;
-    if (!forward && time_readout(0) >= 5) target = disc.current_index;
+    if (!forward && time_readout(disc, 0) >= 5) target = disc.current_index;
     else target = next_index(order, disc.current_index, forward);
     if (target < 0) {
         StopPlayback();
         return;
     }
     disc.current_index = target;
-    if (disc.paused) seek_to(0, static_cast<int16_t>(order[target].track), 0);
-    else play_from(static_cast<int16_t>(target), order);
+    if (disc.paused) seek_to(disc, 0, static_cast<int16_t>(order[target].track), 0);
+    else play_from(disc, static_cast<int16_t>(target), order, Settings.PlayType);
     ShowTrackAt(target);
 }
 
 void Pause(HWND hwnd) {
     DiscRecord& disc = *Player.Disc;
-    if (disc.playing && toggle_pause(CurrentOrder()) == kDeviceOk) disc.paused = !disc.paused;
+    if (disc.playing && toggle_pause(disc, CurrentOrder(), Settings.PlayType) == kDeviceOk) disc.paused = !disc.paused;
     if (disc.paused) {
         SetTimer(hwnd, TIMER_PAUSE_BLINK, 750, nullptr);
         SetTrayIcon(IDI_PAUSED);
@@ -66,7 +66,7 @@ void Play() {
     DiscRecord& disc = *Player.Disc;
     if (!disc.playing && disc.loaded) {
         const int32_t first = next_index(CurrentOrder(), -1, true);
-        if (first < 0 || play_from(static_cast<int16_t>(first), CurrentOrder()) != kDeviceOk) return;
+        if (first < 0 || play_from(disc, static_cast<int16_t>(first), CurrentOrder(), Settings.PlayType) != kDeviceOk) return;
         SetTimer(Player.TracksWindow, TIMER_GRID_BLINK, 750, nullptr);
         SetTimer(Player.MainWindow, TIMER_PLAYING, 999, nullptr);
         disc.playing = 1;
@@ -75,7 +75,7 @@ void Play() {
         Player.ShadeLine = kShadeTrackLine;
         ShowTrackAt(first);
     } else if (disc.playing && disc.paused) {
-        if (toggle_pause(CurrentOrder()) == kDeviceOk) disc.paused = 0;
+        if (toggle_pause(disc, CurrentOrder(), Settings.PlayType) == kDeviceOk) disc.paused = 0;
     } else if (!disc.playing) {
         return;
     }

@@ -4,7 +4,7 @@
 // deselected before either is deleted.
 #include <windows.h>
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 
 using OwnedDC = Owned<HDC, DeleteDC>;
 

@@ -6,9 +6,9 @@
 #include "app/playback.h"
 #include "app/player.h"
 #include "cdaudio/cd_device.h"
-#include "display/child_windows.h"
+#include "app/child_windows.h"
 #include "display/lcd_readout.h"
-#include "display/slider_state.h"
+#include "app/slider_state.h"
 #include "display/title_display.h"
 #include "resources/resource.h"
 
@@ -28,7 +28,7 @@ void OnPaint(HWND hwnd) {
         const float percent = !Playing() ? 0 : thumb.dragging ? thumb.percent : PositionPercent(Slider().PositionMode());
         DrawSlider(dc, percent, true);
     } else {
-        DrawBackgroundBehind(hwnd, dc);  // before start-up has made the slider state
+        DrawBackgroundBehind(hwnd, dc, Player.Skin);  // before start-up has made the slider state
     }
     EndPaint(hwnd, &ps);
 }
@@ -68,8 +68,8 @@ void SeekToThumb() {
     const int32_t seconds = PercentToSeconds(Slider().thumb.percent, mode);
     const int32_t index = disc.current_index;
     const int32_t track = index >= 0 && index < static_cast<int32_t>(order.size()) ? order[index].track : 1;
-    if (!disc.paused) toggle_pause(order);
-    seek_to(static_cast<int16_t>(seconds), static_cast<int16_t>(track), static_cast<uint8_t>(mode));
+    if (!disc.paused) toggle_pause(disc, order, Settings.PlayType);
+    seek_to(disc, static_cast<int16_t>(seconds), static_cast<int16_t>(track), static_cast<uint8_t>(mode));
     // A disc position may lie in another track: that track's entry becomes
     // the current position before the device plays on, so the range played
     // is the one that holds the head.
@@ -80,7 +80,7 @@ void SeekToThumb() {
             RedrawCell(index);
         }
     }
-    if (!disc.paused) toggle_pause(order);
+    if (!disc.paused) toggle_pause(disc, order, Settings.PlayType);
     RedrawCell(disc.current_index);
     ShowTrackAt(disc.current_index);
 }

@@ -1,15 +1,15 @@
-#include "display/idle_animation.h"
+#include "app/idle_animation.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <thread>
 
-#include "app/owned_handles.h"
+#include "base/owned_handles.h"
 #include "app/player.h"
 #include "app/window_state.h"
 #include "display/logo_animation.h"
-#include "display/memory_surface.h"
+#include "base/memory_surface.h"
 #include "display/skin_draw.h"
 #include "resources/resource.h"
 
@@ -35,13 +35,13 @@ void Animate(int run) {
         GetObjectA(logo.get(), sizeof size, &size);
         LogoMotion motion(static_cast<float>(size.bmWidth), static_cast<float>(size.bmHeight));
         while (Player.AnimationRunning && current_run == run && logo && background && frame) {
-            if (Player.DisplayMode == kDisplayShade) {
+            if (Player.Skin.DisplayMode == kDisplayShade) {
                 Player.AnimationRunning = 0;
                 break;
             }
             const LogoRect r = motion.bounce_and_project();
             BlitCopy(frame.dc(), 0, 0, kAreaWidth, kAreaHeight, kAreaX, kAreaY, background.get());
-            BlitStretch(frame.dc(), r.left, r.top, r.width, r.height, 0, 0, size.bmWidth, size.bmHeight,
+            BlitStretch(frame.dc(), Player.Skin, r.left, r.top, r.width, r.height, 0, 0, size.bmWidth, size.bmHeight,
                         logo.get());
             BitBlt(window_dc, kAreaX, kAreaY, kAreaWidth, kAreaHeight, frame.dc(), 0, 0, SRCCOPY);
             motion.advance();

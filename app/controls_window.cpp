@@ -6,7 +6,6 @@
 #include "app/player.h"
 #include "app/window_state.h"
 #include "cdaudio/cd_device.h"
-#include "discinfo/play_order_store.h"
 #include "app/button_bank.h"
 #include "app/child_windows.h"
 #include "display/lcd_readout.h"
@@ -29,7 +28,7 @@ void Eject(HWND) {
         DrawTime(dc.get(), Player.Skin, 0, false);
     }
     DrawSliderNow(0, true);
-    if (disc.loaded && (Settings.PlayOrder & 2)) save_play_order(disc, CurrentOrder());
+    if (disc.loaded && (Settings.PlayOrder & 2)) SavePlayOrder();
     toggle_door(disc);
 }
 

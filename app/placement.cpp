@@ -1,4 +1,5 @@
 #include "app/placement.h"
+#include "app/playback.h"
 
 #include <windows.h>
 
@@ -55,10 +56,7 @@ void ToggleShade() {
         // Re-rendered in the new mode's font; the workers redraw at their
         // next tick because their view width changed.
         Player.TitleDisplay->SetDiscLine(Player.Disc->disc_title);
-        if (playing) {
-            const int index = Player.Disc->current_index;
-            if (index >= 0 && index < kMaxTracks) Player.TitleDisplay->SetTrackLine(Player.Disc->track_titles[index]);
-        }
+        if (playing) ShowTrackAt(Player.Disc->current_index);
     }
     if (Player.Disc && Player.Disc->loaded) InvalidateRect(Player.TracksWindow, nullptr, FALSE);
 }

@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include "app/player.h"
+#include "app/slider_state.h"
 #include "app/supervision.h"
 #include "app/tray.h"
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
+#include "discinfo/play_order_store.h"
 #include "display/lcd_readout.h"
-#include "app/slider_state.h"
 #include "display/title_scroll.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
@@ -29,6 +30,15 @@ Text TrackTitleAt(int32_t index) {
     std::binary_semaphore& lock = Player.TitleDisplay->Locks().track_line;
     lock.acquire();
     Text title = Player.Disc->track_titles[track - 1];
+    lock.release();
+    return title;
+}
+
+Text DiscTitle() {
+    if (!Player.Disc) return std::nullopt;
+    std::binary_semaphore& lock = Player.TitleDisplay->Locks().disc_line;
+    lock.acquire();
+    Text title = Player.Disc->disc_title;
     lock.release();
     return title;
 }
@@ -91,6 +101,12 @@ PlaybackHooks WindowPlaybackHooks() {
     return hooks;
 }
 
+void SavePlayOrder() {
+    if (!Player.Disc) return;
+    BothLinesHeld held(Player.TitleDisplay->Locks());
+    save_play_order(*Player.Disc, CurrentOrder());
+}
+
 void StopPlayback() {
     if (Player.Disc) stop_playback(*Player.Disc, WindowPlaybackHooks());
 }
@@ -119,7 +135,7 @@ int32_t PositionOfDeviceTrack() {
 }
 
 void ShowDiscTitleInCaption() {
-    const Text& title = Player.Disc ? Player.Disc->disc_title : Text{};
+    const Text title = DiscTitle();
     std::string caption = title ? "BRD: " + *title : "BRD";
     if (caption.size() > 99) caption.resize(99);
     SetWindowTextA(Player.MainWindow, caption.c_str());

@@ -13,8 +13,11 @@ std::span<PlayOrderEntry> CurrentOrder();
 // The Disc record's current Play order position, 0 without a disc.
 int32_t CurrentPosition();
 
-// The title of the track at a Play order position (absent when there is none).
+// The title of the track at a Play order position (absent when there is
+// none), copied under its line lock: a CDDB query may be replacing it.
 Text TrackTitleAt(int32_t index);
+// The disc title, copied under its line lock.
+Text DiscTitle();
 // Title line 2 shows the track at a Play order position.
 void ShowTrackAt(int32_t index);
 
@@ -30,6 +33,10 @@ int32_t PlayPosition(int32_t index);
 
 // The first playable position, from the start; false when there is none.
 bool StartAtFirstPosition();
+
+// Stores the Play order with the disc's entry, under the line locks (a
+// query may be replacing the key texts it reads).
+void SavePlayOrder();
 
 // The transport stop with its window effects.
 void StopPlayback();

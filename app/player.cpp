@@ -7,15 +7,3 @@
 
 PlayerState Player;
 SettingsRecord Settings{};
-
-bool NetworkSessionRunning() {
-    if (!Player.QueryLock) return false;
-    if (WaitForSingleObject(Player.QueryLock.get(), 0) != WAIT_OBJECT_0) return true;
-    ReleaseSemaphore(Player.QueryLock.get(), 1, nullptr);
-    return false;
-}
-
-void ReleaseDisc() {
-    if (NetworkSessionRunning()) Player.RetiredDiscs.push_back(std::move(Player.Disc));
-    Player.Disc.reset();
-}

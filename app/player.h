@@ -33,10 +33,9 @@ struct PlayerState {
     ::Skin Skin;
     // Declared before what draws with it, so it goes after them.
 
-    std::unique_ptr<DiscRecord> Disc;
-    // Records let go of while a CDDB query might still write into them:
-    // kept until the process ends rather than freed under the query thread.
-    std::vector<std::unique_ptr<DiscRecord>> RetiredDiscs;
+    // Shared with a CDDB query that may still write into it: the record
+    // lives until both have let go.
+    std::shared_ptr<DiscRecord> Disc;
     std::unique_ptr<::TrackGrid> TrackGrid;  // also owns the Play order entries
     std::unique_ptr<::TitleDisplay> TitleDisplay;
     std::unique_ptr<::SliderState> SliderState;
@@ -70,9 +69,4 @@ struct PlayerState {
 
 extern PlayerState Player;
 
-// True while a CDDB query or a submission holds the query lock.
-bool NetworkSessionRunning();
-// Lets go of the Disc record (after close_disc), or parks it while a network
-// session may still use it.
-void ReleaseDisc();
 extern SettingsRecord Settings;

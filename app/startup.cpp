@@ -8,7 +8,6 @@
 #include "app/playback.h"
 #include "app/tray.h"
 #include "cdaudio/cd_device.h"
-#include "discinfo/play_order_store.h"
 #include "cddb/query_thread.h"
 #include "app/idle_animation.h"
 #include "app/placement.h"
@@ -134,18 +133,17 @@ int RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-// What the loop leaves behind. The title display stops its own workers
-// before it lets go of the buffers they draw from.
-// Set by the shutdown: a CDDB query or submission was still running.
-bool session_at_exit = false;
-
+// What the loop leaves behind. A CDDB query still running shares the Disc
+// record and the line locks, so they outlive the player's hold on them; it
+// writes the titles only under those locks.
 void ReleaseLongLivedObjects() {
     Player.TrackGrid.reset();
-    if (Player.Disc) close_disc(*Player.Disc);
-    // A query still running writes the titles under the title display's
-    // locks: both stay until the process ends.
-    ReleaseDisc();
-    if (!session_at_exit) Player.TitleDisplay.reset();
+    if (Player.Disc) {
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        close_disc(*Player.Disc);
+    }
+    Player.Disc.reset();
+    Player.TitleDisplay.reset();
 }
 
 // What "OnExit" asks for the disc: left playing to its end, stopped or ejected.
@@ -181,7 +179,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     if (!CreateWindows()) return 1;
     EnterProgramDirectory();
     ChooseDrive();
-    Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
+    Player.Disc = std::make_shared<DiscRecord>(Player.MainWindow);
     Player.TitleDisplay = std::make_unique<TitleDisplay>(Player.MainWindow, Player.Skin, Player.ShadeLine);
     Player.TitleDisplay->SetScrollStyle(Settings.NameScrolling);
     Player.SliderState = std::make_unique<SliderState>();
@@ -209,8 +207,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
 
 void ShutDown() {
     StopIdleAnimation();
-    if (Player.Disc && Player.Disc->loaded && (Settings.PlayOrder & 2))
-        save_play_order(*Player.Disc, CurrentOrder());
+    if (Player.Disc && Player.Disc->loaded && (Settings.PlayOrder & 2)) SavePlayOrder();
     if (Settings.IconType & kIconTray) TrayRemove();
     if (Player.SystemMenu) DestroyMenu(Player.SystemMenu);
     Player.SystemMenu = nullptr;
@@ -225,8 +222,11 @@ void ShutDown() {
     }
     SaveSettings();
 
-    // The title workers draw from the skin: they stop before it goes.
+    // Everything that draws from the skin stops before it goes: the title
+    // workers, and the track grid with a scroll thread an arrow may still
+    // hold.
     if (Player.TitleDisplay) Player.TitleDisplay->Stop();
+    Player.TrackGrid.reset();
     Player.ServerList.clear();
     Player.DriveList.clear();
     Player.SliderState.reset();
@@ -242,9 +242,11 @@ void ShutDown() {
     Player.Skin.Slider.reset();
     Player.SmtpServer.reset();
     Player.UserEmail.reset();
-    // A running query or submission still holds the lock and releases it when
-    // it ends; the handle stays open for it until the process ends.
-    session_at_exit = NetworkSessionRunning();
-    if (!session_at_exit) Player.QueryLock.reset();
+    if (Player.Disc) {
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        clear_disc(*Player.Disc);
+    }
+    // A running query holds a handle of its own to the lock.
+    Player.QueryLock.reset();
     PostQuitMessage(0);
 }

@@ -55,7 +55,11 @@ void SetUpLoadedDisc() {
         set_default_titles(disc);
     }
     if (!lookup_disc(disc, Player.TitleDisplay->Locks()) && Settings.ConnectCDDB) QueryLoadedDisc();
-    if (Settings.PlayOrder & 1) restore_play_order(disc, CurrentOrder());
+    if (Settings.PlayOrder & 1) {
+        // The query just started may be replacing the key texts it reads.
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        restore_play_order(disc, CurrentOrder());
+    }
     RedrawGrid();
 }
 
@@ -175,7 +179,7 @@ void OnDiscPoll() {
 
 void SetTitleText(int32_t seconds) {
     const DiscRecord& disc = *Player.Disc;
-    const std::string title = compose_title(Settings.TBTextType, Settings.TBTextOrder, disc.disc_title,
+    const std::string title = compose_title(Settings.TBTextType, Settings.TBTextOrder, DiscTitle(),
                                             TrackTitleAt(disc.current_index), seconds);
     if (Settings.IconType & kIconTaskBar) SetWindowTextA(Player.MainWindow, title.c_str());
     if (Settings.IconType & kIconTray) TrayTip(title);
@@ -228,15 +232,15 @@ void ChangeDrive(int32_t drive, LPARAM how) {
         BothLinesHeld held(Player.TitleDisplay->Locks());
         close_disc(*Player.Disc);
     }
-    ReleaseDisc();
+    Player.Disc.reset();
     DestroyTrackGrid();
-    Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
+    Player.Disc = std::make_shared<DiscRecord>(Player.MainWindow);
     SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST, how);
 }
 
 void QueryLoadedDisc() {
     if (!Player.Disc) return;
-    StartQuery({Player.Disc.get(), &Player.TitleDisplay->Locks(), Player.QueryLock.get(),
+    StartQuery({Player.Disc, Player.TitleDisplay->SharedLocks(), DuplicateOf(Player.QueryLock.get()),
                 ChooseServer(Player.ServerList)});
 }
 

@@ -51,6 +51,15 @@ public:
 
 inline OwnedHandle CreateLock() { return OwnedHandle{CreateSemaphoreA(nullptr, 1, 1, nullptr)}; }
 
+// A handle of one's own to the same kernel object: the object lives until
+// every handle to it is closed, so a worker holding one never outlives it.
+inline OwnedHandle DuplicateOf(HANDLE handle) {
+    HANDLE copy = nullptr;
+    const HANDLE self = GetCurrentProcess();
+    if (!handle || !DuplicateHandle(self, handle, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) return OwnedHandle{};
+    return OwnedHandle{copy};
+}
+
 // A window's device context for one drawing; empty when there is no window.
 class WindowDC {
     HWND window_;

@@ -84,12 +84,11 @@ int32_t open_disc(DiscRecord& disc, int32_t drive) {
         if (!start) return kDeviceStatusFailed;
         disc.toc[t - 1] = toc_entry(unpack_msf(*start));
     }
-    if (disc.track_count > 0) {
-        const std::optional<DWORD> length =
-            status_item(disc, MCI_STATUS_LENGTH, static_cast<DWORD>(disc.track_count));
-        if (!length) return kDeviceStatusFailed;
-        disc.toc[disc.track_count] = lead_out_entry(disc.toc[disc.track_count - 1], unpack_msf(*length));
-    }
+    // A disc of no tracks has no last track to ask the length of.
+    if (disc.track_count < 1) return kDeviceStatusFailed;
+    const std::optional<DWORD> length = status_item(disc, MCI_STATUS_LENGTH, static_cast<DWORD>(disc.track_count));
+    if (!length) return kDeviceStatusFailed;
+    disc.toc[disc.track_count] = lead_out_entry(disc.toc[disc.track_count - 1], unpack_msf(*length));
     compute_lengths(disc);
     return disc.playing ? kDevicePlaying : kDeviceOk;
 }

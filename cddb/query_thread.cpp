@@ -148,7 +148,7 @@ std::optional<ServerEntry> ChooseServer(std::vector<ServerEntry>& list) {
 }
 
 void RunQueryJob(const QueryJob& job) {
-    const SemaphoreSlot lock{job.query_lock, 0};
+    const SemaphoreSlot lock{job.query_lock.get(), 0};
     if (!lock.held()) return;  // another query or a submission runs: end silently
     int outcome = QueryConnectFailed;
     try {

@@ -4,10 +4,12 @@
 // the record's owner window with the query notification.
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/owned_handles.h"
 #include "cdaudio/disc_record.h"
 #include "cddb/reply_reader.h"
 #include "cddb/server_list.h"
@@ -24,14 +26,15 @@ enum QueryStatus : int {
     QueryDiscFound = 999,
 };
 
-// Everything one query works with, handed to its thread. The Disc record
-// (whose owner window gets the notifications and owns the message boxes),
-// the line locks under which its titles are replaced and the query lock must
-// outlive the thread; the server is the thread's own copy.
+// Everything one query works with, handed to its thread, which owns it: it
+// shares the Disc record (whose owner window gets the notifications and owns
+// the message boxes) and the line locks under which its titles are replaced,
+// holds a handle of its own to the query lock and a copy of the server. So
+// nothing it uses can go while it runs, also when the player exits first.
 struct QueryJob {
-    DiscRecord* disc = nullptr;
-    LineLocks* line_locks = nullptr;
-    HANDLE query_lock = nullptr;
+    std::shared_ptr<DiscRecord> disc;
+    std::shared_ptr<LineLocks> line_locks;
+    OwnedHandle query_lock;
     std::optional<ServerEntry> server;  // absent: no server is defined
 };
 

@@ -49,7 +49,9 @@ public:
 
     // The disc-line and track-line locks, for whoever replaces the Disc
     // record's titles.
-    LineLocks& Locks() { return locks_; }
+    LineLocks& Locks() { return *locks_; }
+    // The same locks, for a worker that may outlive the title display.
+    std::shared_ptr<LineLocks> SharedLocks() const { return locks_; }
 
 private:
     struct Line {
@@ -69,7 +71,7 @@ private:
         int view_width = 0;
     };
 
-    std::binary_semaphore& LockOf(int line) { return line ? locks_.track_line : locks_.disc_line; }
+    std::binary_semaphore& LockOf(int line) { return line ? locks_->track_line : locks_->disc_line; }
     void SetLine(int line, const Text& text);
     // Renders a line's text into its strip in the current mode's font; the
     // caller holds the line's lock.
@@ -78,7 +80,7 @@ private:
     bool Tick(int line, Worker& worker);  // false: the main window is gone
 
     Line lines_[2];
-    LineLocks locks_;
+    std::shared_ptr<LineLocks> locks_ = std::make_shared<LineLocks>();
     HWND window_;
     const Skin& skin_;
     const std::atomic<int32_t>& shade_line_;

@@ -62,10 +62,11 @@ int main(int argc, char** argv) {
     const Ipv4 loopback = *resolve_host("127.0.0.1");
 
     const OwnedHandle query_lock = CreateLock();
-    LineLocks line_locks;
+    const auto line_locks = std::make_shared<LineLocks>();
     QueryUi = {Yes, First};
     const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    DiscRecord disc{window};
+    const auto record = std::make_shared<DiscRecord>(window);
+    DiscRecord& disc = *record;
     disc.track_count = 3;
     const int starts[] = {150, 18352, 36214};
     for (int i = 0; i < 3; ++i) {
@@ -79,10 +80,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rounds; ++i) {
         // Alternate the two, so that both see the same machine load.
         DeleteFileA("brd.bdb");
-        const ServerEntry loopback_server{"127.0.0.1", server.cddbp_port(), 1, std::nullopt, "CDDBP", "-"};
+        const QueryJob job{record, line_locks, DuplicateOf(query_lock.get()),
+                           ServerEntry{"127.0.0.1", server.cddbp_port(), 1, std::nullopt, "CDDBP", "-"}};
         disc.loaded = 1;
         auto start = Clock::now();
-        RunQueryJob({&disc, &line_locks, query_lock.get(), loopback_server});
+        RunQueryJob(job);
         query_time += Clock::now() - start;
         MSG msg;
         while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))

@@ -1,5 +1,6 @@
 // Everything drawn on the LCD glass: the seven-segment digits, the title font
 // and the indicator sprites.
+#include <algorithm>
 #include <stdexcept>
 
 #include "skin_art.h"
@@ -135,11 +136,14 @@ void framed_word(Image& img, const ArtBook& art, const std::string& text, int x,
     draw_word(img, art, text, x + (54 - word_width(art, text)) / 2, y + 2, ink, kGlass, false);
 }
 
+// A timer-mode word in its piece of the sheet, `width` columns from x; the
+// lit word's glow stays inside the piece too.
 void timer_word(Image& img, const ArtBook& art, const std::string& set, const std::vector<std::string>& keys,
-                int x, int y, Rgb ink) {
+                int x, int y, int width, Rgb ink) {
+    const int end = x + width;
     for (const std::string& k : keys) {
         const Mask& m = art.glyph(set, k);
-        stamp(img, m, x, y + 1, ink, kGlass, ink == kLit, {x, y, m.width + 1, 9});
+        stamp(img, m, x, y + 1, ink, kGlass, ink == kLit, {x, y, std::min(m.width + 1, end - x), 9});
         x += m.inked_width() + 1;
     }
 }
@@ -152,11 +156,11 @@ void title_button(Image& img, const ArtBook& art, const std::string& glyph, int 
           false, {x + 1, y + 1, 9, 9});
 }
 
-// Checks that a piece the status line cuts out of a word ends on blank
-// columns, so composite words never show half a letter.
-void check_cut(const Image& img, int x, int y, const char* what) {
-    for (int j = 0; j < 5; ++j)
-        if (img.at(x, y + j) != 0) throw std::runtime_error(std::string("status piece cuts a letter: ") + what);
+// Checks that a piece the LCD cuts out of the sheet ends on background
+// columns, so a word is never shown with half a letter or a letter cut off.
+void check_cut(const Image& img, int x, int y, const char* what, int height = 5, Rgb background = 0) {
+    for (int j = 0; j < height; ++j)
+        if (img.at(x, y + j) != background) throw std::runtime_error(std::string("piece cuts a letter: ") + what);
 }
 
 }  // namespace
@@ -177,27 +181,34 @@ Image make_sprites(const ArtBook& art) {
     draw_word(img, art, "DISC", 0, 31, kAmberSoft, 0, false);
     draw_word(img, art, "TRACK", 24, 31, kAmberSoft, 0, false);
 
-    img.fill(0, 38, 127, 9, kGlass);
-    timer_word(img, art, "timer5", {"T", "r", "a", "c", "k"}, 0, 38, kDim);
-    timer_word(img, art, "timer5", {"T", "r", "a", "c", "k"}, 26, 38, kLit);
-    timer_word(img, art, "timer5", {"C", "D"}, 52, 38, kDim);
-    timer_word(img, art, "timer5", {"C", "D"}, 70, 38, kLit);
-    timer_word(img, art, "timer7", {"plus"}, 89, 38, kDim);
-    timer_word(img, art, "timer7", {"plus"}, 99, 38, kLit);
-    timer_word(img, art, "timer7", {"minus"}, 109, 38, kDim);
-    timer_word(img, art, "timer7", {"minus"}, 119, 38, kLit);
+    img.fill(0, 38, 128, 9, kGlass);
+    struct TimerWord {
+        const char* set;
+        std::vector<std::string> keys;
+        int dim_x, lit_x, width;
+    };
+    const TimerWord timer_words[] = {{"timer5", {"T", "r", "a", "c", "k"}, 0, 26, 25},
+                                     {"timer5", {"C", "D"}, 52, 70, 17},
+                                     {"timer7", {"plus"}, 88, 98, 9},
+                                     {"timer7", {"minus"}, 108, 118, 9}};
+    for (const TimerWord& w : timer_words) {
+        timer_word(img, art, w.set, w.keys, w.dim_x, 38, w.width, kDim);
+        timer_word(img, art, w.set, w.keys, w.lit_x, 38, w.width, kLit);
+        check_cut(img, w.lit_x + w.width, 38, w.keys[0].c_str(), 9, kGlass);
+    }
 
     struct Word {
         const char* text;
         int x, y, width;
     };
     const Word words[] = {{"CONNECTING", 0, 48, 56}, {"DISC FOUND", 57, 48, 56}, {"QUERYING", 0, 54, 46},
-                          {"NO MATCH", 47, 54, 44},  {"FAILED", 92, 54, 33},     {"NO NETWORK", 0, 60, 53},
+                          {"NO MATCH", 47, 54, 44},  {"FAILED", 92, 54, 32},     {"NO NETWORK", 0, 60, 53},
                           {"SUBMITTED", 54, 60, 52}};
     for (const Word& w : words) {
         if (word_width(art, w.text) > w.width) throw std::runtime_error(std::string("too wide: ") + w.text);
         draw_word(img, art, w.text, w.x, w.y, kAmber, 0, false);
     }
+    for (const Word& w : words) check_cut(img, w.x + w.width, w.y, w.text);
     check_cut(img, 38, 48, "CONNECT");      // CONNECT is 0..37
     check_cut(img, 32, 48, "TING");         // TING starts at 33
     check_cut(img, 79, 48, "DISC");         // DISC is 57..78

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -24,37 +23,28 @@ struct ScratchDir {
 };
 
 inline std::string file_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
 }
 
-inline void write_bytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+inline void write_bytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 inline std::string test_data(const std::string& name) { return file_bytes(fs::path(BRD_TEST_DATA) / name); }
 
-// LF lines to CR LF, as a CDDB server sends them.
-inline std::string crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) out += c == '\n' && (out.empty() || out.back() != '\r') ? std::string("\r\n") : std::string(1, c);
-    return out;
-}
-
-// The drive's record of a real disc: the frame offsets and the disc length
-// from the comment block of its xmcd entry.
+// The drive's record of a real disc: the frame offsets ("#\t150") and the
+// disc length from the comment block of its xmcd entry.
 inline DiscRecord drive_record(const std::string& xmcd) {
     DiscRecord record(reinterpret_cast<void*>(1));
     std::istringstream in(xmcd);
-    int& n = record.track_count;
-    for (std::string line; std::getline(in, line) && !line.starts_with("DISCID=");) {
-        const size_t digit = line.find_first_not_of("# \t");
+    for (std::string line; std::getline(in, line);) {
+        const size_t at = line.find_first_not_of("# \t");
         if (line.starts_with("# Disc length:")) {
             const int s = record.disc_seconds = std::atoi(line.c_str() + 14);
-            record.toc[n] = {s / 60, s % 60, 0, s * 75};
-        } else if (line.starts_with('#') && digit < line.size() && std::isdigit(static_cast<unsigned char>(line[digit]))) {
-            const int offset = std::atoi(line.c_str() + digit), s = offset / 75;
-            record.toc[n++] = {s / 60, s % 60, offset % 75, offset};
+            record.toc[record.track_count] = {s / 60, s % 60, 0, s * 75};
+        } else if (line.starts_with('#') && at < line.size() && std::isdigit(static_cast<unsigned char>(line[at]))) {
+            const int offset = std::atoi(line.c_str() + at), s = offset / 75;
+            record.toc[record.track_count++] = {s / 60, s % 60, offset % 75, offset};
         }
     }
     return record;

@@ -3,33 +3,26 @@
 #include "discinfo/entry_text.h"
 #include "test_support.h"
 
-namespace {
-
 // Our header before the title lines: status line, offsets, length, revision.
-std::string header(const std::string& status, std::initializer_list<int> offsets, int seconds, int revision,
-                   const std::string& id) {
+static std::string header(const std::string& status, std::initializer_list<int> offsets, int seconds, int revision,
+                          const std::string& id) {
     std::string out = status + "\r\n# xmcd CD database file\r\n# Copyright (C) 1993-1998 Ti Kan\r\n#\r\n# Track frame offsets:\r\n";
     for (int offset : offsets) out += "#\t" + std::to_string(offset) + "\r\n";
-    return out + "#\r\n# Disc length: " + std::to_string(seconds) + " seconds\r\n#\r\n# Revision: " +
-           std::to_string(revision) + "\r\n# Submitted via: BrindleCD 1.0\r\n#\r\nDISCID=" + id + "\r\n";
+    return out + "#\r\n# Disc length: " + std::to_string(seconds) + " seconds\r\n#\r\n# Revision: " + std::to_string(revision) +
+           "\r\n# Submitted via: BrindleCD 1.0\r\n#\r\nDISCID=" + id + "\r\n";
 }
 
-}  // namespace
-
 TEST(XmcdWriter, RevisionIsReadFromTheLeadingCommentBlockOnly) {
-    const std::pair<std::string, int> cases[] = {
-        {test_data("peik_freedb-parser-sample_9c0eac0c.xmcd"), 4},
+    const std::pair<std::string, int> cases[] = {{test_data("peik_freedb-parser-sample_9c0eac0c.xmcd"), 4},
         {"210 rock 12345678\r\n# xmcd\r\n# Revision:   16 (edited)\r\nDTITLE=x\r\n", 16},
         {"210 rock 12345678\r\n# xmcd\r\nDTITLE=x\r\n# Revision: 4\r\n", 0},
-        {"# xmcd\r\n# Revision: 4", 0},  // a line without line end ends the search
-        {"# Revision: x\r\n", 0}, {"", 0},
-    };
+        {"# xmcd\r\n# Revision: 4", 0}, {"# Revision: x\r\n", 0}, {"", 0}};  // 4: a line without line end
     for (const auto& [text, revision] : cases) EXPECT_EQ(revision_of(text), revision) << text;
 }
 
-// A real CDDB read reply (revision 3) stored with our header and revision 4.
+// A real CDDB read reply (revision 3) is stored with our header and revision 4.
 TEST(XmcdWriter, AReplyIsStoredWithOurHeaderAndTheNextRevision) {
-    const std::string body = crlf(test_data("pear_Net_CDDB_d50dd30f.xmcd")) + "\r\n";  // the file lacks its last line end
+    const std::string body = test_data("pear_Net_CDDB_d50dd30f.xmcd") + "\n";  // the file lacks its last line end
     DiscRecord record = drive_record(body);
     record.category = "reggae";
     std::string reply = "210 reggae d50dd30f Various / Ska Island\r\n" + body + ".\r\n";
@@ -37,45 +30,33 @@ TEST(XmcdWriter, AReplyIsStoredWithOurHeaderAndTheNextRevision) {
     EXPECT_EQ(reply, header("200 reggae d50dd30f", {150, 21052, 43715, 58057, 71430, 92865, 117600, 131987, 150625,
                                                     163292, 181490, 195685, 210197, 233230, 249257}, 3541, 4, "d50dd30f") +
                          body.substr(body.find("DTITLE=")) + ".\r\n");
-
     record.category.reset();
-    std::string bare = "210 x y\r\nDTITLE=A\r\n.\r\n";
+    std::string bare = "210 x y\r\nDTITLE=A\r\n.\r\n", no_titles = "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n";
     ASSERT_EQ(store_reply(record, bare), 1);
-    EXPECT_EQ(bare.substr(0, bare.find("\r\n#")), "200 nocategory d50dd30f");
-    EXPECT_NE(bare.find("\r\n# Revision: 1\r\n"), std::string::npos);
+    EXPECT_TRUE(bare.starts_with("200 nocategory d50dd30f\r\n#") && bare.find("\r\n# Revision: 1\r\n") != std::string::npos);
+    EXPECT_EQ(store_reply(record, no_titles), 0);
+    EXPECT_EQ(no_titles, "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n");
     EXPECT_EQ(entry_key(record.category, "d50dd30f"), "nocategory/d50dd30f");
     EXPECT_EQ(entry_key(std::string(60, 'c'), "d50dd30f"), std::string(56, 'c'));
-
-    std::string no_titles = "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n.\r\n";
-    EXPECT_EQ(store_reply(record, no_titles), 0);
-    EXPECT_EQ(no_titles, "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n.\r\n");
 }
 
-// The first save of a real disc; long titles stay on one line and parse back.
+// The first save of a real disc: every key, long titles on one line. A record
+// built from a stored entry keeps its key's id and invents no offsets.
 TEST(XmcdWriter, ANewEntryHoldsEveryKeyOfTheDisc) {
-    DiscRecord record = drive_record(test_data("alrs_freedb_7908090a.xmcd"));
+    LineLocks locks;
+    DiscRecord record = drive_record(test_data("alrs_freedb_7908090a.xmcd")), back = record, detached;
     record.category = "rock";
     record.disc_title = std::string(200, 'd');
-    for (int i = 0; i < 10; ++i) record.track_titles[i] = "Song " + std::to_string(i);
-    record.track_titles[5].reset();
-    std::string expected = header("100 rock 7908090a", {150, 12860, 23460, 37067, 54250, 70892, 90637, 107507, 124742, 139870},
-                                  2059, 1, "7908090a") + "DTITLE=" + std::string(200, 'd') + "\r\n";
-    for (int i = 0; i < 10; ++i) expected += "TTITLE" + std::to_string(i) + "=" + (i == 5 ? "" : "Song " + std::to_string(i)) + "\r\n";
+    for (int i = 0; i < 10; ++i) record.track_titles[i] = i == 5 ? Text() : "Song " + std::to_string(i);
+    std::string expected = header("100 rock 7908090a", {150, 12860, 23460, 37067, 54250, 70892, 90637, 107507, 124742,
+                                                        139870}, 2059, 1, "7908090a") + "DTITLE=" + *record.disc_title + "\r\n";
+    for (int i = 0; i < 10; ++i) expected += "TTITLE" + std::to_string(i) + "=" + record.track_titles[i].value_or("") + "\r\n";
     expected += "EXTD=\r\n";
     for (int i = 0; i < 10; ++i) expected += "EXTT" + std::to_string(i) + "=\r\n";
-    const std::string text = new_entry_text(record);
-    EXPECT_EQ(text, expected + "PLAYORDER=\r\n.\r\n");
-    LineLocks locks;
-    DiscRecord back = drive_record(test_data("alrs_freedb_7908090a.xmcd"));
-    parse_entry(back, text, locks);
-    EXPECT_EQ(back.disc_title, record.disc_title);
-    EXPECT_EQ(back.track_titles[5], "");
-}
+    EXPECT_EQ(new_entry_text(record), expected + "PLAYORDER=\r\n.\r\n");
+    parse_entry(back, new_entry_text(record), locks);
+    EXPECT_TRUE(back.disc_title == record.disc_title && back.track_titles[5] == "");
 
-// A record built from a stored entry keeps its key's id and invents no offsets.
-TEST(XmcdWriter, ADetachedRecordsEntryKeepsItsIdAndHasNoOffsets) {
-    LineLocks locks;
-    DiscRecord detached;
     parse_entry(detached, "200 jazz 820e770a\r\nDTITLE=Joshua Redman / Wish\r\nTTITLE0=a\r\nTTITLE1=b\r\n", locks);
     detached.disc_id_text = "820e770a";  // as the CD Library sets it from the key
     EXPECT_EQ(new_entry_text(detached), header("100 jazz 820e770a", {}, 0, 1, "820e770a") +

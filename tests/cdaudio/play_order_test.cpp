@@ -59,7 +59,8 @@ TEST(PlayOrder, TheEndOfARangeAndTheDevicesTrackLeadOn) {
         {kOnlyThird, 2, kCd, {RangeEnd::Advance, 2}}, {{-1, -2}, 0, 0, {RangeEnd::Stop, -1}},
         {{4, 2, 3, 1}, 1, kTrack, {RangeEnd::Replay, 1}},
     };
-    for (const auto& c : ends) EXPECT_EQ(decide_range_finished(order_of(c.order), playing_at(c.current), c.type), c.end) << c.current;
+    for (const auto& c : ends)
+        EXPECT_EQ(decide_range_finished(order_of(c.order), playing_at(c.current), c.type), c.end) << c.current;
     DiscRecord stopped;
     EXPECT_EQ(decide_range_finished(order_of(kSkip), stopped, 0).action, RangeEnd::Stop);
 
@@ -80,7 +81,9 @@ TEST(PlayOrder, DecisionsAreCarriedOut) {
     std::vector<std::string> calls;
     PlaybackHooks hooks;
     hooks.stop_device = [&] { return calls.push_back("stop"), 0; };
-    hooks.seek_to = [&](int16_t s, int16_t t, uint8_t f) { return calls.push_back("seek " + std::to_string(s) + std::to_string(t) + std::to_string(f)), 0; };
+    hooks.seek_to = [&](int16_t s, int16_t t, uint8_t f) {
+        return calls.push_back("seek " + std::to_string(s) + std::to_string(t) + std::to_string(f)), 0;
+    };
     hooks.play_from = [&](int16_t i) { return calls.push_back("play " + std::to_string(i)), 0; };
     hooks.show_stopped = [&](int32_t i) { calls.push_back("stopped " + std::to_string(i)); };
     hooks.show_track_title = [&](int32_t t) { calls.push_back("title " + std::to_string(t)); };

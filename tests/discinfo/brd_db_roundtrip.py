@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""brd-db as a real process: import a CDDB dump tree of real xmcd entries,
-then check, list, export, re-import, delete and show, comparing the database
-bytes with the layout of the same entries added one by one.
+"""brd-db as a real process on a CDDB dump tree of real xmcd entries, the
+database bytes set against the layout of the same entries added one by one.
 Usage: brd_db_roundtrip.py TOOL... (brd-db, or scripts/wine-run brd-db.exe)."""
 import os, struct, subprocess, sys, tempfile
 from pathlib import Path

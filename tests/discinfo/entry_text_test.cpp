@@ -43,7 +43,8 @@ TEST(EntryText, WordsOfStatusLinesMatchListsAndTitles) {
     const struct { Text title, artist, rest; } titles[] = {{"Title only", {}, "Title only"},
         {"Artist / Album", "Artist", "Album"}, {"AC/DC / Back in Black", "AC", "DC / Back in Black"},
         {" /x", " ", "x"}, {"/x", "", "x"}, {"x/   ", "x", ""}, {{}, {}, {}}};
-    for (const auto& t : titles) EXPECT_TRUE(artist_part(t.title) == t.artist && title_part(t.title) == t.rest) << t.rest.value_or("null");
+    for (const auto& t : titles)
+        EXPECT_TRUE(artist_part(t.title) == t.artist && title_part(t.title) == t.rest) << t.rest.value_or("null");
     for (const auto& [text, value] : {std::pair{"  42abc", 42}, {"-7", -7}, {"x1", 0}, {"99999999999999", INT32_MAX}})
         EXPECT_EQ(leading_int(text), value) << text;
 }

@@ -6,29 +6,23 @@
 #include "test_support.h"
 
 // A real four-track disc whose stored entry keeps its Play order: 3, 1, 2 (excluded), 4.
-class PlayOrderStore : public ::testing::Test {
-protected:
+TEST(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
     ScratchDir dir;
-    fs::path db = dir / "brd.bdb";
+    const fs::path db = dir / "brd.bdb";
     DiscRecord record = drive_record(test_data("pipian_rubyripper_2b055c04.xmcd"));
+    record.category = "misc", record.disc_id_text = "2b055c04";
     PlayOrder order = make_play_order(4);
-    void SetUp() override {
-        record.category = "misc", record.disc_id_text = "2b055c04";
-        order[0].track = 3, order[1].track = 1, order[2].track = 2, order[2].excluded = 1;
-    }
-    // The entry as the CD Editor first saves it, with this PLAYORDER line or none.
-    void store(const Text& playorder) {
+    order[0].track = 3, order[1].track = 1, order[2].track = 2, order[2].excluded = 1;
+    auto store = [&](const Text& playorder) {  // as the CD Editor first saves it, with this PLAYORDER line or none
         std::string text = new_entry_text(record);
         if (playorder) replace_value("PLAYORDER=", *playorder, text);
         else text.erase(text.find("PLAYORDER="), 12);
         db_delete("2b055c04", db);
-        ASSERT_EQ(db_add("misc/2b055c04", text, db), 1);
-    }
-};
+        return db_add("misc/2b055c04", text, db);
+    };
 
-TEST_F(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
     EXPECT_EQ(save_play_order(record, order, db) + restore_play_order(record, order, db), 0);  // no stored entry
-    store("");
+    ASSERT_EQ(store(""), 1);
     const std::string before = file_bytes(db);
     for (int track : {5, 0}) {  // out of range: nothing written
         order[3].track = track;
@@ -42,19 +36,16 @@ TEST_F(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
     PlayOrder restored = make_play_order(4);
     ASSERT_EQ(restore_play_order(record, restored, db), 1);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(restored[i].track == order[i].track && restored[i].excluded == order[i].excluded);
-}
 
-// A broken stored order: the positions up to the broken token go back to disc order.
-TEST_F(PlayOrderStore, ABrokenOrderIsNotRestored) {
-    const std::pair<Text, std::vector<int>> cases[] = {{"3,0,2,4", {1, 2, 9, 9}}, {"2,,1,3", {1, 2, 9, 9}},
+    // A broken stored order: the positions up to the broken token go back to disc order.
+    const std::pair<Text, std::vector<int>> broken[] = {{"3,0,2,4", {1, 2, 9, 9}}, {"2,,1,3", {1, 2, 9, 9}},
         {"2,1", {1, 2, 3, 9}}, {"", {1, 9, 9, 9}}, {"x,1,2,3", {1, 9, 9, 9}}, {std::nullopt, {1, 9, 9, 9}}};
-    for (const auto& [text, tracks] : cases) {
-        store(text);
-        PlayOrder entries = make_play_order(4);
-        for (auto& e : entries) e.track = 9, e.excluded = 1;  // whatever a previous disc left
-        EXPECT_EQ(restore_play_order(record, entries, db), 0) << text.value_or("none");
+    for (const auto& [text, tracks] : broken) {
+        ASSERT_EQ(store(text), 1);
+        for (auto& e : restored) e.track = 9, e.excluded = 1;  // whatever a previous disc left
+        EXPECT_EQ(restore_play_order(record, restored, db), 0) << text.value_or("none");
         for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(entries[i].track == tracks[i] && entries[i].excluded == (tracks[i] == 9)) << text.value_or("none") << i;
+            EXPECT_TRUE(restored[i].track == tracks[i] && restored[i].excluded == (tracks[i] == 9)) << text.value_or("none") << i;
     }
     EXPECT_EQ(save_play_order(record, order, db), 0);  // the entry has no PLAYORDER line
 }

@@ -52,6 +52,7 @@ TEST_F(Database, LookupsMatchPartOfAKeyAndTheFirstMatchWins) {
     EXPECT_EQ(db_read("0009e012", db), real[0].text);
     EXPECT_EQ(db_read("7908090a", db), real[1].text);
     EXPECT_TRUE(db_contains("reggae/", db) && !db_contains("jazz", db) && !db_read("jazz", db));
+    EXPECT_EQ(db_read_record(db_list(db)->records[2], db), real[2].text);
     EXPECT_EQ(db_add(std::nullopt, "text", db) + db_add("key", std::nullopt, db) + db_add_all({}, db), 0);
     const std::string key = std::string(50, 'c') + "/0123456789abcdef";  // cut to 56 bytes
     ASSERT_EQ(db_replace("nothing", key, "", db), 1);  // nothing to delete: a plain add

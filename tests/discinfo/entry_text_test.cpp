@@ -55,19 +55,20 @@ TEST(EntryText, ARealDiscIsLookedUpUnderAnyCategoryAndParsed) {
     ScratchDir dir;
     LineLocks locks;
     const std::string text = "200 classical 9c0eac0c\n" + test_data("peik_freedb-parser-sample_9c0eac0c.xmcd");
-    DiscRecord drive = drive_record(text), three(reinterpret_cast<void*>(1)), detached;
+    DiscRecord drive = drive_record(text), other = drive_record(test_data("alrs_freedb_7908090a.xmcd")), detached;
+    drive.category = "jazz";
     set_default_titles(drive);
     EXPECT_EQ(lookup_disc(drive, locks, dir / "brd.bdb"), 0);
     EXPECT_TRUE(drive.disc_title == "Unknown CD" && drive.track_titles[11] == "Track 12" && !drive.track_titles[12]);
+    EXPECT_EQ(drive.category, "jazz");
     ASSERT_EQ(db_add("classical/9c0eac0c", text, dir / "brd.bdb"), 1);
     EXPECT_EQ(lookup_disc(drive, locks, dir / "brd.bdb"), 1);
     EXPECT_EQ(drive.disc_title, "Mozart / The Classics: Mozart");
     EXPECT_TRUE(drive.category == "classical" && drive.disc_id_text == "9c0eac0c");
     EXPECT_EQ(drive.track_titles[11], "Symphony No. 41 in C (Jupiter), 1st Movement");
-    three.track_count = 3;
-    parse_entry(three, text, locks);
+    parse_entry(other, text, locks);  // another disc in the drive: its own id and ten tracks
     parse_entry(detached, text, locks);
-    EXPECT_TRUE(three.track_count == 3 && three.track_titles[2] && !three.track_titles[3]);
+    EXPECT_TRUE(other.disc_id_text == "7908090a" && other.track_count == 10 && other.track_titles[9] && !other.track_titles[10]);
     EXPECT_TRUE(detached.track_count == 12 && detached.track_titles[11] == drive.track_titles[11]);
     free_texts(detached);
     EXPECT_TRUE(!detached.disc_title && !detached.category && !detached.track_titles[11]);

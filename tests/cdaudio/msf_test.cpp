@@ -6,85 +6,64 @@
 
 namespace {
 
-TEST(Msf, PacksAsTheDeviceExchangesPositions) {
+TEST(Msf, PositionsPackAsTheDeviceExchangesThem) {
     // MCI_MAKE_MSF(12, 34, 56) and MCI_MAKE_TMSF(7, 12, 34, 56).
     EXPECT_EQ(pack_msf({12, 34, 56}), 0x38220Cu);
     EXPECT_EQ(pack_tmsf({7, 12, 34, 56}), 0x38220C07u);
     EXPECT_EQ(unpack_msf(0x38220Cu), (Msf{12, 34, 56}));
-    EXPECT_EQ(unpack_tmsf(0x38220C07u), (Tmsf{7, 12, 34, 56}));
     EXPECT_EQ(unpack_tmsf(0xFFFFFFFFu), (Tmsf{255, 255, 255, 255}));
-    EXPECT_EQ(msf_to_frames({60, 31, 70}), 272395);
     EXPECT_EQ(frames_to_msf(272395), (Msf{60, 31, 70}));
+    EXPECT_EQ(track_count_of(0xFFFFFFFFu), 100);  // the record holds at most 100 tracks
+    EXPECT_EQ(track_count_of(12), 12);
 }
 
 TEST(Msf, TheLeadOutAddsTheMissingFrameAndCarries) {
     // 60:31:70 + 03:29:04 + 1 frame = 63:60:75 before carrying.
     const TocEntry lead_out = lead_out_entry(toc_entry({60, 31, 70}), {3, 29, 4});
-    EXPECT_EQ(lead_out.minutes, 64);
-    EXPECT_EQ(lead_out.seconds, 1);
-    EXPECT_EQ(lead_out.frames, 0);
-    EXPECT_EQ(lead_out.frame_offset, (64 * 60 + 1) * 75);
-    const TocEntry plain = lead_out_entry(toc_entry({2, 0, 0}), {1, 10, 10});
-    EXPECT_EQ(plain.frame_offset, msf_to_frames({3, 10, 11}));
+    EXPECT_EQ(lead_out.minutes * 10000 + lead_out.seconds * 100 + lead_out.frames, 640100);
+    EXPECT_EQ(lead_out.frame_offset, 288075);
+    EXPECT_EQ(lead_out_entry(toc_entry({2, 0, 0}), {1, 10, 10}).frame_offset, 14261);  // 03:10:11
 }
 
-TEST(Msf, OnlyAHundredTracksAreRead) {
-    EXPECT_EQ(track_count_of(120), 100);
-    EXPECT_EQ(track_count_of(100), 100);
-    EXPECT_EQ(track_count_of(12), 12);
-    EXPECT_EQ(track_count_of(0xFFFFFFFFu), 100);
-}
-
-TEST(Msf, TrackLengthsAreDifferencesOfWholeSeconds) {
-    EXPECT_EQ(whole_seconds_between(toc_entry({5, 59, 74}), toc_entry({6, 0, 1})), 1);
-    EXPECT_EQ(whole_seconds_between(toc_entry({0, 2, 74}), toc_entry({0, 3, 0})), 1);
+// A disc of two tracks from 00:02 (frame 0) and 05:59:74 to the lead-out at 64:01.
+DiscRecord disc_of_two() {
     DiscRecord disc;
     disc.track_count = 2;
     disc.toc[0] = toc_entry({0, 2, 0});
     disc.toc[1] = toc_entry({5, 59, 74});
     disc.toc[2] = toc_entry({64, 1, 0});
     compute_lengths(disc);
-    EXPECT_EQ(disc.track_seconds[0], 357);
-    EXPECT_EQ(disc.track_seconds[1], 58 * 60 + 2);
-    EXPECT_EQ(disc.track_seconds[2], -1);
-    EXPECT_EQ(disc.disc_seconds, 3841);
-}
-
-DiscRecord disc_of_two() {
-    DiscRecord disc;
-    disc.track_count = 2;
-    disc.toc[0] = toc_entry({0, 3, 0});
-    disc.toc[1] = toc_entry({4, 0, 0});
-    disc.toc[2] = toc_entry({8, 0, 0});
-    compute_lengths(disc);
     return disc;
 }
 
-TEST(Msf, TimeReadouts) {
+TEST(Msf, TrackLengthsAreDifferencesOfWholeSeconds) {
     const DiscRecord disc = disc_of_two();
-    const uint32_t tmsf = pack_tmsf({2, 1, 5, 40});
-    const uint32_t msf = pack_msf({5, 5, 40});
-    EXPECT_EQ(readout_seconds(disc, 0, tmsf, msf), 65);
-    EXPECT_EQ(readout_seconds(disc, kTimerRemaining, tmsf, msf), 240 - 65);
-    EXPECT_EQ(readout_seconds(disc, kTimerDisc, tmsf, msf), 305);
-    EXPECT_EQ(readout_seconds(disc, kTimerDisc | kTimerRemaining, tmsf, msf), 480 - 305);
-    // A failed position query reads 0: track 0 has no length to count down.
-    EXPECT_EQ(readout_seconds(disc, kTimerRemaining, 0, 0), 0);
-    EXPECT_EQ(readout_seconds(disc, kTimerRemaining, pack_tmsf({3, 0, 1, 0}), 0), 0);
-    EXPECT_EQ(readout_seconds(disc, kTimerDisc | kTimerRemaining, 0, 0), 480);
+    EXPECT_EQ(disc.track_seconds[0], 357);
+    EXPECT_EQ(disc.track_seconds[1], 3482);
+    EXPECT_EQ(disc.track_seconds[2], -1);
+    EXPECT_EQ(disc.disc_seconds, 3841);
+    EXPECT_EQ(whole_seconds_between(toc_entry({5, 59, 74}), toc_entry({6, 0, 1})), 1);
 }
 
-TEST(Msf, SeekTargets) {
+TEST(Msf, TimeReadoutsAndSeekTargets) {
     const DiscRecord disc = disc_of_two();
-    // Disc-relative 0 is the recorded start of track 1, not 00:00:00.
-    EXPECT_EQ(seek_target(disc, 0, 1, 1).position, pack_msf({0, 3, 0}));
-    EXPECT_TRUE(seek_target(disc, 0, 1, 1).disc_relative);
-    EXPECT_EQ(seek_target(disc, 125, 1, 1).position, pack_msf({2, 5, 0}));
-    EXPECT_EQ(seek_target(disc, 60, 1, 3).position, pack_msf({7, 0, 0}));
-    EXPECT_EQ(seek_target(disc, 480, 1, 3).position, pack_msf({0, 3, 0})) << "counted back to 0";
-    EXPECT_FALSE(seek_target(disc, 10, 2, 0).disc_relative);
-    EXPECT_EQ(seek_target(disc, 70, 2, 0).position, pack_tmsf({2, 1, 10, 0}));
-    EXPECT_EQ(seek_target(disc, 10, 2, 2).position, pack_tmsf({2, 3, 50, 0}));
+    const uint32_t tmsf = pack_tmsf({2, 1, 5, 40}), msf = pack_msf({7, 5, 40});
+    const struct { int32_t mode; uint32_t tmsf, msf; int32_t seconds; } readouts[] = {
+        {0, tmsf, msf, 65}, {kTimerRemaining, tmsf, msf, 3482 - 65}, {kTimerDisc, tmsf, msf, 425},
+        {kTimerDisc | kTimerRemaining, tmsf, msf, 3841 - 425}, {kTimerDisc | kTimerRemaining, 0, 0, 3841},
+        {kTimerRemaining, 0, 0, 0}, {kTimerRemaining, pack_tmsf({3, 0, 1, 0}), 0, 0},  // no such track: 0
+    };
+    for (const auto& r : readouts) EXPECT_EQ(readout_seconds(disc, r.mode, r.tmsf, r.msf), r.seconds) << r.mode;
+
+    const struct { int16_t seconds, track; uint8_t flags; uint32_t position; } seeks[] = {
+        {0, 1, 1, pack_msf({0, 2, 0})},  // disc-relative 0 is the start of track 1, not 00:00
+        {125, 1, 1, pack_msf({2, 5, 0})}, {60, 1, 3, pack_msf({63, 1, 0})}, {3841, 1, 3, pack_msf({0, 2, 0})},
+        {70, 2, 0, pack_tmsf({2, 1, 10, 0})}, {10, 2, 2, pack_tmsf({2, 57, 52, 0})},
+    };
+    for (const auto& s : seeks) {
+        EXPECT_EQ(seek_target(disc, s.seconds, s.track, s.flags).position, s.position) << s.seconds << " " << +s.flags;
+        EXPECT_EQ(seek_target(disc, s.seconds, s.track, s.flags).disc_relative, (s.flags & 1) != 0);
+    }
 }
 
 }  // namespace

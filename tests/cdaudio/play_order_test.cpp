@@ -10,12 +10,10 @@
 
 namespace {
 
+// Tracks by position; a negative track is excluded.
 PlayOrder order_of(const std::vector<int32_t>& tracks) {
     PlayOrder order = make_play_order(static_cast<int32_t>(tracks.size()));
-    for (size_t i = 0; i < tracks.size(); ++i) {
-        order[i].track = tracks[i] < 0 ? -tracks[i] : tracks[i];
-        order[i].excluded = tracks[i] < 0;
-    }
+    for (size_t i = 0; i < tracks.size(); ++i) order[i].track = std::abs(tracks[i]), order[i].excluded = tracks[i] < 0;
     return order;
 }
 
@@ -26,207 +24,93 @@ DiscRecord playing_at(int32_t index) {
     return disc;
 }
 
-// The device and window effects, in the order they happen.
-struct Recorder {
+constexpr int32_t kTrack = kPlayRepeatTrack, kCd = kPlayRepeatCd;
+const std::vector<int32_t> kSkip = {1, 2, -3, 4, -5}, kReordered = {1, 2, 5, 3, 4}, kOnlyThird = {-1, -2, 3, -4};
+
+TEST(PlayOrder, NextPlayablePositionWrapsAroundTheEnds) {
+    const struct { std::vector<int32_t> order; int32_t p; bool forward; int32_t next; } cases[] = {
+        {kSkip, -1, true, 0}, {kSkip, 1, true, 3}, {kSkip, 3, true, 0}, {kSkip, 0, false, 3}, {kSkip, 3, false, 1},
+        {kOnlyThird, 2, true, 2}, {kOnlyThird, 2, false, 2},  // found again after one wrap
+        {{-1, -2}, -1, true, -1}, {{-1, -2}, 1, false, -1}, {{}, -1, true, -1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(next_index(order_of(c.order), c.p, c.forward), c.next) << c.p << c.forward;
+    const PlayOrder fresh = make_play_order(3);
+    EXPECT_TRUE(fresh[2].position == 3 && fresh[2].track == 3 && !fresh[2].excluded);
+}
+
+// A range runs on while the next position played is the very next one and
+// holds the next track: never over an excluded track, never past the wrap.
+TEST(PlayOrder, OnePlayCommandCoversARunOfConsecutiveTracks) {
+    const struct { std::vector<int32_t> order; int32_t p, type; std::optional<PlayRange> range; } cases[] = {
+        {{1, 2, 3, 4}, 1, 0, PlayRange{2, 5}}, {{1, 2, 3, 4}, 1, kCd, PlayRange{2, 5}},  // 5: to the end of the disc
+        {{1, 2, 3, 4}, 4, 0, {}}, {{1, 2, 3, 4}, -1, 0, {}}, {{1, 2, 3, 4}, 1, kTrack, PlayRange{2, 3}},
+        {kSkip, 0, 0, PlayRange{1, 3}}, {kSkip, 3, 0, PlayRange{4, 5}}, {kReordered, 0, 0, PlayRange{1, 3}},
+        {kReordered, 2, 0, PlayRange{5, 6}}, {kReordered, 3, 0, PlayRange{3, 5}}, {{1, -3, 2, 4}, 0, 0, PlayRange{1, 2}},
+        {{3, 1, 2}, 1, 0, PlayRange{1, 3}}, {{-1, -2}, 0, 0, {}}, {kSkip, 2, kTrack, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(play_range(order_of(c.order), c.p, c.type), c.range) << c.p << " " << c.type;
+}
+
+TEST(PlayOrder, TheEndOfARangeAndTheDevicesTrackLeadOn) {
+    const struct { std::vector<int32_t> order; int32_t current, type; RangeEnd end; } ends[] = {
+        {kSkip, 1, 0, {RangeEnd::Advance, 3}}, {kReordered, 1, 0, {RangeEnd::Advance, 2}},
+        {kReordered, 4, 0, {RangeEnd::Finished, -1}}, {{3, 1, 2}, 2, kCd, {RangeEnd::Advance, 0}},
+        {{-1, 2, 3}, 2, kCd, {RangeEnd::Advance, 1}}, {kOnlyThird, 2, 0, {RangeEnd::Finished, -1}},
+        {kOnlyThird, 2, kCd, {RangeEnd::Advance, 2}}, {{-1, -2}, 0, 0, {RangeEnd::Stop, -1}},
+        {{4, 2, 3, 1}, 1, kTrack, {RangeEnd::Replay, 1}},
+    };
+    for (const auto& c : ends)
+        EXPECT_EQ(decide_range_finished(order_of(c.order), playing_at(c.current), c.type), c.end) << c.current;
+    DiscRecord stopped;
+    EXPECT_EQ(decide_range_finished(order_of(kSkip), stopped, 0).action, RangeEnd::Stop);
+
+    const struct { std::vector<int32_t> order; int32_t current, type, track; FollowStep step; } follows[] = {
+        {{1, 2, 3, 4}, 1, 0, 2, {}}, {{1, 2, 3, 4}, 1, 0, 3, {FollowStep::MoveTo, 2}},
+        {{1, 2, 3, 4}, 1, 0, 4, {FollowStep::MoveTo, 3}},  // a short track passed between two looks
+        {{1, 2, 3, 2}, 0, 0, 2, {FollowStep::MoveTo, 3}},  // a track named twice: the last position
+        {{1, 2, 3, 4}, 1, 0, 0, {}},                       // a failed position query
+        {{1, -3, 2, 4}, 0, 0, 2, {}}, {{3, 1, 2}, 2, 0, 3, {}},  // the range ends before it
+        {{1, 2, 3, 4}, 1, kTrack, 2, {}}, {{1, 2, 3, 4}, 1, kTrack, 3, {FollowStep::Replay, 1}},
+    };
+    for (const auto& c : follows)
+        EXPECT_EQ(decide_follow_device(order_of(c.order), playing_at(c.current), c.type, c.track), c.step) << c.track;
+}
+
+// The device and window effects the decisions are carried out with, in order.
+TEST(PlayOrder, DecisionsAreCarriedOut) {
     std::vector<std::string> calls;
-    PlaybackHooks hooks() {
-        PlaybackHooks h;
-        h.stop_device = [this] { calls.push_back("stop"); return 0; };
-        h.seek_to = [this](int16_t s, int16_t t, uint8_t f) {
-            calls.push_back("seek " + std::to_string(s) + " " + std::to_string(t) + " " + std::to_string(f));
-            return 0;
-        };
-        h.play_from = [this](int16_t i) { calls.push_back("play " + std::to_string(i)); return 0; };
-        h.show_stopped = [this](int32_t i) { calls.push_back("stopped " + std::to_string(i)); };
-        h.show_track_title = [this](int32_t t) { calls.push_back("title " + std::to_string(t)); };
-        h.order_done = [this] { calls.push_back("done"); };
-        return h;
-    }
-};
-
-TEST(PlayOrder, ANewDiscPlaysInDiscOrder) {
-    const PlayOrder order = make_play_order(3);
-    ASSERT_EQ(order.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(order[i].position, i + 1);
-        EXPECT_EQ(order[i].track, i + 1);
-        EXPECT_EQ(order[i].excluded, 0);
-    }
-    EXPECT_TRUE(make_play_order(0).empty());
-}
-
-TEST(NextIndex, SkipsExcludedPositionsAndWrapsAroundTheEnds) {
-    const PlayOrder order = order_of({1, -2, 3, 4, -5});
-    EXPECT_EQ(next_index(order, -1, true), 0) << "the first playable position";
-    EXPECT_EQ(next_index(order, 0, true), 2);
-    EXPECT_EQ(next_index(order, 3, true), 0) << "wraps past the excluded last position";
-    EXPECT_EQ(next_index(order, 0, false), 3) << "backwards from 0: the last playable position";
-    EXPECT_EQ(next_index(order, 2, false), 0);
-
-    const PlayOrder one = order_of({-1, -2, 3, -4});
-    EXPECT_EQ(next_index(one, 2, true), 2) << "the only playable position, found again after one wrap";
-    EXPECT_EQ(next_index(one, 2, false), 2);
-
-    const PlayOrder none = order_of({-1, -2, -3});
-    EXPECT_EQ(next_index(none, -1, true), -1);
-    EXPECT_EQ(next_index(none, 1, false), -1);
-    EXPECT_EQ(next_index(PlayOrder{}, -1, true), -1);
-}
-
-TEST(PlayRange, TheNaturalOrderPlaysToTheEndOfTheDiscInOneCommand) {
-    const PlayOrder order = make_play_order(10);
-    EXPECT_EQ(play_range(order, 3, 0), (PlayRange{4, 11})) << "an end past track 10: no MCI_TO";
-    EXPECT_EQ(play_range(order, 9, 0), (PlayRange{10, 11}));
-    EXPECT_EQ(play_range(order, 3, kPlayRepeatCd), (PlayRange{4, 11}));
-    EXPECT_FALSE(play_range(order, 10, 0)) << "no such position";
-    EXPECT_FALSE(play_range(order, -1, 0));
-}
-
-TEST(PlayRange, AnExcludedTrackEndsTheRangeAndTheNextStartsAfterIt) {
-    PlayOrder order = make_play_order(10);
-    order[6].excluded = 1;  // track 7
-    EXPECT_EQ(play_range(order, 3, 0), (PlayRange{4, 7}));
-    // The second timer has followed the device to position 5 (track 6).
-    const RangeEnd end = decide_range_finished(order, playing_at(5), 0);
-    EXPECT_EQ(end, (RangeEnd{RangeEnd::Advance, 7}));
-    EXPECT_EQ(play_range(order, 7, 0), (PlayRange{8, 11}));
-}
-
-TEST(PlayRange, AReorderedDiscPlaysInRunsOfConsecutiveTracks) {
-    const PlayOrder order = order_of({1, 2, 5, 3, 4});
-    EXPECT_EQ(play_range(order, 0, 0), (PlayRange{1, 3}));
-    EXPECT_EQ(decide_range_finished(order, playing_at(1), 0), (RangeEnd{RangeEnd::Advance, 2}));
-    EXPECT_EQ(play_range(order, 2, 0), (PlayRange{5, 6})) << "track 5 alone, to the end of the disc";
-    EXPECT_EQ(decide_range_finished(order, playing_at(2), 0), (RangeEnd{RangeEnd::Advance, 3}));
-    EXPECT_EQ(play_range(order, 3, 0), (PlayRange{3, 5}));
-    EXPECT_EQ(decide_range_finished(order, playing_at(4), 0), (RangeEnd{RangeEnd::Finished, -1}));
-}
-
-TEST(PlayRange, NothingToPlay) {
-    const PlayOrder none = order_of({-1, -2, -3});
-    EXPECT_FALSE(play_range(none, 0, 0));
-    EXPECT_EQ(decide_range_finished(none, playing_at(0), 0), (RangeEnd{RangeEnd::Stop, -1}));
-    // Repeat track on an excluded position.
-    const PlayOrder order = order_of({1, -2, 3});
-    EXPECT_FALSE(play_range(order, 1, kPlayRepeatTrack));
-    EXPECT_EQ(play_range(order, 0, kPlayRepeatTrack), (PlayRange{1, 2}));
-}
-
-// Where the order's walk could cover more than the positions it plays next,
-// a range stops: it never plays an excluded track and never runs on past the
-// last position into a wrap.
-TEST(PlayRange, ARangeNeverCrossesAnExcludedPositionOrTheWrap) {
-    // Track 3 is excluded between tracks 1 and 2: track 1 alone, then 2.
-    const PlayOrder skipped = order_of({1, -3, 2, 4});
-    EXPECT_EQ(play_range(skipped, 0, 0), (PlayRange{1, 2}));
-    EXPECT_EQ(decide_range_finished(skipped, playing_at(0), 0), (RangeEnd{RangeEnd::Advance, 2}));
-    EXPECT_EQ(play_range(skipped, 2, 0), (PlayRange{2, 3}));
-    // The device running from track 1 into track 2 is not followed: the
-    // range ends before it.
-    EXPECT_EQ(decide_follow_device(skipped, playing_at(0), 0, 2).action, FollowStep::Stay);
-
-    // The last position holds track 2 and the first track 3: the order ends
-    // after track 2, unless repeat CD goes on with position 0.
-    const PlayOrder wrap = order_of({3, 1, 2});
-    EXPECT_EQ(play_range(wrap, 1, 0), (PlayRange{1, 3}));
-    EXPECT_EQ(play_range(wrap, 2, 0), (PlayRange{2, 3}));
-    EXPECT_EQ(decide_range_finished(wrap, playing_at(2), 0), (RangeEnd{RangeEnd::Finished, -1}));
-    EXPECT_EQ(decide_range_finished(wrap, playing_at(2), kPlayRepeatCd), (RangeEnd{RangeEnd::Advance, 0}));
-    EXPECT_EQ(decide_follow_device(wrap, playing_at(2), 0, 3).action, FollowStep::Stay);
-}
-
-TEST(RangeFinished, TheEndOfTheOrderStopsOrStartsOverWithRepeatCd) {
-    PlayOrder order = make_play_order(5);
-    order[0].excluded = 1;
-    EXPECT_EQ(decide_range_finished(order, playing_at(4), 0), (RangeEnd{RangeEnd::Finished, -1}));
-    EXPECT_EQ(decide_range_finished(order, playing_at(4), kPlayRepeatCd), (RangeEnd{RangeEnd::Advance, 1}))
-        << "the first playable position";
-
-    DiscRecord stopped = playing_at(2);
-    stopped.playing = 0;
-    EXPECT_EQ(decide_range_finished(order, stopped, 0).action, RangeEnd::Stop);
-}
-
-TEST(RangeFinished, RepeatTrackPlaysTheSamePositionAgain) {
-    const PlayOrder order = order_of({4, 2, 3, 1});
-    EXPECT_EQ(play_range(order, 1, kPlayRepeatTrack), (PlayRange{2, 3}));
-    EXPECT_EQ(decide_range_finished(order, playing_at(1), kPlayRepeatTrack), (RangeEnd{RangeEnd::Replay, 1}));
-    EXPECT_EQ(decide_range_finished(order, playing_at(3), kPlayRepeatTrack), (RangeEnd{RangeEnd::Replay, 3}));
-}
-
-TEST(FollowDevice, MovesTheCurrentPositionAlongInsideARange) {
-    const PlayOrder order = make_play_order(6);
-    EXPECT_EQ(decide_follow_device(order, playing_at(2), 0, 3), (FollowStep{}));
-    EXPECT_EQ(decide_follow_device(order, playing_at(2), 0, 4), (FollowStep{FollowStep::MoveTo, 3}));
-    // A track of a second can be passed between two looks.
-    EXPECT_EQ(decide_follow_device(order, playing_at(2), 0, 5), (FollowStep{FollowStep::MoveTo, 4}));
-    // A restored order may name a track twice: the last position holding it.
-    const PlayOrder twice = order_of({1, 2, 3, 2});
-    EXPECT_EQ(decide_follow_device(twice, playing_at(0), 0, 2), (FollowStep{FollowStep::MoveTo, 3}));
-    // A failed position query reads track 0, which no position holds.
-    EXPECT_EQ(decide_follow_device(order, playing_at(2), 0, 0).action, FollowStep::Stay);
-}
-
-TEST(FollowDevice, RepeatTrackStartsTheTrackAgainOnceTheDeviceRunsPastIt) {
-    const PlayOrder order = make_play_order(6);
-    EXPECT_EQ(decide_follow_device(order, playing_at(2), kPlayRepeatTrack, 3), (FollowStep{}));
-    EXPECT_EQ(decide_follow_device(order, playing_at(2), kPlayRepeatTrack, 4), (FollowStep{FollowStep::Replay, 2}));
-}
-
-TEST(StopPlayback, StopsTheDeviceAndOnlyAPlayingPlayerRewinds) {
-    Recorder r;
-    DiscRecord disc = playing_at(3);
-    disc.paused = 1;
-    stop_playback(disc, r.hooks());
-    EXPECT_EQ(disc.playing, 0);
-    EXPECT_EQ(disc.paused, 0);
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"stop", "seek 0 1 1", "stopped 3"}));
-
-    r.calls.clear();
-    stop_playback(disc, r.hooks());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"stop"})) << "already stopped";
-
-    // Unset hooks are skipped.
-    DiscRecord again = playing_at(0);
-    stop_playback(again, PlaybackHooks{});
-    EXPECT_EQ(again.playing, 0);
-}
-
-TEST(RangeFinished, CarriesOutItsDecision) {
-    const PlayOrder order = order_of({1, 2, 5, 3, 4});
-    Recorder r;
+    PlaybackHooks hooks;
+    hooks.stop_device = [&] { return calls.push_back("stop"), 0; };
+    hooks.seek_to = [&](int16_t s, int16_t t, uint8_t f) {
+        return calls.push_back("seek " + std::to_string(s) + std::to_string(t) + std::to_string(f)), 0;
+    };
+    hooks.play_from = [&](int16_t i) { return calls.push_back("play " + std::to_string(i)), 0; };
+    hooks.show_stopped = [&](int32_t i) { calls.push_back("stopped " + std::to_string(i)); };
+    hooks.show_track_title = [&](int32_t t) { calls.push_back("title " + std::to_string(t)); };
+    hooks.order_done = [&] { calls.push_back("done"); };
+    const PlayOrder order = order_of(kReordered);
+    auto after = [&](const std::function<void()>& step) {
+        calls.clear();
+        step();
+        return calls;
+    };
+    using Calls = std::vector<std::string>;
     DiscRecord disc = playing_at(1);
-    range_finished(disc, order, 0, r.hooks());
+    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), (Calls{"title 5", "play 2"}));
     EXPECT_EQ(disc.current_index, 2);
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"title 5", "play 2"}));
-
-    r.calls.clear();
-    disc.current_index = 4;
-    range_finished(disc, order, 0, r.hooks());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"stop", "seek 0 1 1", "stopped 4", "done"}));
-
-    r.calls.clear();
-    disc = playing_at(3);
-    range_finished(disc, order, kPlayRepeatTrack, r.hooks());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"play 3"}));
-
-    r.calls.clear();
-    disc.playing = 0;
-    range_finished(disc, order, 0, r.hooks());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"stop"})) << "nothing was playing";
-}
-
-TEST(FollowDevice, CarriesOutItsDecision) {
-    const PlayOrder order = make_play_order(4);
-    Recorder r;
-    DiscRecord disc = playing_at(0);
-    follow_device(disc, order, 0, 2, r.hooks());
-    EXPECT_EQ(disc.current_index, 1);
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"title 2"}));
-    r.calls.clear();
-    follow_device(disc, order, kPlayRepeatTrack, 3, r.hooks());
-    EXPECT_EQ(disc.current_index, 1);
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"play 1"}));
+    EXPECT_EQ(after([&] { follow_device(disc, order, 0, 3, hooks); }), Calls{});
+    disc.current_index = 3;
+    EXPECT_EQ(after([&] { follow_device(disc, order, 0, 4, hooks); }), (Calls{"title 4"}));
+    EXPECT_EQ(disc.current_index, 4);
+    EXPECT_EQ(after([&] { follow_device(disc, order, kTrack, 5, hooks); }), (Calls{"play 4"}));
+    EXPECT_EQ(after([&] { range_finished(disc, order, kTrack, hooks); }), (Calls{"play 4"}));
+    disc.paused = 1;  // stopped from 00:00 of track 1 (disc-relative)
+    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), (Calls{"stop", "seek 011", "stopped 4", "done"}));
+    EXPECT_TRUE(!disc.playing && !disc.paused);
+    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), (Calls{"stop"}));  // nothing was playing
+    disc = playing_at(0);
+    stop_playback(disc, PlaybackHooks{});  // unset hooks are skipped
+    EXPECT_EQ(disc.playing, 0);
 }
 
 }  // namespace

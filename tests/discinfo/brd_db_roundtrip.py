@@ -1,30 +1,13 @@
 #!/usr/bin/python3
-"""brd-db as a real process: import a generated CDDB dump tree, check, list,
-export and re-import it, and compare the database bytes with the layout the
-format prescribes for adding the same entries one by one.
-
-Usage: brd_db_roundtrip.py TOOL... (the command that runs brd-db, e.g. the
-native binary, or scripts/wine-run and brd-db.exe)."""
-import os
-import struct
-import subprocess
-import sys
-import tempfile
+"""brd-db as a real process on a CDDB dump tree of real xmcd entries, the
+database bytes set against the layout of the same entries added one by one.
+Usage: brd_db_roundtrip.py TOOL... (brd-db, or scripts/wine-run brd-db.exe)."""
+import os, struct, subprocess, sys, tempfile
+from pathlib import Path
 
 TOOL = [os.path.abspath(a) if os.path.exists(a) else a for a in sys.argv[1:]]
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
-CATEGORIES = ["blues", "classical", "country", "data", "folk", "jazz",
-              "misc", "newage", "reggae", "rock", "soundtrack"]
-COUNT = 330
 failures = []
-
-
-def run(*args, expect=0):
-    result = subprocess.run(TOOL + list(args), capture_output=True)
-    if result.returncode != expect:
-        failures.append(f"brd-db {' '.join(args)}: exit {result.returncode}, wanted {expect}\n"
-                        f"{result.stderr.decode(errors='replace')}")
-    return result.stdout.decode("latin-1").replace("\r\n", "\n")
 
 
 def check(condition, what):
@@ -32,135 +15,77 @@ def check(condition, what):
         failures.append(what)
 
 
-def lines(data):
-    text = data.replace(b"\r\n", b"\n").split(b"\n")
-    if text and text[-1] == b"":
-        text.pop()
-    return text
+def run(*args, expect=0):
+    result = subprocess.run(TOOL + list(args), capture_output=True)
+    check(result.returncode == expect, f"brd-db {' '.join(args)}: exit {result.returncode}\n{result.stderr!r}")
+    return result.stdout.replace(b"\r\n", b"\n")
 
 
-def stored_form(category, disc_id, data):
-    body = lines(data)
-    out = f"200 {category} {disc_id}\r\n".encode() + b"".join(l + b"\r\n" for l in body)
-    return out if body and body[-1] == b"." else out + b".\r\n"
+def body(data):  # the entry's lines without the closing "."
+    lines = data.replace(b"\r\n", b"\n").split(b"\n")
+    lines = lines[:-1] if lines[-1] == b"" else lines
+    return lines[:-1] if lines and lines[-1] == b"." else lines
 
 
-def file_form(data):
-    body = lines(data)
-    if body and body[-1] == b".":
-        body.pop()
-    return b"".join(l + b"\n" for l in body)
-
-
-def layout(entries):
-    """The database of these (key, text) pairs added one by one to a new file."""
-    texts, index, at = b"", b"", 12
+def layout(entries):  # the database of these entries added one by one
+    texts, index = b"", b""
     for key, text in entries:
-        index += key.encode()[:56].ljust(56, b"\0") + struct.pack("<ii", at, len(text))
+        index += key.encode()[:56].ljust(56, b"\0") + struct.pack("<ii", 12 + len(texts), len(text))
         texts += text
-        at += len(text)
-    return b"PACK" + struct.pack("<ii", at, 64 * len(entries)) + texts + index
-
-
-def dtitle(data):
-    value = b""
-    for line in lines(data):
-        if line.startswith(b"DTITLE="):
-            value += line[7:]
-    return value.decode("latin-1")
-
-
-def main():
-    sources = sorted(f for f in os.listdir(DATA) if f.endswith(".xmcd"))
-    samples = [open(os.path.join(DATA, f), "rb").read() for f in sources]
-    with tempfile.TemporaryDirectory(prefix="brd-db-test-") as work:
-        os.chdir(work)
-        try:
-            round_trip(samples)
-        finally:
-            os.chdir("/")
-    if failures:
-        print("\n".join(failures))
-        sys.exit(1)
+    return b"PACK" + struct.pack("<ii", 12 + len(texts), len(index)) + texts + index
 
 
 def round_trip(samples):
-
-    # A dump tree: category folders of files named by disc id, one disc under
-    # two categories, and a README that is not an entry.
-    tree = {}
-    for i in range(COUNT):
-        category = CATEGORIES[i % len(CATEGORIES)]
-        disc_id = f"{(0x9e000000 + i * 7919) & 0xffffffff:08x}"
-        tree[(category, disc_id)] = samples[i % len(samples)]
-    tree[("rock", f"{0x9e000000:08x}")] = samples[1]
+    # Category folders of files named by disc id (one disc under two
+    # categories), a README that is no entry, and a loose file.
+    categories = ["blues", "classical", "country", "data", "folk", "jazz", "misc", "newage", "reggae", "rock", "soundtrack"]
+    tree = {(categories[i % 11], f"{0x9e000000 + i * 7919:08x}"): samples[i % len(samples)] for i in range(330)}
+    tree[("rock", "9e000000")] = samples[1]
     for (category, disc_id), data in tree.items():
-        os.makedirs(os.path.join("dump", category), exist_ok=True)
-        with open(os.path.join("dump", category, disc_id), "wb") as f:
-            f.write(data)
-    with open(os.path.join("dump", "README"), "w") as f:
-        f.write("not an entry\n")
+        Path("dump", category).mkdir(parents=True, exist_ok=True)
+        Path("dump", category, disc_id).write_bytes(data)
+    Path("dump/README").write_bytes(b"not an entry\n")
     loose = "pear_Net_CDDB_d50dd30f.xmcd"
-    with open(loose, "wb") as f:
-        f.write(open(os.path.join(DATA, loose), "rb").read())
+    Path(loose).write_bytes(Path(DATA, loose).read_bytes())
+    entry = lambda c, d, data: (f"{c}/{d}", b"".join(l + b"\r\n" for l in [f"200 {c} {d}".encode()] + body(data) + [b"."]))
+    # The tree in path order, then the file under the id of its DISCID line.
+    expected = [entry(c, d, tree[(c, d)]) for c, d in sorted(tree)] + [entry("nocategory", "d50dd30f", Path(loose).read_bytes())]
 
-    output = run("-f", "a.bdb", "import", "dump", loose)
-    check(f"imported {len(tree) + 1} entries" in output, f"import said: {output}")
-    order = sorted(tree)  # the tree is read in path order
-    expected = [(f"{c}/{d}", stored_form(c, d, tree[(c, d)])) for c, d in order]
-    expected.append(("nocategory/d50dd30f", stored_form("nocategory", "d50dd30f", open(loose, "rb").read())))
-    check(open("a.bdb", "rb").read() == layout(expected), "import did not give the layout of one-by-one adds")
-
+    check(f"imported {len(expected)} entries".encode() in run("-f", "a.bdb", "import", "dump", loose), "import count")
+    check(Path("a.bdb").read_bytes() == layout(expected), "import did not give the layout of one-by-one adds")
     report = run("-f", "a.bdb", "check")
-    check(report.count("\tok\n") == len(expected) and "0 faults" in report, f"check: {report[-300:]}")
-
-    listed = [l.split("\t") for l in run("-f", "a.bdb", "list").splitlines()]
-    check([l[0] for l in listed] == [k for k, _ in expected], "list keys differ")
-    check(all(l[1] == dtitle(t) for l, (_, t) in zip(listed, expected)), "list titles differ")
-
+    check(report.count(b"\tok\n") == len(expected) and b"0 faults" in report, f"check: {report[-300:]}")
+    titles = [(k.encode(), b"".join(l[7:] for l in body(t) if l.startswith(b"DTITLE="))) for k, t in expected]
+    check([tuple(l.split(b"\t")[:2]) for l in run("-f", "a.bdb", "list").splitlines()] == titles, "list differs")
     run("-f", "a.bdb", "export", "out")
     for (c, d), data in tree.items():
-        path = os.path.join("out", c, d)
-        check(os.path.exists(path) and open(path, "rb").read() == file_form(data), f"export of {c}/{d}")
+        check(Path("out", c, d).read_bytes() == b"".join(l + b"\n" for l in body(data)), f"export of {c}/{d}")
 
-    # Importing the export again, in two runs, gives the same entries; keys
-    # already present are skipped.
-    run("-f", "b.bdb", "import", os.path.join("out", "rock"))
-    output = run("-f", "b.bdb", "import", "out")
+    # The export imported again, in two runs: keys already present are skipped.
     rock = [e for e in expected if e[0].startswith("rock/")]
-    check(f"{len(rock)} already present" in output, f"second import said: {output}")
-    again = sorted(expected, key=lambda e: e[0])
-    again = rock + [e for e in again if not e[0].startswith("rock/")]
-    check(open("b.bdb", "rb").read() == layout(again), "re-import did not give the expected bytes")
+    run("-f", "b.bdb", "import", os.path.join("out", "rock"))
+    check(f"{len(rock)} already present".encode() in run("-f", "b.bdb", "import", "out"), "present keys not skipped")
+    check(Path("b.bdb").read_bytes() == layout(rock + sorted(e for e in expected if e not in rock)), "re-import bytes differ")
 
-    # A bare disc id goes under every category; the rest keep their order.
-    run("-f", "a.bdb", "delete", "9e000000")
-    kept = [e for e in expected if "9e000000" not in e[0]]
-    check(len(kept) == len(expected) - 2, "the shared disc id was not under two categories")
-    check(open("a.bdb", "rb").read() == layout(kept), "delete did not compact as expected")
+    run("-f", "a.bdb", "delete", "9e000000")  # under every category; the rest keep their order
+    check(Path("a.bdb").read_bytes() == layout([e for e in expected if "9e000000" not in e[0]]), "delete did not compact")
     run("-f", "a.bdb", "delete", "9e000000", expect=1)
-    check(run("-f", "a.bdb", "show", "d50dd30f").encode("latin-1") == expected[-1][1].replace(b"\r\n", b"\n"),
-          "show printed something else")
-
-    # A damaged file is reported and left alone.
-    damaged = open("a.bdb", "rb").read()[:-10]
-    with open("c.bdb", "wb") as f:
-        f.write(damaged)
-    check("FAULT" in run("-f", "c.bdb", "check", expect=1), "check missed a cut index")
+    check(run("-f", "a.bdb", "show", "d50dd30f") == expected[-1][1].replace(b"\r\n", b"\n"), "show")
+    Path("c.bdb").write_bytes(Path("a.bdb").read_bytes()[:-10])  # damaged: reported and left alone
+    check(b"FAULT" in run("-f", "c.bdb", "check", expect=1), "check missed a cut index")
     run("-f", "c.bdb", "import", "dump", expect=1)
     run("-f", "c.bdb", "delete", "rock", expect=1)
-    check(open("c.bdb", "rb").read() == damaged, "a damaged file was changed")
-    check(sorted(os.listdir(".")) == sorted(["a.bdb", "b.bdb", "c.bdb", "dump", "out", loose]),
-          f"files left behind: {sorted(os.listdir('.'))}")
-
-    # Usage errors.
-    run(expect=2)
-    run("frobnicate", expect=2)
-    run("show", expect=2)
-    check("Usage: brd-db" in run("--help"), "no usage text")
-    run("-f", "missing.bdb", "list", expect=1)
-
-    print(f"brd-db round trip of {len(expected)} entries: ok")
+    check(Path("c.bdb").read_bytes() == Path("a.bdb").read_bytes()[:-10], "a damaged file was changed")
+    check(sorted(os.listdir(".")) == sorted(["a.bdb", "b.bdb", "c.bdb", "dump", "out", loose]), "files left behind")
+    for args, status in [((), 2), (("frobnicate",), 2), (("show",), 2), (("-f", "missing.bdb", "list"), 1)]:
+        run(*args, expect=status)
+    check(b"Usage: brd-db" in run("--help"), "no usage text")
 
 
-main()
+samples = [Path(DATA, f).read_bytes() for f in sorted(os.listdir(DATA)) if f.endswith(".xmcd")]
+with tempfile.TemporaryDirectory(prefix="brd-db-test-") as work:
+    os.chdir(work)
+    round_trip(samples)
+    os.chdir("/")
+print("\n".join(failures) or "brd-db round trip: ok")
+sys.exit(1 if failures else 0)

@@ -6,7 +6,7 @@ import os, struct, subprocess, sys, tempfile
 from pathlib import Path
 
 TOOL = [os.path.abspath(a) if os.path.exists(a) else a for a in sys.argv[1:]]
-DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "discinfo", "data")
 failures = []
 
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/owned_handles.h"
-#include "cddb/cddb_test_server.h"
+#include "support/cddb_test_server.h"
 #include "cddb/query_thread.h"
 #include "cddb/reply_reader.h"
 #include "resources/resource.h"

@@ -4,283 +4,220 @@
 
 #include <thread>
 
-#include "app/player.h"
-#include "cddb/cddb_test_server.h"
-#include "cddb/query_commands.h"
-#include "cddb/win_fixture.h"
+#include "cddb/recorded_session.h"
 #include "discinfo/database.h"
-#include "cddb/three_track_disc.h"
+#include "resources/resource.h"
+#include "support/cddb_test_server.h"
 
 namespace {
 
-const char kEntry[] =
-    "# xmcd\n#\n# Track frame offsets:\n#\t150\n#\t18352\n#\t36214\n#\n# Disc length: 742 seconds\n#\n"
-    "# Revision: 2\n# Submitted via: loopback 1.0\n#\n"
-    "DISCID=1a02e403\nDTITLE=Loopback Band / Three Songs\nDYEAR=1999\nDGENRE=Rock\n"
-    "TTITLE0=First\nTTITLE1=Second Song\nTTITLE2=Third\nEXTD=\nEXTT0=\nEXTT1=\nEXTT2=\nPLAYORDER=\n";
-
 // What the user answers, and what the query asked.
 struct Answers {
-    int message_box = IDYES;
-    int chooser = 0;
-    std::vector<std::string> messages;
-    std::vector<std::string> chooser_replies;
-};
-Answers answers;
+    int message_box = IDYES, chooser = 0;
+    std::vector<std::string> messages, chooser_replies;
+} answers;
 
-int AnswerMessageBox(HWND, const char* text, const char*, UINT) {
-    answers.messages.push_back(text);
-    return answers.message_box;
-}
-int AnswerChooser(HWND, std::string& reply_copy) {
-    answers.chooser_replies.push_back(reply_copy);
-    return answers.chooser;
-}
+const char kSkaIsland[] = "Various / Ska Island", kExact[] = "200 reggae d50dd30f Various / Ska Island\r\n";
 
+// Each query starts without brd.bdb, on the recorded disc, and posts to a window of this thread.
 class Query : public ::testing::Test {
 protected:
-    ScratchDirectory scratch;
-    NotifyWindow window;
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    std::vector<int> posted;
     CddbTestServer server;
-    DiscRecord disc{nullptr};
+    std::shared_ptr<DiscRecord> record = std::make_shared<DiscRecord>(ska_island(window));
+    DiscRecord& disc = *record;
+    std::shared_ptr<LineLocks> locks = std::make_shared<LineLocks>();
+    OwnedHandle query_lock = CreateLock();
+    std::vector<ServerEntry> servers;
 
     void SetUp() override {
-        if (!Player.QueryLock) Player.QueryLock = CreateLock();
+        DeleteFileA("brd.bdb");
         answers = {};
-        QueryUi = {AnswerMessageBox, AnswerChooser};
+        QueryUi = {[](HWND, const char* text, const char*, UINT) {
+                       answers.messages.push_back(text);
+                       return answers.message_box;
+                   },
+                   [](HWND, std::string& reply_copy) {
+                       answers.chooser_replies.push_back(reply_copy);
+                       return answers.chooser;
+                   }};
         QueryWaits = {3000, 300};
-        CurrentServer.reset();
-        Player.ServerList = {cddbp(server)};
-        disc.owner_window = window.get();
-        FillThreeTrackDisc(disc);
+        servers = {cddbp(server)};
         disc.loaded = 1;
-        server.add_disc("rock", "1a02e403", "Loopback Band / Three Songs", kEntry);
+        server.add_disc("reggae", "d50dd30f", kSkaIsland, recorded("pear_Net_CDDB_d50dd30f.xmcd"));
     }
-
-    static ServerEntry cddbp(const CddbTestServer& s) {
-        return {"127.0.0.1", s.cddbp_port(), 0, std::string("Loopback"), "CDDBP", "-"};
+    void TearDown() override {
+        DeleteFileA("brd.bdb");
+        DestroyWindow(window);
     }
-    static ServerEntry http(const CddbTestServer& s) {
-        return {"127.0.0.1", s.http_port(), 0, std::string("Loopback"), "HTTP", "/~cddb/cddb.cgi"};
+    static ServerEntry cddbp(const CddbTestServer& s) { return {"127.0.0.1", s.cddbp_port(), 0, {}, "CDDBP", "-"}; }
+    // The status codes posted so far.
+    std::vector<int> codes() {
+        MSG msg;
+        while (PeekMessageA(&msg, window, WM_BRD_REQUEST, WM_BRD_REQUEST, PM_REMOVE))
+            if (msg.wParam == BRD_QUERY_NOTIFY) posted.push_back(static_cast<int>(msg.lParam));
+        return posted;
     }
-
-    void run() { QueryThread(&disc); }
-    bool read_sent() const {
-        for (const std::string& line : server.received())
-            if (line.find("cddb read") != std::string::npos || line.find("cddb+read") != std::string::npos)
-                return true;
-        return false;
+    // A query of the record, on a server chosen from `servers` unless given.
+    QueryJob job(std::optional<ServerEntry> server = std::nullopt) {
+        return {record, locks, DuplicateOf(query_lock.get()), server ? server : ChooseServer(servers)};
     }
-    static std::string user() {
-        char name[128] = {};
-        DWORD length = sizeof name;
-        GetUserNameA(name, &length);
-        return client_name(std::string(name), 1);
+    // Runs one query on this thread and tells the codes it posted.
+    std::vector<int> query(std::optional<ServerEntry> server = std::nullopt) {
+        posted.clear();
+        disc.loaded = 1;
+        RunQueryJob(job(server));
+        return codes();
     }
-    static std::string host() { return client_name(local_host_name(), 2); }
+    bool stored() const { return db_contains("reggae/d50dd30f") || db_contains("misc/d50dd30f"); }
 };
 
-TEST_F(Query, AnExactMatchOverCddbpIsReadAndStored) {
-    run();
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 999}));
-    EXPECT_EQ(server.received(), (std::vector<std::string>{
-                                     "cddb hello " + user() + " " + host() + " BrindleCD 1.0",
-                                     "cddb query 1a02e403 3 150 18352 36214 742",
-                                     "cddb read rock 1a02e403",
-                                 }));
+TEST_F(Query, AnExactMatchIsReadAndStoredOnAThreadOfItsOwn) {
+    ASSERT_TRUE(StartQuery(job()));
+    for (int i = 0; i < 1000 && codes().size() < 3; ++i) Sleep(10);
+    for (int i = 0; i < 1000 && !SemaphoreSlot(query_lock.get(), 0).held(); ++i) Sleep(10);  // it has ended
+    EXPECT_EQ(codes(), (std::vector<int>{701, 702, 999}));
+    char user[128] = {};
+    DWORD length = sizeof user;
+    GetUserNameA(user, &length);
+    EXPECT_EQ(server.received(), (std::vector<std::string>{"cddb hello " + std::string(user) + ' ' +
+                                                               local_host_name().value_or("") + " BrindleCD 1.0",
+                                                           kSkaIslandQuery, "cddb read reggae d50dd30f"}));
     EXPECT_EQ(server.cddbp_connections(), 1);
-    EXPECT_EQ(disc.disc_title, "Loopback Band / Three Songs");
-    EXPECT_EQ(disc.track_titles[1], "Second Song");
-    EXPECT_EQ(disc.category, "rock");
-    EXPECT_EQ(disc.disc_id_text, "1a02e403");
-    const Text stored = db_read("rock/1a02e403");
-    ASSERT_TRUE(stored);
-    EXPECT_NE(stored->find("DTITLE=Loopback Band / Three Songs"), std::string::npos);
-    EXPECT_FALSE(CurrentServer);
+    EXPECT_EQ(disc.disc_title, kSkaIsland);
+    EXPECT_EQ(disc.track_titles[14], "Keep On Running");
+    EXPECT_EQ(disc.category, "reggae");
+    EXPECT_NE(db_read("reggae/d50dd30f").value_or("").find("TTITLE5=Honky tonk Parts 1 & 2"), std::string::npos);
     EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(Query, StartQueryRunsItOnAThreadOfItsOwn) {
-    ASSERT_TRUE(StartQuery(disc));
-    ASSERT_TRUE(window.wait_for(999));
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 999}));
-    // The lock is free again once the thread has ended.
-    for (int i = 0; i < 100 && !SemaphoreSlot(Player.QueryLock.get(), 0).held(); ++i) Sleep(20);
-    EXPECT_TRUE(SemaphoreSlot(Player.QueryLock.get(), 0).held());
-    EXPECT_TRUE(db_contains("rock/1a02e403"));
+TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
+    server.reply("cddb read", {pause_ms(300), say("210 reggae d50dd30f CD database entry follows (until terminating `.')\r\n" +
+                                                  recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")});
+    ASSERT_TRUE(StartQuery(job()));
+    for (int i = 0; i < 1000 && server.received().size() < 3; ++i) Sleep(10);
+    // The player exits: it lets go of the record, the title display's locks and the query lock.
+    const std::weak_ptr<DiscRecord> left = record;
+    record.reset();
+    locks.reset();
+    query_lock.reset();
+    for (int i = 0; i < 1000 && !left.expired(); ++i) Sleep(10);
+    EXPECT_TRUE(left.expired());  // the thread let go of it last
+    EXPECT_TRUE(db_contains("reggae/d50dd30f"));
 }
 
-TEST_F(Query, OverHttpTheHelloRidesInEachRequestAndTheReadHasItsOwnConnection) {
-    Player.ServerList = {http(server)};
-    run();
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 999}));
-    const std::string hello = "&hello=" + user() + "+" + host() + "+BrindleCD+1.0&proto=1";
-    EXPECT_EQ(server.received(), (std::vector<std::string>{
-                                     "GET /~cddb/cddb.cgi?cmd=cddb+query+1a02e403+3+150+18352+36214+742" + hello,
-                                     "GET /~cddb/cddb.cgi?cmd=cddb+read+rock+1a02e403" + hello,
-                                 }));
+TEST_F(Query, OverHttpEachRequestHasAConnectionAndTheChosenInexactMatchIsRead) {
+    const std::string list = recorded("211_query_inexact_d50dd30f.txt");
+    server.reply("cddb query", {say(list)});
+    server.add_disc("misc", "d50dd30f", kSkaIsland, recorded("pear_Net_CDDB_d50dd30f.xmcd"));
+    servers = {{"127.0.0.1", server.http_port(), 0, {}, "HTTP", "/~cddb/cddb.cgi"}};
+    answers.chooser = 1;
+    EXPECT_EQ(query(), (std::vector<int>{701, 702, 999}));
+    EXPECT_EQ(answers.chooser_replies, std::vector<std::string>{list});
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_TRUE(received[0].starts_with("GET /~cddb/cddb.cgi?cmd=cddb+query+d50dd30f+15+150+21052+")) << received[0];
+    EXPECT_TRUE(received[1].starts_with("GET /~cddb/cddb.cgi?cmd=cddb+read+misc+d50dd30f&hello=")) << received[1];
+    EXPECT_TRUE(received[1].ends_with("+BrindleCD+1.0&proto=1")) << received[1];
     EXPECT_EQ(server.http_connections(), 2);
     EXPECT_EQ(server.cddbp_connections(), 0);
-    EXPECT_TRUE(db_contains("rock/1a02e403"));
+    EXPECT_TRUE(db_contains("misc/d50dd30f"));
 }
 
-TEST_F(Query, WithoutADefaultTheFirstServerIsUsedAndBecomesDefault) {
-    CddbTestServer second;
-    Player.ServerList = {cddbp(server), cddbp(second)};
-    run();
-    EXPECT_EQ(window.codes().back(), 999);
-    EXPECT_EQ(server.cddbp_connections(), 1);
-    EXPECT_EQ(second.cddbp_connections(), 0);
-    EXPECT_EQ(Player.ServerList[0].default_flag, 1);
-    EXPECT_EQ(Player.ServerList[1].default_flag, 0);
-
-    // A default further down the list wins; a server set by the page wins over both.
-    Player.ServerList = {cddbp(server), cddbp(second)};
-    Player.ServerList[1].default_flag = 1;
-    disc.loaded = 1;
-    run();
-    EXPECT_EQ(second.cddbp_connections(), 1);
-    CddbTestServer chosen;
-    CurrentServer = cddbp(chosen);
-    run();
-    EXPECT_EQ(chosen.cddbp_connections(), 1);
-    EXPECT_EQ(second.cddbp_connections(), 1);
-    EXPECT_FALSE(CurrentServer);
-}
-
-TEST_F(Query, TheChosenInexactMatchIsRead) {
-    server.add_disc("misc", "1a02e403", "Loopback Band / Three Songs (Live)", kEntry);
-    server.add_disc("jazz", "1a02e403", "Other Band / Three Songs", kEntry);
-    answers.chooser = 2;
-    run();
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 999}));
-    ASSERT_EQ(answers.chooser_replies.size(), 1u);
-    EXPECT_TRUE(answers.chooser_replies[0].starts_with("211 "));
-    EXPECT_TRUE(answers.chooser_replies[0].ends_with("jazz 1a02e403 Other Band / Three Songs\r\n.\r\n"));
-    EXPECT_EQ(server.received().back(), "cddb read jazz 1a02e403");
-    EXPECT_EQ(disc.category, "jazz");
-    EXPECT_TRUE(db_contains("jazz/1a02e403"));
-}
-
-TEST_F(Query, NoMatchEndsWithoutARead) {
-    Player.ServerList = {cddbp(server)};
-    server.reply("cddb query", {say("202 No match for disc ID 1a02e403.\r\n")});
-    run();
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 901}));
-    EXPECT_FALSE(read_sent());
-
-    server.reply("cddb query", {say("403 Database entry is corrupt.\r\n")});
-    run();
-    EXPECT_EQ(window.codes().back(), 901);
-    EXPECT_FALSE(read_sent());
-
-    // "None" in the chooser, and a list without match lines (OK gives row 0).
-    server.reply("cddb query", {say("211 Found inexact matches\r\nrock 1a02e403 A / B\r\n.\r\n")});
-    answers.chooser = -1;
-    run();
-    EXPECT_EQ(window.codes().back(), 901);
-    server.reply("cddb query", {say("211 Found inexact matches, list follows (until terminating `.')\r\n.\r\n")});
-    answers.chooser = 0;
-    run();
-    EXPECT_EQ(window.codes().back(), 901);
-    EXPECT_FALSE(read_sent());
-    EXPECT_EQ(answers.chooser_replies.size(), 2u);
-
-    // A refused read stores nothing.
-    server.reply("cddb query", {say("200 rock 1a02e403 Loopback Band / Three Songs\r\n")});
-    server.reply("cddb read", {say("401 rock 1a02e403 No such CD entry in database.\r\n")});
-    run();
-    EXPECT_EQ(window.codes().back(), 901);
-    EXPECT_FALSE(db_contains("1a02e403"));
-}
-
-TEST_F(Query, ARemovedDiscEndsWithZeroAndStoresNothing) {
-    server.reply("cddb query", {pause_ms(500), say("200 rock 1a02e403 Loopback Band / Three Songs\r\n")});
-    std::thread query([this] { run(); });
-    ASSERT_TRUE(window.wait_for(702));
-    disc.loaded = 0;  // ejected while the server thinks
-    query.join();
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 0}));
-    EXPECT_FALSE(read_sent());
-    EXPECT_FALSE(db_contains("1a02e403"));
-    EXPECT_FALSE(disc.disc_title);
-}
-
-TEST_F(Query, ASecondQueryWhileOneRunsEndsSilently) {
-    server.reply("cddb query", {pause_ms(500), say("200 rock 1a02e403 Loopback Band / Three Songs\r\n")});
-    std::thread first([this] { run(); });
-    ASSERT_TRUE(window.wait_for(702));
-    DiscRecord other{window.get()};
-    other.loaded = 1;
-    QueryThread(&other);
-    first.join();
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 702, 999}));
-    EXPECT_EQ(server.cddbp_connections(), 1);
-}
-
-TEST_F(Query, WithoutServersTheUserIsToldAndTheQueryFails) {
-    Player.ServerList.clear();
-    run();
-    EXPECT_EQ(window.codes(), (std::vector<int>{667}));
-    ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0],
-              "No CDDB servers have been defined.\n\nPlease set a server, or disable CDDB\n"
-              "connectivity in the preferences.");
-
-    // Entries that could not be read from the registry are not servers.
+TEST_F(Query, ThePagesServerElseTheFirstDefaultElseTheFirstReadableWhichBecomesDefault) {
+    CddbTestServer second, chosen;
     ServerEntry unreadable;
     unreadable.host_name = kRegErrorHost;
-    Player.ServerList = {unreadable};
-    run();
-    EXPECT_EQ(window.codes(), (std::vector<int>{667, 667}));
-    EXPECT_EQ(answers.messages.size(), 2u);
-    Player.ServerList = {unreadable, cddbp(server)};
-    run();
-    EXPECT_EQ(window.codes().back(), 999);
-    EXPECT_EQ(Player.ServerList[0].default_flag, 0);
-    EXPECT_EQ(Player.ServerList[1].default_flag, 1);
+    servers = {unreadable, cddbp(server), cddbp(second)};
+    query();
+    EXPECT_EQ(servers[1].default_flag, 1);
+    EXPECT_EQ(servers[2].default_flag, 0);
+    servers[1].default_flag = 0;
+    servers[2].default_flag = 1;
+    query();
+    query(cddbp(chosen));
+    EXPECT_EQ(server.cddbp_connections(), 1);
+    EXPECT_EQ(second.cddbp_connections(), 1);
+    EXPECT_EQ(chosen.cddbp_connections(), 1);
+    // Without a readable server the user is told.
+    for (const auto& list : {std::vector<ServerEntry>{}, std::vector<ServerEntry>{unreadable}}) {
+        servers = list;
+        EXPECT_EQ(query(), std::vector<int>{667});
+    }
+    EXPECT_EQ(answers.messages, std::vector<std::string>(2, "No CDDB servers have been defined.\n\nPlease set a server, "
+                                                            "or disable CDDB\nconnectivity in the preferences."));
 }
 
 TEST_F(Query, UnreachableOrSilentServersGive667) {
     QueryWaits = {500, 300};
     server.banner({});
-    run();
-    EXPECT_EQ(window.codes(), (std::vector<int>{701, 667}));
-    EXPECT_TRUE(server.received().empty());  // no hello without a banner
-
-    int closed_port = 0;
-    {
-        CddbTestServer gone;
-        closed_port = gone.cddbp_port();
+    const int closed_port = CddbTestServer().cddbp_port();
+    const std::pair<ServerEntry, std::vector<int>> cases[] = {
+        {cddbp(server), {701, 667}},
+        {{"127.0.0.1", closed_port, 1, {}, "CDDBP", "-"}, {701, 667}},
+        {{"no-such-host.invalid", 888, 1, {}, "CDDBP", "-"}, {667}},
+    };
+    for (const auto& [entry, expected] : cases) {
+        EXPECT_EQ(query(entry), expected) << entry.host_name << ':' << entry.port;
     }
-    Player.ServerList = {{"127.0.0.1", closed_port, 1, std::nullopt, "CDDBP", "-"}};
-    run();
-    EXPECT_EQ(window.codes().back(), 667);
-    Player.ServerList = {{"no-such-host.invalid", 888, 1, std::nullopt, "CDDBP", "-"}};
-    run();
-    EXPECT_EQ(window.codes().back(), 667);
-    EXPECT_FALSE(CurrentServer);
+    EXPECT_TRUE(server.received().empty());  // no hello without a banner
+}
+
+TEST_F(Query, WithoutAMatchAnEntryOrTheDiscTheQueryEndsWith901Or0AndStoresNothing) {
+    const std::string head = "210 reggae d50dd30f CD database entry follows (until terminating `.')\r\n";
+    const struct {
+        Script query, read;
+        int chooser;
+        size_t eject_after;  // the lines heard when the disc leaves; 0: it stays
+        int code;
+        size_t lines;  // 3 when the read was sent
+    } cases[] = {
+        {{say("202 No match for disc ID d50dd30f.\r\n")}, {}, 0, 0, 901, 2},
+        {{say(recorded("211_query_inexact_d50dd30f.txt"))}, {}, -1, 0, 901, 2},  // "None"
+        {{say("211 Found inexact matches, list follows (until terminating `.')\r\n.\r\n")}, {}, 0, 0, 901, 2},
+        {{say(kExact)}, {say("401 reggae d50dd30f No such CD entry in database.\r\n")}, 0, 0, 901, 3},
+        {{say(kExact)}, {say(head + "# xmcd\r\n.\r\n")}, 0, 0, 901, 3},
+        // Ejected while the server thinks, with a second query meanwhile, which ends without a word.
+        {{pause_ms(500), say(kExact)}, {}, 0, 2, 0, 2},
+        {{say(kExact)}, {pause_ms(500), say(head + recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")}, 0, 3, 0, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        CddbTestServer peer;
+        peer.reply("cddb query", c.query);
+        peer.reply("cddb read", c.read);
+        answers.chooser = c.chooser;
+        posted.clear();
+        disc.loaded = 1;
+        std::thread first([this, running = job(cddbp(peer))] { RunQueryJob(running); });
+        if (c.eject_after) {
+            for (int i = 0; i < 1000 && peer.received().size() < c.eject_after; ++i) Sleep(10);
+            auto other = std::make_shared<DiscRecord>(window);
+            other->loaded = 1;
+            RunQueryJob({other, locks, DuplicateOf(query_lock.get()), cddbp(peer)});  // the first holds the lock
+            disc.loaded = 0;
+        }
+        first.join();
+        EXPECT_EQ(codes(), (std::vector<int>{701, 702, c.code}));
+        EXPECT_EQ(peer.received().size(), c.lines);
+        EXPECT_EQ(peer.cddbp_connections(), 1);
+    }
+    EXPECT_FALSE(stored());
+    EXPECT_FALSE(disc.disc_title);
 }
 
 TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
-    ASSERT_EQ(db_add(std::string("misc/1a02e403"), std::string("200 misc 1a02e403\nDTITLE=Old / Entry\n")), 1);
-    answers.message_box = IDNO;
-    run();
-    EXPECT_EQ(window.codes().back(), 999);
-    ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0],
-              "The CD being queried already exists in the database.\n"
-              "Replace database entry with this new information?");
-    EXPECT_TRUE(db_contains("misc/1a02e403"));
-    EXPECT_FALSE(db_contains("rock/1a02e403"));
-    EXPECT_FALSE(disc.disc_title);
-
-    answers.message_box = IDYES;
-    run();
-    EXPECT_EQ(window.codes().back(), 999);
-    EXPECT_FALSE(db_contains("misc/1a02e403"));
-    EXPECT_TRUE(db_contains("rock/1a02e403"));
-    EXPECT_EQ(disc.disc_title, "Loopback Band / Three Songs");
+    ASSERT_EQ(db_add(std::string("misc/d50dd30f"), std::string("200 misc d50dd30f\nDTITLE=Old / Entry\n")), 1);
+    for (const int answer : {IDNO, IDYES}) {
+        answers.message_box = answer;
+        EXPECT_EQ(query().back(), 999);
+        EXPECT_EQ(db_contains("misc/d50dd30f"), answer == IDNO);
+        EXPECT_EQ(db_contains("reggae/d50dd30f"), answer == IDYES);
+        EXPECT_EQ(disc.disc_title, answer == IDYES ? Text(kSkaIsland) : std::nullopt);
+    }
+    EXPECT_EQ(answers.messages, std::vector<std::string>(2, "The CD being queried already exists in the database.\n"
+                                                            "Replace database entry with this new information?"));
 }
 
 }  // namespace

@@ -10,33 +10,25 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <string>
 
 #include "cddb_test_server.h"
-
-namespace {
-
-std::string TitleOf(const std::string& entry) {
-    const size_t at = entry.find("DTITLE=");
-    if (at == std::string::npos) return "Unknown";
-    const size_t end = entry.find_first_of("\r\n", at);
-    return entry.substr(at + 7, end == std::string::npos ? std::string::npos : end - at - 7);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     CddbTestServer server;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--disc") == 0 && i + 3 < argc) {
             std::ifstream file(argv[i + 3], std::ios::binary);
-            if (!file) {
+            std::stringstream entry;
+            entry << file.rdbuf();
+            if (!file || entry.str().empty()) {
                 std::fprintf(stderr, "cddb_server: cannot read %s\n", argv[i + 3]);
                 return 2;
             }
-            std::stringstream entry;
-            entry << file.rdbuf();
-            server.add_disc(argv[i + 1], argv[i + 2], TitleOf(entry.str()), entry.str());
+            const std::string text = entry.str();
+            const size_t at = text.find("DTITLE=");  // the title a query match line shows
+            const std::string title =
+                at == std::string::npos ? "Unknown" : text.substr(at + 7, text.find_first_of("\r\n", at) - at - 7);
+            server.add_disc(argv[i + 1], argv[i + 2], title, text);
             i += 3;
         } else if (std::strcmp(argv[i], "--site") == 0 && i + 1 < argc) {
             server.add_site(argv[++i]);
@@ -47,8 +39,6 @@ int main(int argc, char** argv) {
     }
     std::printf("cddbp %d\nhttp %d\n", server.cddbp_port(), server.http_port());
     std::fflush(stdout);
-    std::string line;
-    while (std::getline(std::cin, line)) {
+    for (std::string line; std::getline(std::cin, line);) {
     }
-    return 0;
 }

@@ -1,12 +1,10 @@
 #pragma once
-// The project's own CDDB server for tests: loopback only, one CDDBP port and
-// one HTTP port, both picked by the system (port 0) so that tests run in
-// parallel. It answers the commands the client sends from a small disc table
-// and a sites list; any reply (and the banner) can be replaced by a script of
-// sends, pauses and a hang-up.
+// The project's own CDDB server for tests and the query benchmark: loopback
+// only, one CDDBP and one HTTP port, both picked by the system so that tests
+// run in parallel. It answers from a disc table and a sites list; any reply
+// (and the banner) can be replaced by a script of sends, pauses and a hang-up.
 #include <atomic>
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,41 +29,31 @@ public:
     CddbTestServer(const CddbTestServer&) = delete;
     CddbTestServer& operator=(const CddbTestServer&) = delete;
 
-    int cddbp_port() const { return cddbp_.port; }
-    int http_port() const { return http_.port; }
+    int cddbp_port() const { return port_[0]; }
+    int http_port() const { return port_[1]; }
+    int cddbp_connections() const { return connections_[0]; }
+    int http_connections() const { return connections_[1]; }
 
     // What a CDDBP connection hears first; an empty script says nothing.
     void banner(Script script);
-    // The reply to every command that starts with the prefix (the CDDB
-    // command of an HTTP request); the latest matching script wins.
+    // The reply to every command that starts with the prefix (for HTTP the
+    // request's cmd= value); the latest matching script wins.
     void reply(std::string command_prefix, Script script);
     // A disc that "cddb query" finds by its id and "cddb read" returns.
     void add_disc(std::string category, std::string disc_id, std::string title, std::string entry);
     // One line of the "sites" reply, without its line end.
     void add_site(std::string line);
-
-    // Every line received, in order, without its "\n"; HTTP request lines whole.
+    // Every line received, in order, without its line end; HTTP request lines whole.
     std::vector<std::string> received() const;
-    int cddbp_connections() const { return cddbp_.connections; }
-    int http_connections() const { return http_.connections; }
 
 private:
-    struct Listener {
-        Socket socket;
-        int port = 0;
-        std::atomic<int> connections{0};
-        std::thread thread;
-    };
     struct Disc {
         std::string category, disc_id, title, entry;
     };
-
-    void listen(Listener& listener, bool http);
-    void serve(SocketHandle client, bool http);
+    void serve(int which);
     bool read_line(SocketHandle client, std::string& pending, std::string& line);
     bool play(SocketHandle client, const Script& script);
     Script answer(const std::string& command);
-    bool stopping() const { return stop_; }
 
     NetSession net_{2, 2};
     std::atomic<bool> stop_{false};
@@ -74,10 +62,9 @@ private:
     Script banner_;
     std::vector<std::pair<std::string, Script>> scripts_;
     std::vector<Disc> discs_;
-    std::vector<std::string> sites_;
-    std::vector<std::string> received_;
-    Listener cddbp_, http_;
+    std::vector<std::string> sites_, received_;
+    Socket listener_[2];  // CDDBP, HTTP
+    int port_[2] = {0, 0};
+    std::atomic<int> connections_[2] = {0, 0};
+    std::thread thread_[2];
 };
-
-// The CDDB command inside an HTTP request line: the cmd= value with "+" read as spaces.
-std::string http_command(const std::string& request_line);

@@ -4,6 +4,8 @@
 #include <direct.h>
 #include <prsht.h>
 
+#include <cstdio>
+
 #include "app/main_window.h"
 #include "app/playback.h"
 #include "app/tray.h"
@@ -162,28 +164,60 @@ void LeaveDisc() {
     }
 }
 
+// For the start-up benchmark: with BRD_STARTUP_TRACE naming a file, the
+// performance counter at the end of each step goes into it.
+class StepTrace {
+    FILE* file_ = nullptr;
+
+public:
+    StepTrace() {
+        char path[MAX_PATH];
+        const DWORD length = GetEnvironmentVariableA("BRD_STARTUP_TRACE", path, sizeof path);
+        if (length > 0 && length < sizeof path) file_ = std::fopen(path, "w");
+    }
+    ~StepTrace() {
+        if (file_) std::fclose(file_);
+    }
+    StepTrace(const StepTrace&) = delete;
+    StepTrace& operator=(const StepTrace&) = delete;
+    void operator()(const char* step) {
+        if (!file_) return;
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        std::fprintf(file_, "%s %lld\n", step, static_cast<long long>(now.QuadPart));
+        std::fflush(file_);
+    }
+};
+
 }  // namespace
 
 int RunPlayer(HINSTANCE instance, const char* command_line) {
+    StepTrace trace;
+    trace("entry");
     if (HWND running = FindWindowA(kMainClass, nullptr)) {
         SetForegroundWindow(running);
         return 0;
     }
     LoadSettings();
     Player.QueryLock = CreateLock();
+    trace("settings");
     Player.Instance = instance;
     LoadSkin();
+    trace("skin");
     RegisterClasses();
     // Without its windows the player has nothing to run; a message loop
     // with no window to end it would never return.
     if (!CreateWindows()) return 1;
+    trace("windows");
     EnterProgramDirectory();
     ChooseDrive();
+    trace("drive choice");
     Player.Disc = std::make_shared<DiscRecord>(Player.MainWindow);
     Player.TitleDisplay = std::make_unique<TitleDisplay>(Player.MainWindow, Player.Skin, Player.ShadeLine);
     Player.TitleDisplay->SetScrollStyle(Settings.NameScrolling);
     Player.SliderState = std::make_unique<SliderState>();
     Player.ButtonBank = std::make_unique<ButtonBank>();
+    trace("objects");
     if (Settings.IconType & kIconTray) TrayAdd(IDI_BRD);
     if (!(Settings.IconType & kIconTaskBar))
         SetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE,
@@ -196,9 +230,12 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     UpdateWindow(Player.ControlsWindow);
     UpdateWindow(Player.SliderWindow);
     InitCommonControls();
+    trace("shown");
     SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST,
                  wants_play(command_line) ? BRD_LOAD_AND_PLAY : BRD_LOAD_ONLY);
+    trace("load request");
     Player.TitleDisplay->Start();
+    trace("title threads");
 
     const int exit_code = RunMessageLoop();
     ReleaseLongLivedObjects();

@@ -152,19 +152,14 @@ def run(tests):
 
 # --- The drive and the disc database -------------------------------------------
 
-def set_cdrom_drives(**folders):
-    """Makes exactly these letters CD-ROM drives, e.g. set_cdrom_drives(e=folder)."""
-    subprocess.run([os.path.join(SCRIPTS, "wine-cdrom"), *[f"{k}={v}" for k, v in folders.items()]],
-                   env=ENV, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
 def set_up_drives(*letters):
-    """The virtual drive installed, these letters (default D) its empty drives."""
+    """The virtual drive installed, and exactly these letters its drives, empty."""
     subprocess.run([os.path.join(SCRIPTS, "install-vdrive")], env=ENV, check=True, stdout=subprocess.DEVNULL)
-    folders = {letter: os.path.join(BUILD, "e2e-drives", letter) for letter in letters or ("d",)}
-    for folder in folders.values():
-        shutil.rmtree(folder, ignore_errors=True)
-    set_cdrom_drives(**folders)
+    folders = [f"{letter}={os.path.join(BUILD, 'e2e-drives', letter)}" for letter in letters]
+    for folder in folders:
+        shutil.rmtree(folder[2:], ignore_errors=True)
+    subprocess.run([os.path.join(SCRIPTS, "wine-cdrom"), *folders], env=ENV, check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
 
 
 def vdrive(*args):
@@ -182,8 +177,7 @@ def drive_state(letter="D"):
 
 
 def plays(letter="D"):
-    """The logged PLAY commands as (from, to): from is "head" when the play
-    goes on from the head, to is "-" when it runs to the end of the disc."""
+    """The logged PLAY commands as (from, to); "head" and "-" for none."""
     result = []
     for line in vdrive("log", letter).splitlines():
         if " PLAY " in line:
@@ -239,9 +233,8 @@ def xdotool(*args):
 
 
 class Pointer:
-    """The mouse over a window of BRD, in that window's coordinates. The short
-    pauses pace the input as a hand does: Wine takes a motion or a button
-    from the X server only at its next message poll."""
+    """The mouse over a window of BRD, in its coordinates. The pauses pace the
+    input as a hand does: Wine takes X events only at its next message poll."""
 
     def __init__(self, at=(0, 0)):
         self.x0, self.y0 = origin()[0] + at[0], origin()[1] + at[1]

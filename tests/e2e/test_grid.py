@@ -26,7 +26,7 @@ UP_DIMMED, DOWN_DIMMED = sprite("tracks.bmp", 66, 22, 32, 10), sprite("tracks.bm
 
 
 def test_arrows_hover_clicks_drags_and_right_clicks_reach_the_play_order():
-    set_up_drives()
+    set_up_drives("d")
     vdrive("insert", "D", "twenty")
     _, starts, lead_out = sample_toc("twenty")
     vdrive("log", "D", "clear")
@@ -79,7 +79,7 @@ def test_arrows_hover_clicks_drags_and_right_clicks_reach_the_play_order():
 
 
 def test_slider_drag_shows_the_time_at_the_thumb_and_release_seeks_there():
-    set_up_drives()
+    set_up_drives("d")
     vdrive("insert", "D", "twenty")
     _, starts, lead_out = sample_toc("twenty")
     disc_seconds = lead_out // FPS

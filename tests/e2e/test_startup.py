@@ -2,14 +2,13 @@
 written at exit, the drive chosen, a second copy."""
 import os
 import subprocess
-import tempfile
 
-from brdtest import (MINIMIZE, SCRIPTS, Player, Pointer, check, poke, run, set_cdrom_drives, set_settings,
+from brdtest import (MINIMIZE, SCRIPTS, Player, Pointer, check, poke, run, set_settings, set_up_drives,
                      stored_settings, wait_until, window_rect)
 
 
 def test_stored_place_drive_and_play_type_are_used_and_saved():
-    set_cdrom_drives(f=tempfile.mkdtemp(prefix="brd-drives-"))
+    set_up_drives("f")
     set_settings(xWinPos=150, yWinPos=120, PlayType=7, UseDrive=2)
     player = Player().wait_window()
     placed = window_rect()
@@ -28,8 +27,7 @@ def test_stored_place_drive_and_play_type_are_used_and_saved():
 
 
 def test_first_run_defaults_and_the_first_cdrom_drive():
-    folder = tempfile.mkdtemp(prefix="brd-drives-")
-    set_cdrom_drives(e=os.path.join(folder, "e"), f=os.path.join(folder, "f"))
+    set_up_drives("e", "f")
     set_settings()
     Player().wait_window().close()
     stored = stored_settings()
@@ -39,7 +37,7 @@ def test_first_run_defaults_and_the_first_cdrom_drive():
 
 
 def test_second_copy_activates_the_first_and_ends():
-    set_cdrom_drives()
+    set_up_drives()
     set_settings()
     first = Player().wait_window()
     editor = subprocess.Popen([os.path.join(SCRIPTS, "wine-run"), "notepad"],

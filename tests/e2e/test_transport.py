@@ -5,7 +5,7 @@ from brdtest import (FPS, IDM_TRACK_FIRST, SHUFFLE, Pointer, brd_db, check, driv
 
 
 def test_transport_keys():
-    set_up_drives()
+    set_up_drives("d")
     vdrive("insert", "D", "twelve")
     _, starts, _ = sample_toc("twelve")
     player = start("/play")
@@ -52,7 +52,7 @@ def stored_order(key):
 
 
 def test_shuffle_keeps_the_playing_track_first_and_off_restores_disc_order():
-    set_up_drives()
+    set_up_drives("d")
     disc_order = "1,2,-3,4,5,6,7,8,9,10,11,12"
     key = store_entry("twelve", "The Testers / Twelve", [f"Song {n}" for n in range(1, 13)], play_order=disc_order)
     vdrive("insert", "D", "twelve")

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 #include "app/player.h"
@@ -39,6 +41,7 @@ protected:
         GetWindowRect(hwnd, &r);
         return r;
     }
+    static LONG Width(const RECT& r) { return r.right - r.left; }
     // A child's box in the main window's client coordinates.
     static RECT ChildBox(HWND child) {
         RECT r = Rect(child);
@@ -57,7 +60,6 @@ TEST_F(Placement, StoredShadeMinimizedStartsThatWayAndIsUsedOnce) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(Player.MainWindow, &placement);
-    EXPECT_EQ(placement.rcNormalPosition.right - placement.rcNormalPosition.left, 297);
     EXPECT_EQ(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top, 19);
 }
 
@@ -75,35 +77,28 @@ TEST_F(Placement, ShadeToggleKeepsTheCornerAndMovesTheChildren) {
     ToggleShade();
     RECT r = Rect(Player.MainWindow);
     EXPECT_EQ(Player.DisplayMode, kDisplayShade);
-    EXPECT_EQ(r.left, 200);
-    EXPECT_EQ(r.top, 150);
-    EXPECT_EQ(r.right - r.left, 297);
-    EXPECT_EQ(r.bottom - r.top, 19);
-    RECT controls = ChildBox(Player.ControlsWindow), tracks = ChildBox(Player.TracksWindow);
-    EXPECT_EQ(controls.right - controls.left, 81);
-    EXPECT_EQ(tracks.right - tracks.left, 38);
+    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::array<LONG, 4>{200, 150, 297, 19}));
+    EXPECT_EQ(Width(ChildBox(Player.ControlsWindow)), 81);
+    EXPECT_EQ(Width(ChildBox(Player.TracksWindow)), 38);
     EXPECT_FALSE(IsWindowVisible(Player.SliderWindow));
     EXPECT_EQ(Player.ShadeLine, 66);  // stopped: the disc line
 
     ToggleShade();
     r = Rect(Player.MainWindow);
     EXPECT_EQ(Player.DisplayMode, kDisplayNormal);
-    EXPECT_EQ(r.left, 200);
-    EXPECT_EQ(r.top, 150);
-    EXPECT_EQ(r.bottom - r.top, 162);
-    controls = ChildBox(Player.ControlsWindow);
-    EXPECT_EQ(controls.right - controls.left, 163);
+    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::array<LONG, 4>{200, 150, 297, 162}));
+    EXPECT_EQ(Width(ChildBox(Player.ControlsWindow)), 163);
     EXPECT_TRUE(IsWindowVisible(Player.SliderWindow));
 }
 
-TEST_F(Placement, DraggingSnapsToTheWorkAreaEdges) {
+TEST_F(Placement, DraggingSnapsToTheWorkAreaEdgesWithTheWindowsHeight) {
     ApplyStartState(1);
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     Player.DragX = 40;
     Player.DragY = 6;
-    // Pointer positions are given in client coordinates of the window as it
-    // is before each move, as WM_MOUSEMOVE gives them.
+    // Pointer positions are in client coordinates of the window as it is
+    // before each move, as WM_MOUSEMOVE gives them.
     auto drag_corner_to = [](int left, int top) {
         POINT p{left + Player.DragX, top + Player.DragY};
         ScreenToClient(Player.MainWindow, &p);
@@ -113,11 +108,8 @@ TEST_F(Placement, DraggingSnapsToTheWorkAreaEdges) {
     RECT r = drag_corner_to(work.left + 7, 300);
     EXPECT_EQ(r.left, work.left);
     EXPECT_EQ(r.top, 300);
-    r = drag_corner_to(work.left + 12, 300);
-    EXPECT_EQ(r.left, work.left + 12);
-    r = drag_corner_to(work.right - 6 - 297, 300);
-    EXPECT_EQ(r.left, work.right - 297);
-
+    EXPECT_EQ(drag_corner_to(work.left + 12, 300).left, work.left + 12);
+    EXPECT_EQ(drag_corner_to(work.right - 6 - 297, 300).left, work.right - 297);
     ToggleShade();
     r = drag_corner_to(300, work.bottom - 19 - 4);
     EXPECT_EQ(r.top, work.bottom - 19);

@@ -24,7 +24,9 @@ protected:
     }
 };
 
-TEST_F(SettingsStore, FirstRunTakesTheFirstRunColumnAndCreatesOnlyTheSettingsKey) {
+TEST_F(SettingsStore, SaveAloneCreatesNoKeyAndAFirstRunCreatesOnlyTheSettingsKey) {
+    SaveSettings();
+    EXPECT_FALSE(Key("Software\\Brindle\\Settings"));
     LoadSettings();
     EXPECT_EQ(Settings.ConnectCDDB, 0);
     EXPECT_EQ(Settings.UseDrive, -1);
@@ -77,12 +79,6 @@ TEST_F(SettingsStore, SaveWritesEveryValueAsAFourByteDword) {
     EXPECT_EQ(key.read_dword("PlayType"), 6);
     EXPECT_EQ(key.read_dword("UseDrive"), 4);
     EXPECT_EQ(key.read_dword("LibraryView"), 1082);
-}
-
-TEST_F(SettingsStore, SaveCreatesNoKey) {
-    SaveSettings();
-    EXPECT_FALSE(Key("Software\\Brindle\\Settings"));
-    EXPECT_FALSE(Key("Software\\Brindle\\Submit"));
 }
 
 TEST_F(SettingsStore, SubmissionTextsAreWrittenOnlyWhenSetAndWithoutTheirZero) {

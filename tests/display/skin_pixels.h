@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the GDI pixel tests: the skin loaded from the test program's
-// own resources, pixels read back from bitmaps, a canvas to draw on, and
+// own resources for the code to draw with, the skin's files read for the
+// expectations, pixels read back from bitmaps, a canvas to draw on, and
 // region comparisons.
 #include <windows.h>
 
@@ -22,13 +23,20 @@ inline bool LoadTestSkin() {
     };
     return load(Player.SkinMain, IDB_MAIN) && load(Player.SkinShade, IDB_SHADE) &&
            load(Player.SkinSprites, IDB_SPRITES) && load(Player.SkinDigits, IDB_DIGITS) &&
-           load(Player.SkinFont, IDB_FONT) && load(Player.SkinMenuBanner, IDB_MENU_BANNER);
+           load(Player.SkinFont, IDB_FONT) && load(Player.SkinMenuBanner, IDB_MENU_BANNER) &&
+           load(Player.SkinTracks, IDB_TRACKS);
 }
 
 struct Pixels {
     int width = 0, height = 0;
     std::vector<uint32_t> px;  // 0x00RRGGBB
     uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
+    uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * width + x]; }
+    // Puts a w x h piece of `from` at (sx, sy) here at (x, y), copied or ORed.
+    void Paste(int x, int y, const Pixels& from, int sx, int sy, int w, int h, bool ored = false) {
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) at(x + i, y + j) = (ored ? at(x + i, y + j) : 0) | from.at(sx + i, sy + j);
+    }
 };
 
 inline Pixels Read(HBITMAP bitmap) {
@@ -36,16 +44,21 @@ inline Pixels Read(HBITMAP bitmap) {
     GetObjectA(bitmap, sizeof info, &info);
     Pixels p{info.bmWidth, info.bmHeight, std::vector<uint32_t>(static_cast<size_t>(info.bmWidth) * info.bmHeight)};
     BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = p.width;
-    bi.bmiHeader.biHeight = -p.height;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    bi.bmiHeader = {sizeof bi.bmiHeader, p.width, -p.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, bitmap, 0, static_cast<UINT>(p.height), p.px.data(), &bi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     for (uint32_t& v : p.px) v &= 0xffffff;
+    return p;
+}
+
+// The pixels of resources/skin/`name` read from the file itself (BRD_SOURCE_DIR
+// is the source folder, reached through Wine's Z: drive).
+inline Pixels SkinFile(const char* name) {
+    const std::string path = std::string("Z:") + BRD_SOURCE_DIR + "/resources/skin/" + name;
+    HANDLE bitmap = LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    Pixels p = bitmap ? Read(static_cast<HBITMAP>(bitmap)) : Pixels{};
+    DeleteObject(bitmap);
     return p;
 }
 
@@ -83,30 +96,18 @@ public:
 
 // Compares a w x h region of `got` at (x, y) with `want` at (sx, sy).
 inline ::testing::AssertionResult SameRegion(const Pixels& got, int x, int y, const Pixels& want, int sx, int sy, int w,
-                                      int h) {
+                                             int h) {
     int wrong = 0;
-    std::string first;
+    char first[120] = "";
     for (int j = 0; j < h; ++j)
         for (int i = 0; i < w; ++i)
-            if (got.at(x + i, y + j) != want.at(sx + i, sy + j) && wrong++ == 0) {
-                char text[120];
-                snprintf(text, sizeof text, "first at (%d,%d): got %06x, skin (%d,%d) %06x", x + i, y + j,
-                         got.at(x + i, y + j), sx + i, sy + j, want.at(sx + i, sy + j));
-                first = text;
-            }
+            if (got.at(x + i, y + j) != want.at(sx + i, sy + j) && wrong++ == 0)
+                std::snprintf(first, sizeof first, "first at (%d,%d): got %06x, want %06x", x + i, y + j,
+                              got.at(x + i, y + j), want.at(sx + i, sy + j));
     if (!wrong) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << wrong << " pixels differ, " << first;
 }
 
-// Every pixel of `got` outside the rectangles equals `before`.
-inline ::testing::AssertionResult UntouchedOutside(const Pixels& got, const Pixels& before, std::vector<RECT> drawn) {
-    for (int y = 0; y < got.height; ++y)
-        for (int x = 0; x < got.width; ++x) {
-            bool inside = false;
-            for (const RECT& r : drawn) inside |= x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-            if (!inside && got.at(x, y) != before.at(x, y))
-                return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") changed";
-        }
-    return ::testing::AssertionSuccess();
+inline ::testing::AssertionResult SamePicture(const Pixels& got, const Pixels& want) {
+    return SameRegion(got, 0, 0, want, 0, 0, want.width, want.height);
 }
-

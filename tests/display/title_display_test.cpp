@@ -17,9 +17,10 @@ class TitleLines : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(LoadTestSkin());
-        main_ = Read(Player.SkinMain.get());
-        font_ = Read(Player.SkinFont.get());
-        digits_ = Read(Player.SkinDigits.get());
+        main_ = SkinFile("main.bmp");
+        font_ = SkinFile("font.bmp");
+        digits_ = SkinFile("digits.bmp");
+        ASSERT_TRUE(main_.width && font_.width && digits_.width) << "the skin files cannot be read";
         WNDCLASSA wc{};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -32,19 +33,20 @@ protected:
         Player.DisplayMode = kDisplayNormal;
         Player.ShadeLine = kShadeDiscLine;
         Settings.NameScrolling = kScrollNone;
-        Wait(100);
     }
     void TearDown() override {
         DestroyWindow(Player.MainWindow);
         Player.MainWindow = nullptr;
     }
 
-    // Lets the window and the workers run for a while.
-    static void Wait(int ms) {
-        const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-        while (GetTickCount() < end) {
+    // Pumps the window's messages for up to `ms` or until `done` holds.
+    template <typename Done>
+    static bool Within(int ms, Done done) {
+        for (const DWORD end = GetTickCount() + static_cast<DWORD>(ms);;) {
             MSG msg;
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            if (done()) return true;
+            if (static_cast<int>(end - GetTickCount()) < 0) return false;
             Sleep(10);
         }
     }
@@ -55,100 +57,83 @@ protected:
         ReleaseDC(Player.MainWindow, window);
         return canvas.Snapshot();
     }
-    // What a line shows at (x, y): the glass from SkinMain (bx, by) with
-    // the glyphs ORed on, each glyph given as (x in line, source x, source y,
-    // bitmap, width, height).
+    // Waits until the window shows `want` (view x 11) at (x, y).
+    static ::testing::AssertionResult Shows(int x, int y, const Pixels& want) {
+        Within(3000, [&] { return SameRegion(Capture(), x, y, want, 0, 0, want.width, 11); });
+        return SameRegion(Capture(), x, y, want, 0, 0, want.width, 11);
+    }
+    // A line of `view` pixels on the glass behind normal line `line`, with glyphs
+    // ORed on: each (x in line, bitmap, source x, source y, width, height).
     struct Placed {
-        int x, src_x, src_y;
+        int x;
         const Pixels* bitmap;
-        int width, height;
+        int src_x, src_y, width, height;
     };
-    Pixels Expected(int bx, int by, int view, std::vector<Placed> glyphs) const {
+    Pixels Line(int line, int view, std::vector<Placed> glyphs) const {
         Pixels p{view, 11, std::vector<uint32_t>(static_cast<size_t>(view) * 11)};
-        for (int y = 0; y < 11; ++y)
-            for (int x = 0; x < view; ++x) {
-                uint32_t v = main_.at(bx + x, by + y);
-                for (const Placed& g : glyphs)
-                    if (x >= g.x && x < g.x + g.width && y < g.height) v |= g.bitmap->at(g.src_x + x - g.x, g.src_y + y);
-                p.px[static_cast<size_t>(y) * view + x] = v;
-            }
+        p.Paste(0, 0, main_, 13, line ? 94 : 68, view, 11);
+        for (const Placed& g : glyphs) p.Paste(g.x, 0, *g.bitmap, g.src_x, g.src_y, g.width, g.height, true);
         return p;
     }
 
     Pixels main_, font_, digits_;
 };
 
-TEST_F(TitleLines, BothLinesShowTheirTextInTheSkinFont) {
+// Both lines in the skin's font; set in normal mode, they are drawn again in
+// the shade font when the mode changes, and the one shade slot shows the line
+// that ShadeLine names.
+TEST_F(TitleLines, BothLinesInTheSkinFontAndTheShadeSlotShowsTheNamedOne) {
     TitleDisplay titles(5);
     titles.SetDiscLine(std::string("AB"));
     titles.SetTrackLine(std::string("'7"));
     titles.Start();
-    Wait(300);
-    const Pixels got = Capture();
-    // Line 1: A and B, 9 pixels apart.
-    EXPECT_TRUE(SameRegion(got, 13, 68,
-                           Expected(13, 68, 195, {{0, 0, 0, &font_, 7, 11}, {9, 8, 0, &font_, 7, 11}}), 0, 0, 195, 11));
-    // Line 2: the apostrophe advances 5; digits come from the LCD digits,
-    // one row up.
-    EXPECT_TRUE(SameRegion(got, 13, 94,
-                           Expected(13, 94, 195, {{0, 48, 24, &font_, 7, 11}, {5, 56, 29, &digits_, 7, 11}}), 0, 0, 195,
-                           11));
+    // A and B 9 pixels apart; the apostrophe advances 5; digits come from the LCD digits, one row up.
+    EXPECT_TRUE(Shows(13, 68, Line(0, 195, {{0, &font_, 0, 0, 7, 11}, {9, &font_, 8, 0, 7, 11}})));
+    EXPECT_TRUE(Shows(13, 94, Line(1, 195, {{0, &font_, 48, 24, 7, 11}, {5, &digits_, 56, 29, 7, 11}})));
+    Player.DisplayMode = kDisplayShade;
+    EXPECT_TRUE(Shows(109, 4, Line(0, 109, {{0, &font_, 0, 48, 5, 8}, {6, &font_, 6, 48, 5, 8}})));
+    Player.ShadeLine = kShadeTrackLine;
+    EXPECT_TRUE(Shows(109, 4, Line(0, 109, {{0, &font_, 36, 66, 5, 8}, {3, &digits_, 122, 28, 5, 8}})));
 }
 
 TEST_F(TitleLines, AClearedLineShowsTheBareGlass) {
     TitleDisplay titles(5);
     titles.SetDiscLine(std::string("HELLO"));
     titles.Start();
-    Wait(200);
-    EXPECT_FALSE(SameRegion(Capture(), 13, 68, main_, 13, 68, 195, 11));
+    EXPECT_TRUE(Within(3000, [&] { return !SameRegion(Capture(), 13, 68, main_, 13, 68, 195, 11); }));
     titles.SetDiscLine(std::nullopt);
-    Wait(200);
-    EXPECT_TRUE(SameRegion(Capture(), 13, 68, main_, 13, 68, 195, 11));
+    EXPECT_TRUE(Shows(13, 68, Line(0, 195, {})));
 }
 
-TEST_F(TitleLines, TheShadeSlotShowsTheLineThatShadeLineNames) {
-    Player.DisplayMode = kDisplayShade;
+TEST_F(TitleLines, ALongTitleScrollsRoundAndRound) {
+    Settings.NameScrolling = kScrollRoundAndRound;
     TitleDisplay titles(5);
-    titles.SetDiscLine(std::string("AB"));
-    titles.SetTrackLine(std::string("7"));
+    titles.SetDiscLine(std::string("Miles Davis / Kind of Blue (1959 Stereo Remaster)"));
     titles.Start();
-    Wait(300);
-    const Pixels disc = Expected(13, 68, 109, {{0, 0, 48, &font_, 5, 8}, {6, 6, 48, &font_, 5, 8}});
-    EXPECT_TRUE(SameRegion(Capture(), 109, 4, disc, 0, 0, 109, 11));
-
-    Player.ShadeLine = kShadeTrackLine;
-    Wait(300);
-    const Pixels track = Expected(13, 68, 109, {{0, 80 + 42, 28, &digits_, 5, 8}});
-    EXPECT_TRUE(SameRegion(Capture(), 109, 4, track, 0, 0, 109, 11));
-}
-
-TEST_F(TitleLines, ALineSetInNormalModeTakesTheShadeFontWhenTheModeChanges) {
-    TitleDisplay titles(5);
-    titles.SetDiscLine(std::string("AB"));
-    titles.Start();
-    Wait(200);
-    Player.DisplayMode = kDisplayShade;
-    Wait(300);
-    const Pixels disc = Expected(13, 68, 109, {{0, 0, 48, &font_, 5, 8}, {6, 6, 48, &font_, 5, 8}});
-    EXPECT_TRUE(SameRegion(Capture(), 109, 4, disc, 0, 0, 109, 11));
-    Player.DisplayMode = kDisplayNormal;
-    Wait(300);
-    EXPECT_TRUE(SameRegion(Capture(), 13, 68,
-                           Expected(13, 68, 195, {{0, 0, 0, &font_, 7, 11}, {9, 8, 0, &font_, 7, 11}}), 0, 0, 195, 11));
+    // A moving line differs from one look to the next; one that stands still
+    // changes only while it is first painted.
+    Pixels last = Capture();
+    int changes = 0;
+    EXPECT_TRUE(Within(5000, [&] {
+        const Pixels now = Capture();
+        changes += !SameRegion(now, 13, 68, last, 13, 68, 195, 11);
+        last = now;
+        return changes >= 10;
+    })) << changes << " changes";
 }
 
 TEST_F(TitleLines, StoppedWorkersDrawNoMore) {
     TitleDisplay titles(5);
     titles.SetDiscLine(std::string("AB"));
     titles.Start();
-    Wait(200);
+    ASSERT_TRUE(Within(3000, [&] { return !SameRegion(Capture(), 13, 68, main_, 13, 68, 195, 11); }));
     titles.Stop();
-    // Paint the line black; a running worker would restore it on redraw.
+    // Paint the line black; a running worker would restore it on redraw within a tick.
     HDC window = GetDC(Player.MainWindow);
     PatBlt(window, 13, 68, 195, 11, BLACKNESS);
     ReleaseDC(Player.MainWindow, window);
     titles.RequestRedraw();
-    Wait(200);
+    Within(200, [] { return false; });  // forty ticks
     const Pixels got = Capture();
     for (int x = 13; x < 208; ++x) ASSERT_EQ(got.at(x, 70), 0u) << x;
 }

@@ -8,35 +8,22 @@
 
 namespace {
 
-// File sizes of the images a sheet may name.
-struct Files {
-    std::map<std::string, uint64_t> sizes;
-    auto lookup() const {
-        return [this](const std::string& name) -> std::optional<uint64_t> {
-            const auto it = sizes.find(name);
-            if (it == sizes.end()) return std::nullopt;
-            return it->second;
-        };
-    }
-};
-
-constexpr uint64_t sectors(uint64_t n) { return n * kSectorBytes; }
+// Reads a sheet whose images have these sizes in sectors.
+DiscReading read(const std::string& cue, std::map<std::string, uint64_t> sectors) {
+    return read_cue(cue, [&sectors](const std::string& name) -> std::optional<uint64_t> {
+        const auto it = sectors.find(name);
+        if (it == sectors.end()) return std::nullopt;
+        return it->second * kSectorBytes;
+    });
+}
 
 TEST(CueSheet, TracksStartAfterTheLeadInAndTheLeadOutFollowsTheImage) {
-    Files files{{{"My Disc.bin", sectors(30000)}}};
-    const DiscReading r = read_cue(
-        "REM GENRE Rock\r\n"
-        "PERFORMER \"Someone\"\r\n"
-        "FILE \"My Disc.bin\" BINARY\r\n"
-        "  TRACK 01 AUDIO\r\n"
-        "    TITLE \"One\"\r\n"
-        "    INDEX 01 00:00:00\r\n"
-        "  TRACK 02 AUDIO\r\n"
-        "    INDEX 00 02:58:00\r\n"
-        "    INDEX 01 03:00:00\r\n"
-        "  track 03 mode1/2352\r\n"
-        "    index 01 05:00:00\r\n",
-        files.lookup());
+    const DiscReading r = read(
+        "REM GENRE Rock\r\nPERFORMER \"Someone\"\r\nFILE \"My Disc.bin\" BINARY\r\n"
+        "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    INDEX 01 00:00:00\r\n"
+        "  TRACK 02 AUDIO\r\n    INDEX 00 02:58:00\r\n    INDEX 01 03:00:00\r\n"
+        "  track 03 mode1/2352\r\n    index 01 05:00:00\r\n",
+        {{"My Disc.bin", 30000}});
     ASSERT_TRUE(r.layout) << r.error;
     const DiscLayout& d = *r.layout;
     ASSERT_EQ(d.tracks.size(), 3u);
@@ -54,41 +41,27 @@ TEST(CueSheet, TracksStartAfterTheLeadInAndTheLeadOutFollowsTheImage) {
     EXPECT_EQ(d.audio_end(150), 150 + 300 * 75) << "audio stops at the data track";
 }
 
-TEST(CueSheet, GapsAndSeveralImagesFollowOneAnother) {
-    Files files{{{"a.bin", sectors(1000)}, {"b.bin", sectors(500)}}};
-    const DiscReading r = read_cue(
-        "FILE \"a.bin\" BINARY\n"
-        "TRACK 01 AUDIO\n"
-        "PREGAP 00:02:00\n"
-        "INDEX 01 00:00:00\n"
-        "FILE b.bin BINARY\n"
-        "TRACK 02 AUDIO\n"
-        "INDEX 01 00:00:10\n"
-        "POSTGAP 00:01:00\n",
-        files.lookup());
+TEST(CueSheet, GapsSeveralImagesAndNinetyNineTracks) {
+    const DiscReading r = read(
+        "FILE \"a.bin\" BINARY\nTRACK 01 AUDIO\nPREGAP 00:02:00\nINDEX 01 00:00:00\n"
+        "FILE b.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:10\nPOSTGAP 00:01:00\n",
+        {{"a.bin", 1000}, {"b.bin", 500}});
     ASSERT_TRUE(r.layout) << r.error;
     EXPECT_EQ(r.layout->tracks[0].start, 150 + 150);
     EXPECT_EQ(r.layout->tracks[1].start, 150 + 1000 + 10 + 150);
     EXPECT_EQ(r.layout->lead_out, 150 + 1500 + 150 + 75);
-}
 
-TEST(CueSheet, NinetyNineTracksAndNoMore) {
     std::string cue = "FILE \"d.bin\" BINARY\n";
-    for (int t = 1; t <= 99; ++t) {
-        char line[64];
-        std::snprintf(line, sizeof line, "TRACK %02d AUDIO\nINDEX 01 %02d:00:00\n", t, t - 1);
-        cue += line;
-    }
-    Files files{{{"d.bin", sectors(100 * 60 * 75)}}};
-    const DiscReading r = read_cue(cue, files.lookup());
-    ASSERT_TRUE(r.layout) << r.error;
-    EXPECT_EQ(r.layout->tracks.size(), 99u);
-    EXPECT_EQ(r.layout->tracks[98].start, 150 + 98 * 60 * 75);
-    EXPECT_FALSE(read_cue(cue + "TRACK 100 AUDIO\nINDEX 01 99:00:00\n", files.lookup()).layout);
+    for (int t = 1; t <= 99; ++t) cue += "TRACK " + std::to_string(100 + t).substr(1) + " AUDIO\nINDEX 01 " +
+                                         std::to_string(100 + t - 1).substr(1) + ":00:00\n";
+    const DiscReading full = read(cue, {{"d.bin", 100 * 60 * 75}});
+    ASSERT_TRUE(full.layout) << full.error;
+    EXPECT_EQ(full.layout->tracks.size(), 99u);
+    EXPECT_EQ(full.layout->tracks[98].start, 150 + 98 * 60 * 75);
+    EXPECT_FALSE(read(cue + "TRACK 100 AUDIO\nINDEX 01 99:00:00\n", {{"d.bin", 100 * 60 * 75}}).layout);
 }
 
 TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
-    Files files{{{"d.bin", sectors(1000)}}};
     const std::pair<const char*, const char*> cases[] = {
         {"", "no TRACK"},
         {"FILE \"x.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "cannot find"},
@@ -103,14 +76,13 @@ TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
         {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:13:24\n", "no sectors"},
     };
     for (const auto& [cue, why] : cases) {
-        const DiscReading r = read_cue(cue, files.lookup());
+        const DiscReading r = read(cue, {{"d.bin", 1000}});
         EXPECT_FALSE(r.layout) << cue;
         EXPECT_NE(r.error.find(why), std::string::npos) << cue << " -> " << r.error;
     }
 }
 
 TEST(CueSheet, ArbitraryBytesNeverCrashTheReader) {
-    Files files{{{"d.bin", sectors(1000)}}};
     std::mt19937 random(12345);
     const std::string alphabet = "FILE TRACK INDEX PREGAP \"d.bin\" BINARY AUDIO 01 99 00:00:00 :\n\r\t";
     for (int round = 0; round < 2000; ++round) {
@@ -118,7 +90,7 @@ TEST(CueSheet, ArbitraryBytesNeverCrashTheReader) {
         const int length = static_cast<int>(random() % 200);
         for (int i = 0; i < length; ++i)
             cue += round % 2 ? static_cast<char>(random() % 256) : alphabet[random() % alphabet.size()];
-        const DiscReading r = read_cue(cue, files.lookup());
+        const DiscReading r = read(cue, {{"d.bin", 1000}});
         if (r.layout) {
             EXPECT_FALSE(r.layout->tracks.empty());
             EXPECT_GT(r.layout->lead_out, r.layout->tracks.back().start);

@@ -7,20 +7,11 @@ namespace {
 
 // Three audio tracks of 100 s and a data track.
 DiscLayout disc() {
-    DiscLayout d;
-    d.tracks = {{1, 150, true}, {2, 150 + 7500, true}, {3, 150 + 15000, true}, {4, 150 + 22500, false}};
-    d.lead_out = 150 + 30000;
-    return d;
+    return {{{1, 150, true}, {2, 150 + 7500, true}, {3, 150 + 15000, true}, {4, 150 + 22500, false}}, 150 + 30000};
 }
 
 TEST(DriveState, SurvivesTheTripThroughItsFile) {
-    DriveState s;
-    s.tray_open = true;
-    s.mode = DriveMode::Paused;
-    s.position = 12345;
-    s.started_ms = 1796487934000;
-    s.end = 20000;
-    s.play_id = 42;
+    const DriveState s{true, DriveMode::Paused, 12345, 1796487934000, 20000, 42};
     EXPECT_EQ(parse_state(format_state(s)), s);
     // A damaged or foreign file gives a closed, stopped drive.
     EXPECT_EQ(parse_state("mode=flying\nposition=abc\n\x01\x02=\n"), DriveState{});
@@ -65,7 +56,6 @@ TEST(DriveState, AudioOnlyAndWithinTheDisc) {
     EXPECT_FALSE(drive_play(s, disc(), 1000, 150 + 30001, 0));
     ASSERT_TRUE(drive_play(s, disc(), 150 + 15000, 150 + 30000, 0));
     EXPECT_EQ(s.end, 150 + 22500) << "stops where the audio ends";
-
     EXPECT_TRUE(drive_seek(s, disc(), 150 + 30000));
     EXPECT_FALSE(drive_seek(s, disc(), 150 + 30001));
     drive_open_tray(s);

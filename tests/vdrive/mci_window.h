@@ -14,13 +14,26 @@ struct McinNotice {
 
 class NotifyWindow {
 public:
-    NotifyWindow();
-    ~NotifyWindow();
+    NotifyWindow() : hwnd_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~NotifyWindow() { DestroyWindow(hwnd_); }
     NotifyWindow(const NotifyWindow&) = delete;
     NotifyWindow& operator=(const NotifyWindow&) = delete;
     HWND hwnd() const { return hwnd_; }
+
     // Pumps messages until a notification arrives or the time is up.
-    std::optional<McinNotice> wait(DWORD timeout_ms);
+    std::optional<McinNotice> wait(DWORD timeout_ms) {
+        for (const DWORD start = GetTickCount();;) {
+            MSG msg;
+            while (PeekMessageA(&msg, hwnd_, 0, 0, PM_REMOVE)) {
+                if (msg.message == MM_MCINOTIFY)
+                    return McinNotice{static_cast<UINT>(msg.wParam), static_cast<MCIDEVICEID>(msg.lParam), GetTickCount()};
+                DispatchMessageA(&msg);
+            }
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= timeout_ms) return std::nullopt;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout_ms - spent, QS_ALLINPUT);
+        }
+    }
 
 private:
     HWND hwnd_;

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -30,9 +32,8 @@ std::string unix_path_of(const std::string& windows_path) {
     using ToUnix = char*(CDECL*)(LPCWSTR);
     auto to_unix = reinterpret_cast<ToUnix>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!to_unix) return {};
-    std::wstring w(windows_path.begin(), windows_path.end());
-    char* unix = to_unix(w.c_str());
+    const std::wstring w(windows_path.begin(), windows_path.end());
+    char* unix = to_unix ? to_unix(w.c_str()) : nullptr;
     if (!unix) return {};
     std::string out = unix;
     HeapFree(GetProcessHeap(), 0, unix);
@@ -46,12 +47,10 @@ bool define_drive(char letter, const std::string& unix_folder) {
     auto* d = reinterpret_cast<UnixDrive*>(buffer.data());
     d->size = static_cast<ULONG>(buffer.size());
     d->letter = static_cast<WCHAR>(letter | 0x20);
+    d->type = unix_folder.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_CDROM;
     if (!unix_folder.empty()) {
-        d->type = DRIVE_CDROM;
         d->mount_point_offset = sizeof(UnixDrive);
         std::copy(unix_folder.begin(), unix_folder.end(), buffer.begin() + sizeof(UnixDrive));
-    } else {
-        d->type = DRIVE_NO_ROOT_DIR;
     }
     HANDLE mgr = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -61,27 +60,18 @@ bool define_drive(char letter, const std::string& unix_folder) {
     return DeviceIoControl(manager.get(), kDefineUnixDrive, buffer.data(), d->size, nullptr, 0, &got, nullptr);
 }
 
-void remove_folder_files(const std::string& folder) {
-    WIN32_FIND_DATAA found{};
-    HANDLE first = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (first == INVALID_HANDLE_VALUE) return;
-    const Owned<HANDLE, FindClose> search{first};
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (FindNextFileA(search.get(), &found));
-}
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+// Removes the folder's files, or only those with these extensions.
+void remove_files(const std::string& folder, std::vector<std::string> extensions = {}) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string ext = entry.path().extension().string();
+        if (extensions.empty() || std::find(extensions.begin(), extensions.end(), ext) != extensions.end())
+            std::filesystem::remove(entry.path(), error);
+    }
 }
 
 void write_file(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 // A file of `bytes` with one byte written at its very end: the host file
@@ -97,12 +87,6 @@ bool write_sparse(const std::string& path, LONGLONG bytes) {
            WriteFile(file.get(), "", 1, &written, nullptr) && written == 1;
 }
 
-std::string msf_text(int32_t frames) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", frames / 4500, frames / 75 % 60, frames % 75);
-    return buf;
-}
-
 }  // namespace
 
 TestDrive::TestDrive(char letter) : letter_(letter) {
@@ -110,7 +94,7 @@ TestDrive::TestDrive(char letter) : letter_(letter) {
     GetTempPathA(MAX_PATH, temp);
     folder_ = std::string(temp) + "brd-vdrive-" + letter;
     CreateDirectoryA(folder_.c_str(), nullptr);
-    remove_folder_files(folder_);
+    remove_files(folder_);
     const std::string unix = unix_path_of(folder_);
     EXPECT_FALSE(unix.empty()) << "not running under Wine";
     EXPECT_TRUE(define_drive(letter, unix)) << "cannot define drive " << letter;
@@ -119,7 +103,7 @@ TestDrive::TestDrive(char letter) : letter_(letter) {
 
 TestDrive::~TestDrive() {
     if (GetEnvironmentVariableA("BRD_KEEP_DRIVE", nullptr, 0)) return;  // to look at after a failure
-    remove_folder_files(folder_);
+    remove_files(folder_);
     define_drive(letter_, {});
 }
 
@@ -133,37 +117,31 @@ void TestDrive::insert_cue(const std::string& cue, const std::string& bin_name, 
 void TestDrive::insert(const std::vector<TestTrack>& tracks, int32_t lead_out) {
     std::string cue = "FILE \"disc.bin\" BINARY\n";
     for (size_t i = 0; i < tracks.size(); ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "  TRACK %02zu %s\n    INDEX 01 %s\n", i + 1,
-                      tracks[i].audio ? "AUDIO" : "MODE1/2352", msf_text(tracks[i].start - 150).c_str());
+        const int32_t f = tracks[i].start - 150;
+        char line[80];
+        std::snprintf(line, sizeof line, "  TRACK %02zu %s\n    INDEX 01 %02d:%02d:%02d\n", i + 1,
+                      tracks[i].audio ? "AUDIO" : "MODE1/2352", f / 4500, f / 75 % 60, f % 75);
         cue += line;
     }
     insert_cue(cue, "disc.bin", lead_out - 150);
 }
 
-void TestDrive::remove_disc() {
-    WIN32_FIND_DATAA found{};
-    for (const char* pattern : {"*.cue", "*.bin"}) {
-        HANDLE first = FindFirstFileA(path(pattern).c_str(), &found);
-        if (first == INVALID_HANDLE_VALUE) continue;
-        const Owned<HANDLE, FindClose> search{first};
-        do DeleteFileA(path(found.cFileName).c_str());
-        while (FindNextFileA(search.get(), &found));
-    }
-}
-
-std::string TestDrive::read_state() const { return read_file(path("brdvcd.state")); }
+void TestDrive::remove_disc() { remove_files(folder_, {".cue", ".bin"}); }
 void TestDrive::write_state(const std::string& text) const { write_file(path("brdvcd.state"), text); }
 void TestDrive::enable_log() const { write_file(path("brdvcd.log"), ""); }
-std::string TestDrive::log() const { return read_file(path("brdvcd.log")); }
+
+std::string TestDrive::log() const {
+    std::ifstream in(path("brdvcd.log"), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 std::vector<std::string> TestDrive::log_lines(const std::string& command) const {
     std::vector<std::string> lines;
     std::istringstream in(log());
-    std::string line;
-    const std::string key = " " + command + " ";
-    while (std::getline(in, line))
-        if (line.find(key) != std::string::npos) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        if (line.find(" " + command + " ") != std::string::npos) lines.push_back(line);
     return lines;
 }
 
@@ -186,14 +164,12 @@ DWORD run_this_program(const std::string& gtest_filter, const char* variable, co
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    const BOOL started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
     SetEnvironmentVariableA(variable, nullptr);
     if (!started) return static_cast<DWORD>(-1);
     const OwnedHandle process{pi.hProcess};
     const OwnedHandle thread{pi.hThread};
-    if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return static_cast<DWORD>(-1);
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &code);
     return code;
 }

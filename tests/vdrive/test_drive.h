@@ -21,18 +21,14 @@ public:
     TestDrive(const TestDrive&) = delete;
     TestDrive& operator=(const TestDrive&) = delete;
 
-    char letter() const { return letter_; }
     std::string element() const { return std::string{letter_, ':'}; }
-
-    // Puts in a disc with these track starts and lead-out (a sparse BIN
-    // of the right size) and closes the tray, as the controller's insert does.
+    // Puts in a disc with these track starts and lead-out (a sparse BIN of
+    // the right size) and closes the tray, as the controller's insert does.
     void insert(const std::vector<TestTrack>& tracks, int32_t lead_out);
     // Puts in this CUE sheet with a sparse BIN named by it of `bin_frames` sectors.
     void insert_cue(const std::string& cue, const std::string& bin_name, int32_t bin_frames);
     // Takes the disc out (the tray stays as it is).
     void remove_disc();
-
-    std::string read_state() const;
     void write_state(const std::string& text) const;
     void enable_log() const;
     std::string log() const;

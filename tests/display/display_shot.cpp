@@ -28,8 +28,9 @@ int main(int argc, char** argv) {
     LoadSkin();
     RegisterClasses();
     CreateWindows();
-    Player.Disc = std::make_unique<DiscRecord>(Player.MainWindow);
-    Player.TitleDisplay = std::make_unique<TitleDisplay>();
+    Player.Disc = std::make_shared<DiscRecord>(Player.MainWindow);
+    Player.TitleDisplay = std::make_unique<TitleDisplay>(Player.MainWindow, Player.Skin, Player.ShadeLine);
+    Player.TitleDisplay->SetScrollStyle(Settings.NameScrolling);
     Player.SliderState = std::make_unique<SliderState>();
     Player.ButtonBank = std::make_unique<ButtonBank>();
     Player.ShadeLine = kShadeDiscLine;

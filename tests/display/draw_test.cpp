@@ -9,8 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/player.h"
-#include "app/window_state.h"
 #include "display/lcd_readout.h"
 #include "display/skin_draw.h"
 
@@ -28,16 +26,16 @@ protected:
         shade_ = SkinFile("shade.bmp");
         ASSERT_TRUE(sprites_.width && digits_.width && main_.width && shade_.width) << "the skin files cannot be read";
     }
-    void SetUp() override { Player.DisplayMode = kDisplayNormal; }
+    void SetUp() override { TestSkin().DisplayMode = kDisplayNormal; }
     static void DrawWholeReadout(HDC dc) {
-        DrawBackground(dc);
-        DrawMinimizeButton(dc, true);
-        DrawTime(dc, 100 * 60 + 5, true);
-        DrawTimerMode(dc, 1);
-        DrawPlayModes(dc, 5);
-        DrawStatusWord(dc, 701);  // replaced by the next word without a trace
-        DrawStatusWord(dc, 999);
-        DrawLineLabels(dc);
+        DrawBackground(dc, TestSkin());
+        DrawMinimizeButton(dc, TestSkin(), true);
+        DrawTime(dc, TestSkin(), 100 * 60 + 5, true);
+        DrawTimerMode(dc, TestSkin(), 1);
+        DrawPlayModes(dc, TestSkin(), 5);
+        DrawStatusWord(dc, TestSkin(), 701);  // replaced by the next word without a trace
+        DrawStatusWord(dc, TestSkin(), 999);
+        DrawLineLabels(dc, TestSkin());
     }
     static Pixels sprites_, digits_, main_, shade_;
 };
@@ -70,11 +68,11 @@ TEST_F(SkinDrawing, TheReadoutPutsEverySpriteInItsPlaceAndTouchesNothingElse) {
 }
 
 TEST_F(SkinDrawing, ShadeModeDrawsOnlyTheStripAndTheTitleButtons) {
-    Player.DisplayMode = kDisplayShade;
+    TestSkin().DisplayMode = kDisplayShade;
     Canvas canvas(295, 160);
     Pixels want = canvas.Snapshot();
     DrawWholeReadout(canvas.dc());
-    DrawCloseButton(canvas.dc(), true);
+    DrawCloseButton(canvas.dc(), TestSkin(), true);
     want.Paste(0, 0, shade_, 0, 0, 295, 17);
     want.Paste(265, 3, sprites_, 122, 0, 11, 11);
     want.Paste(280, 3, sprites_, 122, 12, 11, 11);
@@ -87,19 +85,19 @@ TEST_F(SkinDrawing, ACellSwitchingBetweenWideAndNarrowDigitsLeavesNoTrace) {
     for (int first = 0; first < 20; ++first) {
         Canvas fresh(40, 30, RGB(10, 23, 20)), reused(40, 30, RGB(10, 23, 20));
         const int second = first < 10 ? 10 + first : first - 10;
-        DrawNumber(fresh.dc(), 5, 5, second, true);
-        DrawNumber(reused.dc(), 5, 5, first, true);
-        DrawNumber(reused.dc(), 5, 5, second, true);
+        DrawNumber(fresh.dc(), TestSkin(), 5, 5, second, true);
+        DrawNumber(reused.dc(), TestSkin(), 5, 5, first, true);
+        DrawNumber(reused.dc(), TestSkin(), 5, 5, second, true);
         EXPECT_TRUE(SamePicture(reused.Snapshot(), fresh.Snapshot())) << first << " then " << second;
     }
 }
 
 TEST_F(SkinDrawing, BlitStretchOrsInNormalModeAndCopiesInShadeMode) {
     for (int32_t mode : {kDisplayNormal, kDisplayShade}) {
-        Player.DisplayMode = mode;
+        TestSkin().DisplayMode = mode;
         Canvas canvas(13, 13, RGB(0, 0, 0x80));
         Pixels want = canvas.Snapshot();
-        BlitStretch(canvas.dc(), 0, 0, 13, 13, 112, 0, 13, 13, Player.SkinDigits.get());
+        BlitStretch(canvas.dc(), TestSkin(), 0, 0, 13, 13, 112, 0, 13, 13, TestSkin().Digits.get());
         want.Paste(0, 0, digits_, 112, 0, 13, 13, mode == kDisplayNormal);
         EXPECT_TRUE(SamePicture(canvas.Snapshot(), want)) << mode;
     }
@@ -115,7 +113,7 @@ TEST_F(SkinDrawing, PrimitivesCanRunOnSeveralThreadsAtOnce) {
             Canvas canvas(40, 30);
             for (int round = 0; round < 150; ++round) {
                 const int value = (t + round) % 2 ? 7 : 42;
-                DrawNumber(canvas.dc(), 5, 6, value, true);
+                DrawNumber(canvas.dc(), TestSkin(), 5, 6, value, true);
                 const Pixels got = canvas.Snapshot();
                 if (value == 7 ? !SameRegion(got, 6, 7, digits_, 98, 0, 13, 13)
                                : !SameRegion(got, 5, 6, digits_, 32, 28, 7, 13) ||

@@ -12,19 +12,25 @@
 #include <string>
 #include <vector>
 
-#include "app/player.h"
+#include "display/skin.h"
 #include "resources/resource.h"
 
-// Loads the skin bitmaps into the Player state (once).
+// The skin the code under test draws with, from the test program's own resources.
+inline Skin& TestSkin() {
+    static Skin skin;
+    return skin;
+}
+
+// Loads the skin bitmaps (once).
 inline bool LoadTestSkin() {
     auto load = [](OwnedBitmap& b, int id) {
         if (!b) b.reset(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
         return static_cast<bool>(b);
     };
-    return load(Player.SkinMain, IDB_MAIN) && load(Player.SkinShade, IDB_SHADE) &&
-           load(Player.SkinSprites, IDB_SPRITES) && load(Player.SkinDigits, IDB_DIGITS) &&
-           load(Player.SkinFont, IDB_FONT) && load(Player.SkinMenuBanner, IDB_MENU_BANNER) &&
-           load(Player.SkinTracks, IDB_TRACKS);
+    Skin& s = TestSkin();
+    return load(s.Main, IDB_MAIN) && load(s.Shade, IDB_SHADE) && load(s.Sprites, IDB_SPRITES) &&
+           load(s.Digits, IDB_DIGITS) && load(s.Font, IDB_FONT) && load(s.MenuBanner, IDB_MENU_BANNER) &&
+           load(s.Tracks, IDB_TRACKS);
 }
 
 struct Pixels {

@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/player.h"
-#include "app/window_state.h"
+#include <atomic>
+
 #include "display/skin_pixels.h"
 
 namespace {
+
+// The window the lines are drawn on and the slot the shade strip gives.
+HWND Window = nullptr;
+std::atomic<int32_t> ShadeLine{0};
 
 class TitleLines : public ::testing::Test {
 protected:
@@ -27,16 +31,15 @@ protected:
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         wc.lpszClassName = "BRD_TitleTest";
         RegisterClassA(&wc);
-        Player.MainWindow = CreateWindowExA(WS_EX_TOPMOST, "BRD_TitleTest", "titles", WS_POPUP | WS_VISIBLE, 0, 0,
-                                            295, 160, nullptr, nullptr, wc.hInstance, nullptr);
-        ASSERT_TRUE(Player.MainWindow);
-        Player.DisplayMode = kDisplayNormal;
-        Player.ShadeLine = kShadeDiscLine;
-        Settings.NameScrolling = kScrollNone;
+        Window = CreateWindowExA(WS_EX_TOPMOST, "BRD_TitleTest", "titles", WS_POPUP | WS_VISIBLE, 0, 0, 295, 160,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(Window);
+        TestSkin().DisplayMode = kDisplayNormal;
+        ShadeLine = kShadeDiscLine;
     }
     void TearDown() override {
-        DestroyWindow(Player.MainWindow);
-        Player.MainWindow = nullptr;
+        DestroyWindow(Window);
+        Window = nullptr;
     }
 
     // Pumps the window's messages for up to `ms` or until `done` holds.
@@ -52,9 +55,9 @@ protected:
     }
     static Pixels Capture() {
         Canvas canvas(295, 160);
-        HDC window = GetDC(Player.MainWindow);
+        HDC window = GetDC(Window);
         BitBlt(canvas.dc(), 0, 0, 295, 160, window, 0, 0, SRCCOPY);
-        ReleaseDC(Player.MainWindow, window);
+        ReleaseDC(Window, window);
         return canvas.Snapshot();
     }
     // Waits until the window shows `want` (view x 11) at (x, y).
@@ -83,21 +86,21 @@ protected:
 // the shade font when the mode changes, and the one shade slot shows the line
 // that ShadeLine names.
 TEST_F(TitleLines, BothLinesInTheSkinFontAndTheShadeSlotShowsTheNamedOne) {
-    TitleDisplay titles(5);
+    TitleDisplay titles(Window, TestSkin(), ShadeLine, 5);
     titles.SetDiscLine(std::string("AB"));
     titles.SetTrackLine(std::string("'7"));
     titles.Start();
     // A and B 9 pixels apart; the apostrophe advances 5; digits come from the LCD digits, one row up.
     EXPECT_TRUE(Shows(13, 68, Line(0, 195, {{0, &font_, 0, 0, 7, 11}, {9, &font_, 8, 0, 7, 11}})));
     EXPECT_TRUE(Shows(13, 94, Line(1, 195, {{0, &font_, 48, 24, 7, 11}, {5, &digits_, 56, 29, 7, 11}})));
-    Player.DisplayMode = kDisplayShade;
+    TestSkin().DisplayMode = kDisplayShade;
     EXPECT_TRUE(Shows(109, 4, Line(0, 109, {{0, &font_, 0, 48, 5, 8}, {6, &font_, 6, 48, 5, 8}})));
-    Player.ShadeLine = kShadeTrackLine;
+    ShadeLine = kShadeTrackLine;
     EXPECT_TRUE(Shows(109, 4, Line(0, 109, {{0, &font_, 36, 66, 5, 8}, {3, &digits_, 122, 28, 5, 8}})));
 }
 
 TEST_F(TitleLines, AClearedLineShowsTheBareGlass) {
-    TitleDisplay titles(5);
+    TitleDisplay titles(Window, TestSkin(), ShadeLine, 5);
     titles.SetDiscLine(std::string("HELLO"));
     titles.Start();
     EXPECT_TRUE(Within(3000, [&] { return !SameRegion(Capture(), 13, 68, main_, 13, 68, 195, 11); }));
@@ -106,8 +109,8 @@ TEST_F(TitleLines, AClearedLineShowsTheBareGlass) {
 }
 
 TEST_F(TitleLines, ALongTitleScrollsRoundAndRound) {
-    Settings.NameScrolling = kScrollRoundAndRound;
-    TitleDisplay titles(5);
+    TitleDisplay titles(Window, TestSkin(), ShadeLine, 5);
+    titles.SetScrollStyle(kScrollRoundAndRound);
     titles.SetDiscLine(std::string("Miles Davis / Kind of Blue (1959 Stereo Remaster)"));
     titles.Start();
     // A moving line differs from one look to the next; one that stands still
@@ -123,15 +126,15 @@ TEST_F(TitleLines, ALongTitleScrollsRoundAndRound) {
 }
 
 TEST_F(TitleLines, StoppedWorkersDrawNoMore) {
-    TitleDisplay titles(5);
+    TitleDisplay titles(Window, TestSkin(), ShadeLine, 5);
     titles.SetDiscLine(std::string("AB"));
     titles.Start();
     ASSERT_TRUE(Within(3000, [&] { return !SameRegion(Capture(), 13, 68, main_, 13, 68, 195, 11); }));
     titles.Stop();
     // Paint the line black; a running worker would restore it on redraw within a tick.
-    HDC window = GetDC(Player.MainWindow);
+    HDC window = GetDC(Window);
     PatBlt(window, 13, 68, 195, 11, BLACKNESS);
-    ReleaseDC(Player.MainWindow, window);
+    ReleaseDC(Window, window);
     titles.RequestRedraw();
     Within(200, [] { return false; });  // forty ticks
     const Pixels got = Capture();

@@ -7,11 +7,8 @@
 
 #include <memory>
 
-#include "app/player.h"
-#include "app/window_state.h"
-#include "display/track_grid.h"
-
 #include "display/skin_pixels.h"
+#include "display/track_grid.h"
 
 namespace {
 
@@ -19,15 +16,15 @@ class GridScroll : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(LoadTestSkin());
-        Player.DisplayMode = kDisplayNormal;
+        TestSkin().DisplayMode = kDisplayNormal;
         window_ = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, kGridWidth, 136, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(window_);
     }
     void TearDown() override { DestroyWindow(window_); }
 
     std::unique_ptr<TrackGrid> Grid(int32_t entries) {
-        auto grid = std::make_unique<TrackGrid>(window_, entries);
-        grid->RedrawGrid(nullptr);
+        auto grid = std::make_unique<TrackGrid>(window_, TestSkin(), entries);
+        grid->RedrawGrid(nullptr, 0);
         return grid;
     }
     // Polls (3 s at most) until the offset is `offset`, or until it moved at all (-1).
@@ -78,7 +75,7 @@ TEST_F(GridScroll, ARedrawDuringAnAnimationLeavesOffsetAndRowInStep) {
     grid->StartScroll(20);
     ASSERT_TRUE(Reaches(*grid, -1));
     grid->View().first_visible_row = 2;  // as a redraw for another mode would settle it
-    grid->RedrawGrid(nullptr);
+    grid->RedrawGrid(nullptr, 0);
     ASSERT_TRUE(Settles(*grid, 24));
     EXPECT_EQ(grid->View().scroll_offset, 24);
     EXPECT_EQ(grid->View().first_visible_row, 2);

@@ -9,8 +9,8 @@
 
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
-#include "vdrive/mci_window.h"
-#include "vdrive/test_drive.h"
+#include "support/mci_window.h"
+#include "support/test_drive.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "cdaudio/msf.h"
-#include "vdrive/mci_window.h"
-#include "vdrive/test_drive.h"
+#include "support/mci_window.h"
+#include "support/test_drive.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The main window as the user sees it, in normal and in shade mode, with a
 disc title and a track title: each screenshot must equal its reference image
-in tests/display/reference.
+in tests/app/reference.
 
 Set BRD_UPDATE_REFERENCE=1 to write new reference images (then look at them
 before committing)."""
@@ -12,8 +12,8 @@ import tempfile
 import time
 
 SOURCE, BUILD = os.environ["BRD_SOURCE"], os.environ["BRD_BUILD"]
-PROGRAM = os.path.join(BUILD, "tests", "display", "display_shot.exe")
-REFERENCE = os.path.join(SOURCE, "tests", "display", "reference")
+PROGRAM = os.path.join(BUILD, "tests", "app", "display_shot.exe")
+REFERENCE = os.path.join(SOURCE, "tests", "app", "reference")
 WINE_RUN = os.path.join(SOURCE, "scripts", "wine-run")
 WORK = tempfile.mkdtemp(prefix="brd-shot-")
 

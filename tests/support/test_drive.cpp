@@ -1,4 +1,4 @@
-#include "vdrive/test_drive.h"
+#include "support/test_drive.h"
 
 #include "base/owned_handles.h"
 

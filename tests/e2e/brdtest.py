@@ -1,7 +1,7 @@
 """Harness for the end-to-end tests: BRD.exe under Wine on the X display with
-the virtual drive's sample discs, driven with xdotool and observed as a person
-would (the screen, against the skin's sprites), and at the drive (its state
-and PLAY log), in the registry and in brd.bdb."""
+the virtual drive's sample discs, driven with xdotool, observed on the screen,
+at the drive, in the registry and in brd.bdb."""
+import collections
 import functools
 import os
 import re
@@ -38,8 +38,7 @@ def wait_until(condition, timeout, message):
 
 
 def wine(*args):
-    """A Windows program run to its end: (exit code, output). The output goes
-    through a file: a Wine server started here would hold a pipe open."""
+    """(exit code, output) of a Windows program; through a file, as a Wine server would hold a pipe open."""
     with tempfile.TemporaryFile("w+") as out:
         code = subprocess.run([os.path.join(SCRIPTS, "wine-run"), *args], env=ENV, stdout=out,
                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60).returncode
@@ -58,13 +57,9 @@ def set_settings(**values):
 
 
 def stored_settings():
-    """Every stored setting by name, as a signed number."""
-    found = {}
-    for name, kind, value in (line.split() for line in wine("reg", "query", SETTINGS_KEY)[1].splitlines()
-                              if len(line.split()) == 3):
-        if kind == "REG_DWORD":
-            found[name] = int(value, 16) - (1 << 32 if int(value, 16) >= 1 << 31 else 0)
-    return found
+    """Every stored DWORD setting by name, as a signed number."""
+    rows = [line.split() for line in wine("reg", "query", SETTINGS_KEY)[1].splitlines()]
+    return {r[0]: int(r[2], 16) - (int(r[2], 16) >> 31 << 32) for r in rows if len(r) == 3 and r[1] == "REG_DWORD"}
 
 
 def poke(*args):
@@ -113,13 +108,7 @@ class Player:
     def close(self):
         """Closes BRD as its close button does; its exit code."""
         check(poke("close") is not None, "no BRD window to close")
-        return self.wait_exit()
-
-    def wait_exit(self, timeout=40):
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            raise AssertionError("BRD did not end")
+        return self.process.wait(40)
 
 
 def start(*args, **settings):
@@ -178,13 +167,10 @@ def drive_state(letter="D"):
 
 def plays(letter="D"):
     """The logged PLAY commands as (from, to); "head" and "-" for none."""
-    result = []
-    for line in vdrive("log", letter).splitlines():
-        if " PLAY " in line:
-            fields = dict(word.split("=", 1) for word in line.split() if "=" in word)
-            from_ = fields.get("from", "-") if "FROM" in fields.get("flags", "").split("|") else "head"
-            result.append((from_, fields.get("to", "-")))
-    return result
+    logged = [dict(w.split("=", 1) for w in line.split() if "=" in w)
+              for line in vdrive("log", letter).splitlines() if " PLAY " in line]
+    return [(f.get("from", "-") if "FROM" in f.get("flags", "").split("|") else "head", f.get("to", "-"))
+            for f in logged]
 
 
 @functools.lru_cache
@@ -229,7 +215,8 @@ def store_entry(disc, disc_title, track_titles, play_order=None):
 # --- Input and the screen -------------------------------------------------------
 
 def xdotool(*args):
-    subprocess.run(["xdotool", *[str(a) for a in args]], check=True)
+    """Its output (a search that finds nothing fails)."""
+    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout.strip()
 
 
 class Pointer:
@@ -278,62 +265,45 @@ def press_key(key):
     xdotool("key", key)
 
 
-class Image:
-    """24-bit pixels, row after row."""
-
-    def __init__(self, source):
-        command = ["import", "-window", "root"] if source == "root" else ["convert", source]
-        data = subprocess.run(command + ["-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
-        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", data)  # one whitespace, then the pixels
-        self.width, self.height, self.rgb = int(header[1]), int(header[2]), data[header.end():]
-
-    def crop(self, x, y, width, height):
-        part = object.__new__(Image)
-        part.width, part.height = width, height
-        part.rgb = b"".join(self.rgb[((y + r) * self.width + x) * 3:((y + r) * self.width + x + width) * 3]
-                            for r in range(height))
-        return part
-
-    def __eq__(self, other):
-        return (self.width, self.height, self.rgb) == (other.width, other.height, other.rgb)
+Image = collections.namedtuple("Image", "width height rgb")  # 24-bit pixels, row after row
 
 
-def screenshot(save_as=None):
-    if save_as:
-        os.makedirs(os.path.dirname(save_as), exist_ok=True)
-        subprocess.run(["import", "-window", "root", save_as], check=True)
-    return Image("root")
+def load(*command):
+    """The image an ImageMagick command reads, e.g. the screen or a bitmap."""
+    data = subprocess.run([*command, "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", data)  # one whitespace, then the pixels
+    return Image(int(header[1]), int(header[2]), data[header.end():])
 
 
-_skin = {}
+def crop(image, x, y, width, height):
+    rows = (image.rgb[((y + r) * image.width + x) * 3:((y + r) * image.width + x + width) * 3] for r in range(height))
+    return Image(width, height, b"".join(rows))
 
 
+def screenshot():
+    return load("import", "-window", "root")
+
+
+@functools.lru_cache
 def sprite(name, x, y, width, height):
     """A part of one of the skin's bitmaps (resources/skin)."""
-    if name not in _skin:
-        _skin[name] = Image(os.path.join(SOURCE, "resources", "skin", name))
-    return _skin[name].crop(x, y, width, height)
+    return crop(load("convert", os.path.join(SOURCE, "resources", "skin", name)), x, y, width, height)
 
 
 def on_screen(shot, at, x, y, width, height):
     """A part of the screen at a client point of the main window plus (x, y)."""
-    return shot.crop(origin()[0] + at[0] + x, origin()[1] + at[1] + y, width, height)
+    return crop(shot, origin()[0] + at[0] + x, origin()[1] + at[1] + y, width, height)
 
 
 def lcd_seconds(shot, lit):
     """The seconds the LCD's time readout shows, read through the digit
     sprites; None when a cell holds no digit."""
-    digits = []
-    for x in (20, 34, 58, 72):
-        found = [v for v in range(10) if on_screen(shot, (x, 30), 0, 0, 13, 13) ==
-                 sprite("digits.bmp", 14 * v, 0 if lit else 14, 13, 13)]
-        if not found:
-            return None
-        digits.append(found[0])
-    return (digits[0] * 10 + digits[1]) * 60 + digits[2] * 10 + digits[3]
+    digits = [next((v for v in range(10) if on_screen(shot, (x, 30), 0, 0, 13, 13) ==
+                    sprite("digits.bmp", 14 * v, 0 if lit else 14, 13, 13)), None) for x in (20, 34, 58, 72)]
+    return None if None in digits else (digits[0] * 10 + digits[1]) * 60 + digits[2] * 10 + digits[3]
 
 
 def thumb_x(shot):
     """Where the slider's thumb is drawn, found through its sprite; None if nowhere."""
     row, thumb = on_screen(shot, SLIDER_AT, 0, 0, 196, 10), sprite("slider.bmp", 197, 0, 30, 10)
-    return next((x for x in range(167) if row.crop(x, 0, 30, 10) == thumb), None)
+    return next((x for x in range(167) if crop(row, x, 0, 30, 10) == thumb), None)

@@ -1,21 +1,41 @@
-"""The player and its drive: discs arriving and leaving, the /play option,
-the end of the Play order with the play modes and "On Done"."""
+"""BRD.exe and its drive: stored settings used and saved, a second copy, discs arriving and leaving,
+the /play option, the end of the Play order with the play modes and "On Done"."""
+import os
 import subprocess
 import time
 
-from brdtest import (IDM_KEY_TRK_FWD, PLAY_BUTTON, REPEAT, REPEAT_CD, SHUFFLE, STOP_BUTTON, TRACKS_AT, Pointer,
-                     check, drive_state, on_screen, playing_track, plays, poke, run, sample_toc,
-                     screenshot, set_up_drives, start, store_entry, stored_settings, title, vdrive, wait_until)
+from brdtest import (IDM_KEY_TRK_FWD, MINIMIZE, PLAY_BUTTON, REPEAT, REPEAT_CD, SCRIPTS, SHUFFLE, STOP_BUTTON,
+                     TRACKS_AT, Player, Pointer, check, drive_state, on_screen, playing_track, plays, poke, press_key,
+                     run, sample_toc, screenshot, set_settings, set_up_drives, start, store_entry, stored_settings,
+                     title, vdrive, wait_until, window_rect, xdotool)
 
 SONGS = [f"Song {n}" for n in range(1, 13)]
 
 
-def test_a_disc_leaving_stops_the_modes_and_one_arriving_stays_stopped():
+def test_stored_settings_a_second_copy_and_a_disc_leaving_and_arriving():
     set_up_drives("d")
     store_entry("twelve", "The Testers / Twelve Songs", SONGS)
     vdrive("insert", "D", "twelve")
-    player = start(PlayType=1)
+    set_settings(xWinPos=150, yWinPos=120, PlayType=7, UseDrive=2, ConnectCDDB=0)
+    player = Player().wait_window()
+    placed = window_rect()
+    check(placed == (150, 120, 297, 162), f"the window must stand at its stored place: {placed}")
     pointer = Pointer()
+    pointer.press(*MINIMIZE)
+    pointer.move(100, 80)
+    pointer.release()
+    check(window_rect() == placed, "minimize pressed but released elsewhere must leave the window as it was")
+    editor = subprocess.Popen([os.path.join(SCRIPTS, "wine-run"), "notepad"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        for args in ([], ["/play"]):
+            wait_until(lambda: poke("front", "Notepad") is not None and poke("foreground") == "Notepad", 20,
+                       "Notepad must have the foreground first")
+            check(Player(*args).process.wait(40) == 0, f"the second copy {args} must end with 0")
+            wait_until(lambda: poke("foreground") == "BRD", 15, f"the second copy {args} must activate the first")
+    finally:
+        poke("close", "Notepad")
+        editor.wait(20)
     pointer.click(*SHUFFLE)
     vdrive("remove", "D")
     wait_until(lambda: title() == "BRD", 15, f"without a disc the title is BRD: {title()!r}")
@@ -35,61 +55,35 @@ def test_a_disc_leaving_stops_the_modes_and_one_arriving_stays_stopped():
     pointer.away()
     check(buttons() == before, "a press dragged off its button leaves the buttons as they were")
     check(drive_state()["mode"] == "stopped", "a press dragged off PLAY and released on STOP runs nothing")
-    player.close()
-    check(stored_settings().get("PlayType") == 0, "the disc's leaving turned SHUFFLE and REPEAT CD off")
+    check(player.close() == 0, "BRD must exit with 0")
+    stored = stored_settings()
+    check(stored.get("xWinPos") == 150, f"the window's place is saved: {stored.get('xWinPos')}")
+    check(stored.get("UseDrive") == 3, f"C: is a hard disk: the CD-ROM drive D: (3) replaces it: {stored}")
+    check(stored.get("PlayType") == 0, "the disc's leaving turned SHUFFLE and REPEAT CD off")
 
 
-def test_with_load_play_an_arriving_disc_plays_its_first_playable_position():
+def test_an_arriving_disc_plays_with_load_play_and_eject_quit_ends_at_the_next_disc_poll():
     set_up_drives("d")
     store_entry("twelve", "The Testers / Twelve Songs", SONGS, play_order="-1,2,3,4,5,6,7,8,9,10,11,12")
-    player = start(LoadPlay=1, PlayOrder=1)
+    vdrive("log", "D", "on")
+    player = start(LoadPlay=1, PlayOrder=1, EjectQuit=1, xWinPos=123)
     vdrive("insert", "D", "twelve")
     wait_until(lambda: playing_track("twelve") == 2, 15, "the stored order excludes track 1: track 2 must play")
     wait_until(lambda: "Song 2" in title(), 10, f"the window title shows the track: {title()!r}")
-    player.close()
-
-
-def test_play_option_starts_a_stopped_disc_and_takes_over_a_playing_one():
-    set_up_drives("d")
-    vdrive("insert", "D", "twelve")
-    first = start("/play", OnStart=1, OnExit=0)
-    wait_until(lambda: drive_state()["mode"] == "playing", 15, "/play must start the disc, also with OnStart 1")
-    first.close()
-    check(drive_state()["mode"] == "playing", "OnExit 0 leaves the disc playing")
-    vdrive("log", "D", "clear")
-    vdrive("log", "D", "on")
-    before = drive_state()["frames"]
-    second = start("/play", OnExit=1)
-    wait_until(lambda: plays(), 15, "the playing disc's range must be taken over")
-    check(all(start == "head" for start, _ in plays()), f"a playing disc goes on where it is: {plays()}")
-    check(drive_state()["frames"] >= before, "the position runs on")
-    second.close()
-    vdrive("log", "D", "off")
-    check(drive_state()["mode"] == "stopped", "OnExit 1 stops the disc")
-
-
-def test_eject_quit_ends_the_program_at_the_next_disc_poll():
-    set_up_drives("d")
-    vdrive("insert", "D", "twelve")
-    vdrive("log", "D", "on")
-    player = start(EjectQuit=1, xWinPos=123)
-    wait_until(lambda: title().startswith("BRD: "), 15, "the disc must be loaded before the tray opens")
+    press_key("r")  # stopped, the disc poll alone watches the tray
+    wait_until(lambda: drive_state()["mode"] == "stopped", 10, "R stops")
     vdrive("eject", "D")
     opened = time.time()
-    shown = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^BRD"],
-                                   capture_output=True, text=True).stdout.strip()
-    while shown() and time.time() - opened < 10:  # the X display answers at once
-        time.sleep(0.05)
+    while xdotool("search", "--onlyvisible", "--name", "^BRD") and time.time() - opened < 10:
+        time.sleep(0.05)  # the X display answers at once
     closed = time.time()
     polls = [int(line.split()[0]) / 1000 for line in vdrive("log", "D").splitlines() if "item=MODE" in line]
-    vdrive("log", "D", "off")
     poll = next((t for t in polls if t > opened), None)
-    # The disc poll runs every two seconds; the window must go with the first
-    # poll after the tray opened (the shutdown after it takes two seconds
-    # here), not with a later one, which would make it four.
+    # The disc poll runs every two seconds; the window must go with the first poll after the tray
+    # opened (the shutdown takes two seconds here), not a later one, which would make it four.
     check(poll is not None and poll - opened < 2.5, f"a disc poll must come within 2 s: {polls}, opened {opened}")
     check(closed - poll < 3, f"the window must close at that poll, took {closed - poll:.1f} s after it")
-    check(player.wait_exit() == 0, "the program must end with 0")
+    check(player.process.wait(40) == 0, "the program must end with 0")
     check(stored_settings().get("xWinPos") == 123, "the settings must be saved")
 
 
@@ -127,23 +121,30 @@ def test_play_modes_at_the_end_of_a_track_and_of_the_order():
     player.close()
 
 
-def test_done_eject_and_next_cd_move_on_to_the_other_drive():
+def test_play_option_done_eject_next_cd_and_on_exit():
     set_up_drives("d", "e")
     vdrive("insert", "D", "short")
     vdrive("insert", "E", "twelve")
-    player = start("/play", DoneEject=1, DoNextCD=1)
-    skip_to_the_last_track()
+    first = start("/play", OnStart=1, OnExit=0, DoneEject=1, DoNextCD=1)
+    skip_to_the_last_track()  # /play starts a stopped disc, also with OnStart 1
     wait_until(lambda: drive_state("E")["mode"] == "playing", 20, "the next drive's disc must play")
     check(drive_state("D")["tray"] == "open", "the finished disc must be ejected")
-    player.close()
+    first.close()
+    check(drive_state("E")["mode"] == "playing", "OnExit 0 leaves the disc playing")
     check(stored_settings().get("UseDrive") == 4, "E: becomes the drive in use")
+    vdrive("log", "E", "on")
+    before = drive_state("E")["frames"]
+    second = start("/play", OnExit=1, UseDrive=4)
+    wait_until(lambda: plays("E"), 15, "the playing disc's range must be taken over")
+    check(all(start == "head" for start, _ in plays("E")), f"a playing disc goes on where it is: {plays('E')}")
+    check(drive_state("E")["frames"] >= before, "the position runs on")
+    second.close()
+    check(drive_state("E")["mode"] == "stopped", "OnExit 1 stops the disc")
 
 
 run([
-    test_a_disc_leaving_stops_the_modes_and_one_arriving_stays_stopped,
-    test_with_load_play_an_arriving_disc_plays_its_first_playable_position,
-    test_play_option_starts_a_stopped_disc_and_takes_over_a_playing_one,
-    test_eject_quit_ends_the_program_at_the_next_disc_poll,
+    test_stored_settings_a_second_copy_and_a_disc_leaving_and_arriving,
+    test_an_arriving_disc_plays_with_load_play_and_eject_quit_ends_at_the_next_disc_poll,
     test_play_modes_at_the_end_of_a_track_and_of_the_order,
-    test_done_eject_and_next_cd_move_on_to_the_other_drive,
+    test_play_option_done_eject_next_cd_and_on_exit,
 ])

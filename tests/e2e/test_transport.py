@@ -1,14 +1,31 @@
 """The transport keys and the SHUFFLE word with a stored Play order."""
 from brdtest import (FPS, IDM_TRACK_FIRST, SHUFFLE, Pointer, brd_db, check, drive_state, playing_track, poke,
-                     press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive,
-                     wait_until)
+                     press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive, wait_until)
 
 
-def test_transport_keys():
+def c_runtime_shuffle(playing, count):
+    """The playing track, then tracks drawn as rand() % count + 1 skipping
+    those drawn before, rand being the C runtime's (never seeded)."""
+    order, seed = [playing], 1
+    while len(order) < count:
+        seed = (seed * 214013 + 2531011) & 0xFFFFFFFF
+        track = ((seed >> 16) & 0x7FFF) % count + 1
+        order += [] if track in order else [track]
+    return order
+
+
+def stored_order(key):
+    return next(line.split("=", 1)[1].strip() for line in brd_db("show", key).splitlines()
+                if line.startswith("PLAYORDER="))
+
+
+def test_transport_keys_and_shuffle_with_a_stored_order():
     set_up_drives("d")
+    disc_order = "1,2,-3,4,5,6,7,8,9,10,11,12"
+    key = store_entry("twelve", "The Testers / Twelve", [f"Song {n}" for n in range(1, 13)], play_order=disc_order)
     vdrive("insert", "D", "twelve")
     _, starts, _ = sample_toc("twelve")
-    player = start("/play")
+    player = start("/play", PlayOrder=3)
     wait_until(lambda: playing_track("twelve") == 1, 15, "/play must play track 1")
     press_key("e")
     wait_until(lambda: playing_track("twelve") == 2, 10, "E (TRK FWD) plays track 2")
@@ -30,34 +47,6 @@ def test_transport_keys():
     wait_until(lambda: playing_track("twelve") == 1, 10, "W early in a track goes back a track")
     press_key("r")
     wait_until(lambda: drive_state()["mode"] == "stopped", 10, "R stops")
-    press_key("q")
-    wait_until(lambda: drive_state()["tray"] == "open", 10, "Q ejects")
-    player.close()
-
-
-def c_runtime_shuffle(playing, count):
-    """The playing track, then tracks drawn as rand() % count + 1 skipping
-    those drawn before, rand being the C runtime's (never seeded)."""
-    order, seed = [playing], 1
-    while len(order) < count:
-        seed = (seed * 214013 + 2531011) & 0xFFFFFFFF
-        track = ((seed >> 16) & 0x7FFF) % count + 1
-        order += [] if track in order else [track]
-    return order
-
-
-def stored_order(key):
-    return next(line.split("=", 1)[1].strip() for line in brd_db("show", key).splitlines()
-                if line.startswith("PLAYORDER="))
-
-
-def test_shuffle_keeps_the_playing_track_first_and_off_restores_disc_order():
-    set_up_drives("d")
-    disc_order = "1,2,-3,4,5,6,7,8,9,10,11,12"
-    key = store_entry("twelve", "The Testers / Twelve", [f"Song {n}" for n in range(1, 13)], play_order=disc_order)
-    vdrive("insert", "D", "twelve")
-    player = start(PlayOrder=3)
-    wait_until(lambda: title() == "BRD: The Testers / Twelve", 15, "the disc must be loaded")
     poke("command", str(IDM_TRACK_FIRST + 6))
     wait_until(lambda: playing_track("twelve") == 7, 15, "Quick Track: position 7 plays track 7")
     Pointer().click(*SHUFFLE)
@@ -71,8 +60,10 @@ def test_shuffle_keeps_the_playing_track_first_and_off_restores_disc_order():
     wait_until(lambda: title() == "BRD: The Testers / Twelve", 15, "the disc must be loaded")
     Pointer().click(*SHUFFLE)
     Pointer().click(SHUFFLE[0] + 20, SHUFFLE[1])  # further than a double click reaches
+    press_key("q")
+    wait_until(lambda: drive_state()["tray"] == "open", 10, "Q ejects")
     player.close()
     check(stored_order(key) == disc_order, f"SHUFFLE off restores disc order with the marks: {stored_order(key)}")
 
 
-run([test_transport_keys, test_shuffle_keeps_the_playing_track_first_and_off_restores_disc_order])
+run([test_transport_keys_and_shuffle_with_a_stored_order])

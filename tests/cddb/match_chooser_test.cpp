@@ -13,20 +13,12 @@ namespace {
 
 std::string Cell(HWND list, int row, int column) {
     char text[256] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(list, row, column, text, 256);
     return text;
 }
-
 void Select(HWND list, int row) {
-    LVITEMA item{};
-    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
-
 void Click(HWND dialog, int button) { SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0); }
 
 // Shows the chooser on this thread while a second thread acts as the user.
@@ -45,16 +37,16 @@ int Choose(std::string reply, const std::function<void(HWND dialog, HWND list)>&
 
 TEST(InexactMatchChooser, ListsTheMatchesInReplyOrderAndReturnsTheChosenRow) {
     const std::string list = recorded("211_query_inexact_d50dd30f.txt");
-    const int chosen = Choose(list, [](HWND dialog, HWND list) {
-        ASSERT_EQ(ListView_GetItemCount(list), 2);
-        EXPECT_EQ(Cell(list, 0, 1), "reggae");
-        EXPECT_EQ(Cell(list, 1, 0) + '|' + Cell(list, 1, 1) + '|' + Cell(list, 1, 2), "Various / Ska Island|misc|d50dd30f");
-        Select(list, 1);
-        Click(dialog, IDOK);
-    });
-    EXPECT_EQ(chosen, 1);
-
     const std::pair<std::function<void(HWND, HWND)>, int> users[] = {
+        {[](HWND dialog, HWND list) {
+             ASSERT_EQ(ListView_GetItemCount(list), 2);
+             EXPECT_EQ(Cell(list, 0, 1), "reggae");
+             EXPECT_EQ(Cell(list, 1, 0) + '|' + Cell(list, 1, 1) + '|' + Cell(list, 1, 2),
+                       "Various / Ska Island|misc|d50dd30f");
+             Select(list, 1);
+             Click(dialog, IDOK);
+         },
+         1},
         {[](HWND dialog, HWND) { Click(dialog, IDOK); }, 0},  // OK without a selection takes the first
         {[](HWND dialog, HWND list) { Select(list, 1), Click(dialog, IDCANCEL); }, -1},  // "None"
         {[](HWND dialog, HWND) { SendMessageA(dialog, WM_CLOSE, 0, 0); }, -1},
@@ -66,8 +58,7 @@ TEST(InexactMatchChooser, ListsTheMatchesInReplyOrderAndReturnsTheChosenRow) {
              PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
              PostMessageA(list, WM_LBUTTONUP, 0, at);
          },
-         1},
-    };
+         1}};
     for (const auto& [user, expected] : users) EXPECT_EQ(Choose(list, user), expected);
     // A list without match lines offers no row; OK still answers 0, which the query finds to be no match.
     EXPECT_EQ(Choose("211 Found inexact matches\r\n.\r\n", [](HWND dialog, HWND) { Click(dialog, IDOK); }), 0);

@@ -1,7 +1,6 @@
 #pragma once
 // The recorded CDDB session (data/): its replies, and its discs as the drive
-// fills their records: MSF starts from the frame offsets their queries sent,
-// the lead-out at the disc length in seconds.
+// fills their records from the frame offsets and length their queries sent.
 #include <fstream>
 #include <initializer_list>
 #include <string>

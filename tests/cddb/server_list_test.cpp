@@ -4,9 +4,7 @@
 
 namespace {
 
-TEST(ServerValue, WrittenAndReadBack) {
-    EXPECT_EQ(server_value({"cddb.example.org", 888, 1, std::string("Somewhere"), "CDDBP", "-"}),
-              "cddb.example.org 888 CDDBP - 1 Somewhere.");
+TEST(ServerValue, WrittenReadBackAndMadeFromThePagesRows) {
     // A location keeps its spaces and ends at its first full stop; missing fields stay empty or 0.
     const std::pair<const char*, const char*> values[] = {
         {"h 80 HTTP /~cddb/cddb.cgi 0 San Jose, CA USA.", "h 80 HTTP /~cddb/cddb.cgi 0 San Jose, CA USA."},
@@ -14,23 +12,7 @@ TEST(ServerValue, WrittenAndReadBack) {
         {"  lonely.host   888", "lonely.host 888   0 ."}, {"h port CDDBP", "h 0 CDDBP  0 ."}, {"", " 0   0 ."}};
     for (const auto& [value, back] : values) EXPECT_EQ(server_value(parse_server_value(value)), back) << value;
     EXPECT_FALSE(parse_server_value("h 8880 CDDBP - 0 .").location);
-}
-
-TEST(ChooseServer, TheFirstDefaultElseTheFirstReadableWhichBecomesTheDefault) {
-    auto at = [](const char* host, int flag) { return ServerEntry{host, 888, flag, {}, "CDDBP", "-"}; };
-    const ServerEntry unreadable = at(kRegErrorHost, 0);
-    const std::tuple<std::vector<ServerEntry>, const char*, const char*> cases[] = {  // the flags afterwards
-        {{unreadable, at("a", 0), at("b", 0)}, "a", "010"}, {{at("a", 0), at("b", 1), at("c", 1)}, "b", "011"},
-        {{at(kRegErrorHost, 1), at("a", 0)}, "a", "11"}, {{unreadable}, "-", "0"}, {{}, "-", ""}};
-    for (auto [list, chosen, flags] : cases) {
-        const auto server = ChooseServer(list);
-        std::string after;
-        for (const ServerEntry& s : list) after += std::to_string(s.default_flag);
-        EXPECT_EQ((server ? server->host_name : "-") + ' ' + after, chosen + (' ' + std::string(flags)));
-    }
-}
-
-TEST(ServerRows, HttpNamesSplitIntoHostAndPath) {
+    // The page's rows: HTTP names split into host and path.
     const std::tuple<ServerRow, const char*, const char*> rows[] = {
         {{"host/~cddb/cddb.cgi", "80", "HTTP", "yes", "Here"}, "host 80 HTTP /~cddb/cddb.cgi 1 Here.", "host/~cddb/cddb.cgi"},
         {{"host  /  cgi", "80", "HTTP", "", ""}, "host 80 HTTP /cgi 0 .", "host/cgi"},
@@ -39,6 +21,19 @@ TEST(ServerRows, HttpNamesSplitIntoHostAndPath) {
     for (const auto& [row, value, name_back] : rows) {
         EXPECT_EQ(server_value(server_from_row(row)), value);
         EXPECT_EQ(row_from_server(server_from_row(row)).name, name_back);
+    }
+}
+
+TEST(ChooseServer, TheFirstDefaultElseTheFirstReadableWhichBecomesTheDefault) {
+    auto at = [](const char* host, int flag) { return ServerEntry{host, 888, flag, {}, "CDDBP", "-"}; };
+    const std::tuple<std::vector<ServerEntry>, const char*, const char*> cases[] = {  // the flags afterwards
+        {{at(kRegErrorHost, 0), at("a", 0), at("b", 0)}, "a", "010"}, {{at("a", 0), at("b", 1), at("c", 1)}, "b", "011"},
+        {{at(kRegErrorHost, 1), at("a", 0)}, "a", "11"}, {{at(kRegErrorHost, 0)}, "-", "0"}, {{}, "-", ""}};
+    for (auto [list, chosen, flags] : cases) {
+        const auto server = ChooseServer(list);
+        std::string after;
+        for (const ServerEntry& s : list) after += std::to_string(s.default_flag);
+        EXPECT_EQ((server ? server->host_name : "-") + ' ' + after, chosen + (' ' + std::string(flags)));
     }
 }
 

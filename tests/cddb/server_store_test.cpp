@@ -65,7 +65,6 @@ TEST_F(ServerStore, TheListIsSavedFromThePageAndLoadedBackWhateverTheRegistryHol
     list = LoadServerList();
     EXPECT_EQ(Listed(list), "a.example 888 CDDBP - 1 100 Main St.|RegError 0   0 .|c.example 80 HTTP /cgi 0 Far away.|"
                         "RegError 0   0 .|");
-
     ServersPage page;
     AppendServerRow(page.list, {"cddb.example.org", "888", "CDDBP", "", "Somewhere"});
     AppendServerRow(page.list, {"host/~cddb/cddb.cgi", "80", "HTTP", "yes", ""});
@@ -74,7 +73,6 @@ TEST_F(ServerStore, TheListIsSavedFromThePageAndLoadedBackWhateverTheRegistryHol
     EXPECT_EQ(Stored(), "2|" + saved + "-|-|-|");
     EXPECT_EQ(Listed(list), saved);
     EXPECT_EQ(Listed(LoadServerList()), saved);  // at the next start
-
     SaveServerList(ServersPage().page, list);
     EXPECT_EQ(Stored(), "0|-|-|-|-|-|");
     EXPECT_EQ(Listed(list), "");
@@ -87,7 +85,6 @@ TEST_F(ServerStore, SitesComeFromTheMainServerOfTheEnvironmentOrTheRegistry) {
     hangs_up.reply("proto", {hang_up()});
     refuses.reply("sites", {say("500 Unrecognized command.\r\n")});
     auto at = [](const CddbTestServer& s) { return "127.0.0.1:" + std::to_string(s.cddbp_port()); };
-
     ServersKey().write_string(kMainServerValue, at(main));
     const Text sites = RetrieveSites();
     ASSERT_TRUE(sites);
@@ -100,7 +97,6 @@ TEST_F(ServerStore, SitesComeFromTheMainServerOfTheEnvironmentOrTheRegistry) {
     SaveServerList(page.page, list);
     EXPECT_EQ(Stored(), "2|gnudb.gnudb.org 8880 CDDBP - 1 Random gnudb server.|"
                         "gnudb.gnudb.org 80 HTTP /~cddb/cddb.cgi 0 Random gnudb server.|-|-|-|");
-
     // The environment's main server comes before the registry's; a refused "sites" is still a reply.
     const std::pair<std::string, bool> mains[] = {
         {"127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), false}, {at(hangs_up), false}, {at(refuses), true}};

@@ -2,7 +2,6 @@
 
 #include <process.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "base/owned_handles.h"
@@ -30,8 +29,6 @@ int ShowMessageBox(HWND owner, const char* text, const char* title, UINT type) {
 void Post(const DiscRecord& disc, int code) {
     PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY, code);
 }
-
-bool Readable(const ServerEntry& s) { return s.host_name != kRegErrorHost; }
 
 Text UserName() {
     char name[128] = {};
@@ -130,22 +127,6 @@ int RunQuery(const QueryJob& job) {
 
 QueryDialogs QueryUi{ShowMessageBox, ChooseInexactMatch};
 ReplyWaits QueryWaits;
-
-std::optional<ServerEntry> ChooseServer(std::vector<ServerEntry>& list) {
-    auto chosen = std::find_if(list.begin(), list.end(),
-                               [](const ServerEntry& s) { return Readable(s) && s.default_flag != 0; });
-    if (chosen == list.end()) {
-        chosen = std::find_if(list.begin(), list.end(), Readable);
-        if (chosen == list.end()) return std::nullopt;
-        chosen->default_flag = 1;
-    }
-    ServerEntry server;
-    server.host_name = chosen->host_name;
-    server.port = chosen->port;
-    server.path = chosen->path;
-    server.protocol = chosen->protocol;
-    return server;
-}
 
 void RunQueryJob(const QueryJob& job) {
     const SemaphoreSlot lock{job.query_lock.get(), 0};

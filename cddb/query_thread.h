@@ -38,12 +38,6 @@ struct QueryJob {
     std::optional<ServerEntry> server;  // absent: no server is defined
 };
 
-// The server a query started from the player talks to: the first default
-// entry of the list, else the first entry, which then becomes the default in
-// memory. Entries whose registry value could not be read are hidden from the
-// user, so they are never chosen either. Main thread.
-std::optional<ServerEntry> ChooseServer(std::vector<ServerEntry>& list);
-
 // Where the query asks the user: a message box and the inexact match chooser,
 // both owned by the main window. Tests answer in the user's place.
 struct QueryDialogs {

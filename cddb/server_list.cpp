@@ -25,6 +25,26 @@ ServerEntry parse_server_value(std::string_view value) {
     return server;
 }
 
+namespace {
+bool Readable(const ServerEntry& s) { return s.host_name != kRegErrorHost; }
+}  // namespace
+
+std::optional<ServerEntry> ChooseServer(std::vector<ServerEntry>& list) {
+    auto chosen = std::find_if(list.begin(), list.end(),
+                               [](const ServerEntry& s) { return Readable(s) && s.default_flag != 0; });
+    if (chosen == list.end()) {
+        chosen = std::find_if(list.begin(), list.end(), Readable);
+        if (chosen == list.end()) return std::nullopt;
+        chosen->default_flag = 1;
+    }
+    ServerEntry server;
+    server.host_name = chosen->host_name;
+    server.port = chosen->port;
+    server.path = chosen->path;
+    server.protocol = chosen->protocol;
+    return server;
+}
+
 ServerEntry server_from_row(const ServerRow& row) {
     ServerEntry server;
     server.port = leading_int(row.port);

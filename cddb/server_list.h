@@ -30,6 +30,12 @@ std::string server_value(const ServerEntry& server);
 // location ends at its first full stop.
 ServerEntry parse_server_value(std::string_view value);
 
+// The server a query started from the player talks to: the first default
+// entry of the list, else the first entry, which then becomes the default in
+// memory. Entries whose registry value could not be read are hidden from the
+// user, so they are never chosen either.
+std::optional<ServerEntry> ChooseServer(std::vector<ServerEntry>& list);
+
 // One row of the page's list: Server Name, Port, Protocol, Default, Location.
 struct ServerRow {
     std::string name;

@@ -1,9 +1,12 @@
 #include "cddb/query_thread.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
+#include "cddb/match_chooser.h"
 #include "cddb/recorded_session.h"
 #include "discinfo/database.h"
 #include "resources/resource.h"
@@ -12,12 +15,15 @@
 namespace {
 
 // What the user answers, and what the query asked.
-struct Answers {
-    int message_box = IDYES, chooser = 0;
-    std::vector<std::string> messages, chooser_replies;
-} answers;
+struct Answers { int message_box = IDYES, chooser = 0; std::vector<std::string> messages, chooser_replies; } answers;
 
 const char kSkaIsland[] = "Various / Ska Island", kExact[] = "200 reggae d50dd30f Various / Ska Island\r\n";
+const std::string kHead = "210 reggae d50dd30f CD database entry follows (until terminating `.')\r\n";
+
+template <class Done> void wait_for(Done done) {
+    for (int i = 0; i < 1000 && !done(); ++i) Sleep(10);
+}
+ServerEntry cddbp(const CddbTestServer& s) { return {"127.0.0.1", s.cddbp_port(), 0, {}, "CDDBP", "-"}; }
 
 // Each query starts without brd.bdb, on the recorded disc, and posts to a window of this thread.
 class Query : public ::testing::Test {
@@ -25,33 +31,26 @@ protected:
     HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     std::vector<int> posted;
     CddbTestServer server;
-    std::shared_ptr<DiscRecord> record = std::make_shared<DiscRecord>(ska_island(window));
+    std::shared_ptr<DiscRecord> record = std::make_shared<DiscRecord>(disc_of(kSkaIslandQuery, window));
     DiscRecord& disc = *record;
     std::shared_ptr<LineLocks> locks = std::make_shared<LineLocks>();
     OwnedHandle query_lock = CreateLock();
-    std::vector<ServerEntry> servers;
 
-    void SetUp() override {
+    Query() {
         DeleteFileA("brd.bdb");
         answers = {};
         QueryUi = {[](HWND, const char* text, const char*, UINT) {
-                       answers.messages.push_back(text);
-                       return answers.message_box;
+                       return answers.messages.push_back(text), answers.message_box;
                    },
-                   [](HWND, std::string& reply_copy) {
-                       answers.chooser_replies.push_back(reply_copy);
-                       return answers.chooser;
-                   }};
+                   [](HWND, std::string& reply) { return answers.chooser_replies.push_back(reply), answers.chooser; }};
         QueryWaits = {3000, 300};
-        servers = {cddbp(server)};
         disc.loaded = 1;
         server.add_disc("reggae", "d50dd30f", kSkaIsland, recorded("pear_Net_CDDB_d50dd30f.xmcd"));
     }
-    void TearDown() override {
+    ~Query() override {
         DeleteFileA("brd.bdb");
         DestroyWindow(window);
     }
-    static ServerEntry cddbp(const CddbTestServer& s) { return {"127.0.0.1", s.cddbp_port(), 0, {}, "CDDBP", "-"}; }
     // The status codes posted so far.
     std::vector<int> codes() {
         MSG msg;
@@ -59,24 +58,28 @@ protected:
             if (msg.wParam == BRD_QUERY_NOTIFY) posted.push_back(static_cast<int>(msg.lParam));
         return posted;
     }
-    // A query of the record, on a server chosen from `servers` unless given.
-    QueryJob job(std::optional<ServerEntry> server = std::nullopt) {
-        return {record, locks, DuplicateOf(query_lock.get()), server ? server : ChooseServer(servers)};
-    }
+    QueryJob job(std::optional<ServerEntry> at) { return {record, locks, DuplicateOf(query_lock.get()), at}; }
     // Runs one query on this thread and tells the codes it posted.
-    std::vector<int> query(std::optional<ServerEntry> server = std::nullopt) {
+    std::vector<int> query(std::optional<ServerEntry> at) {
         posted.clear();
         disc.loaded = 1;
-        RunQueryJob(job(server));
+        RunQueryJob(job(at));
         return codes();
     }
-    bool stored() const { return db_contains("reggae/d50dd30f") || db_contains("misc/d50dd30f"); }
 };
 
-TEST_F(Query, AnExactMatchIsReadAndStoredOnAThreadOfItsOwn) {
-    ASSERT_TRUE(StartQuery(job()));
-    for (int i = 0; i < 1000 && codes().size() < 3; ++i) Sleep(10);
-    for (int i = 0; i < 1000 && !SemaphoreSlot(query_lock.get(), 0).held(); ++i) Sleep(10);  // it has ended
+// On a thread of its own, the exact match is read and stored.
+TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
+    server.reply("cddb read", {pause_ms(300), say(kHead + recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")});
+    ASSERT_TRUE(StartQuery(job(cddbp(server))));
+    wait_for([&] { return server.received().size() >= 3; });
+    // The player exits: it lets go of the record, the title display's locks and the query lock.
+    const std::weak_ptr<DiscRecord> left = record;
+    record.reset();
+    locks.reset();
+    query_lock.reset();
+    wait_for([&] { return left.expired(); });
+    EXPECT_TRUE(left.expired());  // the thread let go of it last
     EXPECT_EQ(codes(), (std::vector<int>{701, 702, 999}));
     char user[128] = {};
     DWORD length = sizeof user;
@@ -85,102 +88,51 @@ TEST_F(Query, AnExactMatchIsReadAndStoredOnAThreadOfItsOwn) {
                                                                local_host_name().value_or("") + " BrindleCD 1.0",
                                                            kSkaIslandQuery, "cddb read reggae d50dd30f"}));
     EXPECT_EQ(server.cddbp_connections(), 1);
-    EXPECT_EQ(disc.disc_title, kSkaIsland);
-    EXPECT_EQ(disc.track_titles[14], "Keep On Running");
-    EXPECT_EQ(disc.category, "reggae");
     EXPECT_NE(db_read("reggae/d50dd30f").value_or("").find("TTITLE5=Honky tonk Parts 1 & 2"), std::string::npos);
     EXPECT_TRUE(answers.messages.empty());
-}
-
-TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
-    server.reply("cddb read", {pause_ms(300), say("210 reggae d50dd30f CD database entry follows (until terminating `.')\r\n" +
-                                                  recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")});
-    ASSERT_TRUE(StartQuery(job()));
-    for (int i = 0; i < 1000 && server.received().size() < 3; ++i) Sleep(10);
-    // The player exits: it lets go of the record, the title display's locks and the query lock.
-    const std::weak_ptr<DiscRecord> left = record;
-    record.reset();
-    locks.reset();
-    query_lock.reset();
-    for (int i = 0; i < 1000 && !left.expired(); ++i) Sleep(10);
-    EXPECT_TRUE(left.expired());  // the thread let go of it last
-    EXPECT_TRUE(db_contains("reggae/d50dd30f"));
 }
 
 TEST_F(Query, OverHttpEachRequestHasAConnectionAndTheChosenInexactMatchIsRead) {
     const std::string list = recorded("211_query_inexact_d50dd30f.txt");
     server.reply("cddb query", {say(list)});
     server.add_disc("misc", "d50dd30f", kSkaIsland, recorded("pear_Net_CDDB_d50dd30f.xmcd"));
-    servers = {{"127.0.0.1", server.http_port(), 0, {}, "HTTP", "/~cddb/cddb.cgi"}};
     answers.chooser = 1;
-    EXPECT_EQ(query(), (std::vector<int>{701, 702, 999}));
+    EXPECT_EQ(query(ServerEntry{"127.0.0.1", server.http_port(), 0, {}, "HTTP", "/~cddb/cddb.cgi"}),
+              (std::vector<int>{701, 702, 999}));
     EXPECT_EQ(answers.chooser_replies, std::vector<std::string>{list});
-    const auto received = server.received();
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_TRUE(received[0].starts_with("GET /~cddb/cddb.cgi?cmd=cddb+query+d50dd30f+15+150+21052+")) << received[0];
-    EXPECT_TRUE(received[1].starts_with("GET /~cddb/cddb.cgi?cmd=cddb+read+misc+d50dd30f&hello=")) << received[1];
-    EXPECT_TRUE(received[1].ends_with("+BrindleCD+1.0&proto=1")) << received[1];
+    EXPECT_EQ(server.received().size(), 2u);
+    for (const std::string& request : server.received())
+        EXPECT_TRUE(request.starts_with("GET /~cddb/cddb.cgi?cmd=cddb+") && request.ends_with("+BrindleCD+1.0&proto=1"))
+            << request;
     EXPECT_EQ(server.http_connections(), 2);
-    EXPECT_EQ(server.cddbp_connections(), 0);
     EXPECT_TRUE(db_contains("misc/d50dd30f"));
 }
 
-TEST_F(Query, ThePagesServerElseTheFirstDefaultElseTheFirstReadableWhichBecomesDefault) {
-    CddbTestServer second, chosen;
-    ServerEntry unreadable;
-    unreadable.host_name = kRegErrorHost;
-    servers = {unreadable, cddbp(server), cddbp(second)};
-    query();
-    EXPECT_EQ(servers[1].default_flag, 1);
-    EXPECT_EQ(servers[2].default_flag, 0);
-    servers[1].default_flag = 0;
-    servers[2].default_flag = 1;
-    query();
-    query(cddbp(chosen));
-    EXPECT_EQ(server.cddbp_connections(), 1);
-    EXPECT_EQ(second.cddbp_connections(), 1);
-    EXPECT_EQ(chosen.cddbp_connections(), 1);
-    // Without a readable server the user is told.
-    for (const auto& list : {std::vector<ServerEntry>{}, std::vector<ServerEntry>{unreadable}}) {
-        servers = list;
-        EXPECT_EQ(query(), std::vector<int>{667});
-    }
-    EXPECT_EQ(answers.messages, std::vector<std::string>(2, "No CDDB servers have been defined.\n\nPlease set a server, "
-                                                            "or disable CDDB\nconnectivity in the preferences."));
-}
-
-TEST_F(Query, UnreachableOrSilentServersGive667) {
+TEST_F(Query, NoServerUnreachableOrSilentServersGive667) {
     QueryWaits = {500, 300};
     server.banner({});
     const int closed_port = CddbTestServer().cddbp_port();
-    const std::pair<ServerEntry, std::vector<int>> cases[] = {
+    const std::pair<std::optional<ServerEntry>, std::vector<int>> cases[] = {
+        {std::nullopt, {667}},  // the user is told
         {cddbp(server), {701, 667}},
-        {{"127.0.0.1", closed_port, 1, {}, "CDDBP", "-"}, {701, 667}},
-        {{"no-such-host.invalid", 888, 1, {}, "CDDBP", "-"}, {667}},
-    };
-    for (const auto& [entry, expected] : cases) {
-        EXPECT_EQ(query(entry), expected) << entry.host_name << ':' << entry.port;
-    }
+        {ServerEntry{"127.0.0.1", closed_port, 1, {}, "CDDBP", "-"}, {701, 667}},
+        {ServerEntry{"no-such-host.invalid", 888, 1, {}, "CDDBP", "-"}, {667}}};
+    for (const auto& [at, expected] : cases) EXPECT_EQ(query(at), expected) << (at ? at->host_name : "none");
     EXPECT_TRUE(server.received().empty());  // no hello without a banner
+    EXPECT_EQ(answers.messages, std::vector<std::string>{"No CDDB servers have been defined.\n\nPlease set a server, "
+                                                         "or disable CDDB\nconnectivity in the preferences."});
 }
 
 TEST_F(Query, WithoutAMatchAnEntryOrTheDiscTheQueryEndsWith901Or0AndStoresNothing) {
-    const std::string head = "210 reggae d50dd30f CD database entry follows (until terminating `.')\r\n";
-    const struct {
-        Script query, read;
-        int chooser;
-        size_t eject_after;  // the lines heard when the disc leaves; 0: it stays
-        int code;
-        size_t lines;  // 3 when the read was sent
-    } cases[] = {
-        {{say("202 No match for disc ID d50dd30f.\r\n")}, {}, 0, 0, 901, 2},
-        {{say(recorded("211_query_inexact_d50dd30f.txt"))}, {}, -1, 0, 901, 2},  // "None"
-        {{say("211 Found inexact matches, list follows (until terminating `.')\r\n.\r\n")}, {}, 0, 0, 901, 2},
-        {{say(kExact)}, {say("401 reggae d50dd30f No such CD entry in database.\r\n")}, 0, 0, 901, 3},
-        {{say(kExact)}, {say(head + "# xmcd\r\n.\r\n")}, 0, 0, 901, 3},
+    // A read reply only where the read must be sent; eject_after: the lines heard when the disc leaves (0: it stays).
+    const struct { Script query, read; int chooser; size_t eject_after; int code; } cases[] = {
+        {{say("202 No match for disc ID d50dd30f.\r\n")}, {}, 0, 0, 901},
+        {{say(recorded("211_query_inexact_d50dd30f.txt"))}, {}, -1, 0, 901},  // "None"
+        {{say(kExact)}, {say("401 reggae d50dd30f No such CD entry in database.\r\n")}, 0, 0, 901},
+        {{say(kExact)}, {say(kHead + "# xmcd\r\n.\r\n")}, 0, 0, 901},
         // Ejected while the server thinks, with a second query meanwhile, which ends without a word.
-        {{pause_ms(500), say(kExact)}, {}, 0, 2, 0, 2},
-        {{say(kExact)}, {pause_ms(500), say(head + recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")}, 0, 3, 0, 3},
+        {{pause_ms(500), say(kExact)}, {}, 0, 2, 0},
+        {{say(kExact)}, {pause_ms(500), say(kHead + recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")}, 0, 3, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
@@ -192,7 +144,7 @@ TEST_F(Query, WithoutAMatchAnEntryOrTheDiscTheQueryEndsWith901Or0AndStoresNothin
         disc.loaded = 1;
         std::thread first([this, running = job(cddbp(peer))] { RunQueryJob(running); });
         if (c.eject_after) {
-            for (int i = 0; i < 1000 && peer.received().size() < c.eject_after; ++i) Sleep(10);
+            wait_for([&] { return peer.received().size() >= c.eject_after; });
             auto other = std::make_shared<DiscRecord>(window);
             other->loaded = 1;
             RunQueryJob({other, locks, DuplicateOf(query_lock.get()), cddbp(peer)});  // the first holds the lock
@@ -200,24 +152,75 @@ TEST_F(Query, WithoutAMatchAnEntryOrTheDiscTheQueryEndsWith901Or0AndStoresNothin
         }
         first.join();
         EXPECT_EQ(codes(), (std::vector<int>{701, 702, c.code}));
-        EXPECT_EQ(peer.received().size(), c.lines);
-        EXPECT_EQ(peer.cddbp_connections(), 1);
+        EXPECT_EQ(peer.received().size(), c.read.empty() ? 2u : 3u);
     }
-    EXPECT_FALSE(stored());
-    EXPECT_FALSE(disc.disc_title);
+    EXPECT_FALSE(db_contains("reggae/d50dd30f") || db_contains("misc/d50dd30f") || disc.disc_title);
 }
 
 TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
     ASSERT_EQ(db_add(std::string("misc/d50dd30f"), std::string("200 misc d50dd30f\nDTITLE=Old / Entry\n")), 1);
     for (const int answer : {IDNO, IDYES}) {
         answers.message_box = answer;
-        EXPECT_EQ(query().back(), 999);
+        EXPECT_EQ(query(cddbp(server)).back(), 999);
         EXPECT_EQ(db_contains("misc/d50dd30f"), answer == IDNO);
         EXPECT_EQ(db_contains("reggae/d50dd30f"), answer == IDYES);
         EXPECT_EQ(disc.disc_title, answer == IDYES ? Text(kSkaIsland) : std::nullopt);
     }
     EXPECT_EQ(answers.messages, std::vector<std::string>(2, "The CD being queried already exists in the database.\n"
                                                             "Replace database entry with this new information?"));
+}
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    ListView_GetItemText(list, row, column, text, 256);
+    return text;
+}
+void Select(HWND list, int row) {
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+void Click(HWND dialog, int button) { SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0); }
+
+// Shows the chooser on this thread while a second thread acts as the user.
+int Choose(std::string reply, const std::function<void(HWND dialog, HWND list)>& user) {
+    std::thread person([&] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 400 && !(dialog && IsWindowVisible(dialog)); ++i, Sleep(25))
+            dialog = FindWindowA(nullptr, "BRD Inexact Match");
+        ASSERT_TRUE(dialog);
+        user(dialog, GetDlgItem(dialog, IDC_MATCH_LIST));
+    });
+    const int chosen = ChooseInexactMatch(nullptr, reply);
+    person.join();
+    return chosen;
+}
+
+TEST(InexactMatchChooser, ListsTheMatchesInReplyOrderAndReturnsTheChosenRow) {
+    const std::string list = recorded("211_query_inexact_d50dd30f.txt");
+    const std::pair<std::function<void(HWND, HWND)>, int> users[] = {
+        {[](HWND dialog, HWND list) {
+             ASSERT_EQ(ListView_GetItemCount(list), 2);
+             EXPECT_EQ(Cell(list, 0, 1), "reggae");
+             EXPECT_EQ(Cell(list, 1, 0) + '|' + Cell(list, 1, 1) + '|' + Cell(list, 1, 2),
+                       "Various / Ska Island|misc|d50dd30f");
+             Select(list, 1);
+             Click(dialog, IDOK);
+         },
+         1},
+        {[](HWND dialog, HWND) { Click(dialog, IDOK); }, 0},  // OK without a selection takes the first
+        {[](HWND dialog, HWND list) { Select(list, 1), Click(dialog, IDCANCEL); }, -1},  // "None"
+        {[](HWND dialog, HWND) { SendMessageA(dialog, WM_CLOSE, 0, 0); }, -1},
+        {[](HWND, HWND list) {
+             RECT row{LVIR_LABEL, 0, 0, 0};
+             SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+             const LPARAM at = MAKELPARAM(row.left + 5, (row.top + row.bottom) / 2);
+             Select(list, 1);
+             PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+             PostMessageA(list, WM_LBUTTONUP, 0, at);
+         },
+         1}};
+    for (const auto& [user, expected] : users) EXPECT_EQ(Choose(list, user), expected);
+    // A list without match lines offers no row; OK still answers 0, which the query finds to be no match.
+    EXPECT_EQ(Choose("211 Found inexact matches\r\n.\r\n", [](HWND dialog, HWND) { Click(dialog, IDOK); }), 0);
 }
 
 }  // namespace

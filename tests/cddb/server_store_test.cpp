@@ -11,27 +11,20 @@
 namespace {
 
 // Stands in for the CDDB Servers page: a window holding the list control.
-class ServersPage {
-    HWND page_ = CreateWindowExA(0, "STATIC", "page", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr, nullptr, nullptr);
-
-public:
+struct ServersPage {
+    HWND page = CreateWindowExA(0, "STATIC", "page", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr, nullptr, nullptr), list;
     ServersPage() {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
-        const HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 600, 300, page_,
-                                          reinterpret_cast<HMENU>(IDC_SERVER_LIST), nullptr, nullptr);
-        for (int i = 0; i < kServerColumns; ++i) {
-            LVCOLUMNA column{};
-            column.mask = LVCF_WIDTH | LVCF_SUBITEM;
-            column.cx = 100;
-            column.iSubItem = i;
-            SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-        }
+        list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 600, 300, page,
+                               reinterpret_cast<HMENU>(IDC_SERVER_LIST), nullptr, nullptr);
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH | LVCF_SUBITEM;
+        column.cx = 100;
+        for (column.iSubItem = 0; column.iSubItem < kServerColumns; ++column.iSubItem)
+            ListView_InsertColumn(list, column.iSubItem, &column);
     }
-    ~ServersPage() { DestroyWindow(page_); }
-    HWND get() const { return page_; }
-    void add(ServerRow row) { AppendServerRow(GetDlgItem(page_, IDC_SERVER_LIST), row); }
-    std::vector<ServerRow> rows() const { return ReadServerRows(GetDlgItem(page_, IDC_SERVER_LIST)); }
+    ~ServersPage() { DestroyWindow(page); }
 };
 
 RegKey ServersKey() { return std::move(CreateSoftwareSubkey(kServersKey).key); }
@@ -72,17 +65,15 @@ TEST_F(ServerStore, TheListIsSavedFromThePageAndLoadedBackWhateverTheRegistryHol
     list = LoadServerList();
     EXPECT_EQ(Listed(list), "a.example 888 CDDBP - 1 100 Main St.|RegError 0   0 .|c.example 80 HTTP /cgi 0 Far away.|"
                         "RegError 0   0 .|");
-
     ServersPage page;
-    page.add({"cddb.example.org", "888", "CDDBP", "", "Somewhere"});
-    page.add({"host/~cddb/cddb.cgi", "80", "HTTP", "yes", ""});
-    SaveServerList(page.get(), list);
+    AppendServerRow(page.list, {"cddb.example.org", "888", "CDDBP", "", "Somewhere"});
+    AppendServerRow(page.list, {"host/~cddb/cddb.cgi", "80", "HTTP", "yes", ""});
+    SaveServerList(page.page, list);
     const std::string saved = "cddb.example.org 888 CDDBP - 0 Somewhere.|host 80 HTTP /~cddb/cddb.cgi 1 .|";
     EXPECT_EQ(Stored(), "2|" + saved + "-|-|-|");
     EXPECT_EQ(Listed(list), saved);
     EXPECT_EQ(Listed(LoadServerList()), saved);  // at the next start
-
-    SaveServerList(ServersPage().get(), list);
+    SaveServerList(ServersPage().page, list);
     EXPECT_EQ(Stored(), "0|-|-|-|-|-|");
     EXPECT_EQ(Listed(list), "");
 }
@@ -94,30 +85,24 @@ TEST_F(ServerStore, SitesComeFromTheMainServerOfTheEnvironmentOrTheRegistry) {
     hangs_up.reply("proto", {hang_up()});
     refuses.reply("sites", {say("500 Unrecognized command.\r\n")});
     auto at = [](const CddbTestServer& s) { return "127.0.0.1:" + std::to_string(s.cddbp_port()); };
-
     ServersKey().write_string(kMainServerValue, at(main));
     const Text sites = RetrieveSites();
     ASSERT_TRUE(sites);
     for (int i = 0; i < 1000 && main.received().size() < 3; ++i) Sleep(10);  // "quit" goes out as the client leaves
     EXPECT_EQ(main.received(), (std::vector<std::string>{"proto 3", "sites", "quit"}));
     ServersPage page;
-    AddSitesToList(page.get(), *sites);
-    AddSitesToList(page.get(), *RetrieveSites());  // fetched twice, listed once
+    AddSitesToList(page.page, *sites);
+    AddSitesToList(page.page, *RetrieveSites());  // fetched twice, listed once
     std::vector<ServerEntry> list;
-    SaveServerList(page.get(), list);
+    SaveServerList(page.page, list);
     EXPECT_EQ(Stored(), "2|gnudb.gnudb.org 8880 CDDBP - 1 Random gnudb server.|"
                         "gnudb.gnudb.org 80 HTTP /~cddb/cddb.cgi 0 Random gnudb server.|-|-|-|");
-
-    // The environment's main server comes before the registry's; a refused "sites" is a reply without rows.
+    // The environment's main server comes before the registry's; a refused "sites" is still a reply.
     const std::pair<std::string, bool> mains[] = {
         {"127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), false}, {at(hangs_up), false}, {at(refuses), true}};
     for (const auto& [setting, replies] : mains) {
         SetEnvironmentVariableA(kMainServerVariable, setting.c_str());
-        const Text reply = RetrieveSites();
-        ASSERT_EQ(reply.has_value(), replies) << setting;
-        ServersPage empty;
-        if (reply) AddSitesToList(empty.get(), *reply);
-        EXPECT_TRUE(empty.rows().empty());
+        EXPECT_EQ(RetrieveSites().has_value(), replies) << setting;
     }
     EXPECT_EQ(hangs_up.received(), std::vector<std::string>{"proto 3"});
 }

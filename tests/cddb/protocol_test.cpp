@@ -1,0 +1,131 @@
+// The CDDB protocol as the client speaks it: the lines it sends and how it reads the replies.
+#include <gtest/gtest.h>
+
+#include "cddb/match_list.h"
+#include "cddb/query_commands.h"
+#include "cddb/recorded_session.h"
+#include "cddb/reply_reader.h"
+#include "support/cddb_test_server.h"
+
+namespace {
+
+// The server's banner script is the peer's whole reply, read first on a fresh connection.
+ReadResult read_banner(const Script& script, int mode, ReplyWaits waits) {
+    static const NetSession net{2, 2};
+    CddbTestServer server;
+    server.banner(script);
+    const Socket s = connect_tcp(*resolve_host("127.0.0.1"), server.cddbp_port());
+    EXPECT_TRUE(s);
+    return ReadReply(s.get(), mode, waits);
+}
+
+constexpr ReplyWaits kQuick{5000, 300}, kPatient{5000, 5000}, kEndless{5000, 60000};
+
+TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
+    const std::string exact = recorded("200_query_exact_820e770a.txt"), list = recorded("211_query_inexact_d50dd30f.txt"),
+                      banner = recorded("201_banner.txt"), none = "202 No match for disc ID 1a02e403.\r\n",
+                      entry = "210 reggae d50dd30f CD database entry follows\r\nDTITLE=Various / Ska Island\r\n.\r\n",
+                      refused = "403 Database entry is corrupt.\r\n",
+                      // Its first ".\r\n" ends "St." and not the reply.
+                      main_st = "211 Found inexact matches\r\nrock 1a02e403 Mr. Jones / Main St.\r\n.\r\n";
+    const Step late = say("LATE\r\n");
+    const struct { Script script; int mode; ReplyWaits waits; Text text; ReplyEnd end; } cases[] = {
+        // A receive that completes the reply ends it without another wait, or LATE would be in it.
+        {{say(exact), pause_ms(200), late}, ReadByStatus, kPatient, exact, ReplyEnd::Terminator},
+        {{say(list), pause_ms(200), late}, ReadByStatus, kPatient, list, ReplyEnd::Terminator},
+        {{say(none), pause_ms(200), late}, ReadByStatus, kPatient, none, ReplyEnd::Terminator},
+        {{say(entry)}, ReadMultiLine, kPatient, entry, ReplyEnd::Terminator},
+        {{say(banner.substr(0, 9)), pause_ms(250), say(banner.substr(9))}, ReadSingleLine, kQuick, banner,
+         ReplyEnd::Terminator},
+        // Other codes have no end rule by status; a terminator must end the receive, whole.
+        {{say(entry)}, ReadByStatus, kQuick, entry, ReplyEnd::Quiet},
+        {{say(refused)}, ReadByStatus, kQuick, refused, ReplyEnd::Quiet},
+        {{say(main_st), pause_ms(200), late}, ReadMultiLine, {5000, 1500}, main_st + "LATE\r\n", ReplyEnd::Quiet},
+        {{say(list.substr(0, list.size() - 1)), pause_ms(250), say("\n")}, ReadByStatus, kQuick, list, ReplyEnd::Quiet},
+        // Each wait is its own; a close ends the read at once.
+        {{}, ReadSingleLine, {300, 5000}, std::nullopt, ReplyEnd::Silent},
+        {{pause_ms(1400), say("201 late\r\n")}, ReadSingleLine, {300, 5000}, std::nullopt, ReplyEnd::Silent},
+        {{pause_ms(1400), say("201 late\r\n")}, ReadSingleLine, {2000, 300}, "201 late\r\n", ReplyEnd::Terminator},
+        {{say("211 Found\r\n"), pause_ms(1400), late}, ReadByStatus, {5000, 300}, "211 Found\r\n", ReplyEnd::Quiet},
+        {{say("211 Found inexact matches\r\nrock 1a02"), hang_up()}, ReadByStatus, kEndless,
+         "211 Found inexact matches\r\nrock 1a02", ReplyEnd::Closed},
+        {{hang_up()}, ReadSingleLine, kEndless, std::nullopt, ReplyEnd::Closed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.value_or("(none)").substr(0, 60));
+        const ReadResult r = read_banner(c.script, c.mode, c.waits);
+        EXPECT_EQ(r.text, c.text);
+        EXPECT_EQ(r.end, c.end);
+    }
+}
+
+TEST(ReadReply, AnEndlessPeerIsCutOffAtOneMebibyte) {
+    const ReadResult r = read_banner({say(std::string(1324 * 1024, 'x'))}, ReadMultiLine, kEndless);
+    EXPECT_EQ(r.end, ReplyEnd::Capped);
+    EXPECT_TRUE(r.text && r.text->size() >= 1 << 20 && r.text->size() < (1 << 20) + 1024) << r.text.value_or("").size();
+}
+
+TEST(ReadReply, StatusIsTheFirstThreeDigits) {
+    for (const auto& [reply, status] : {std::pair{"211 Found", 211}, {"999", 999}, {"20", 0}, {"OK 200", 0}, {"2x0", 0}})
+        EXPECT_EQ(reply_status(reply), status) << reply;
+}
+
+// The CDDBP lines of the recorded session are checked on the wire by the query's own test.
+TEST(QueryCommands, TheRecordedQueryOverHttpAndLongPathsAndNamesNeverCut) {
+    const DiscRecord wish =
+        disc_of("cddb query 820e770a 10 182 29035 58502 82970 108465 134520 150455 165772 189987 223380 3705");
+    const ServerEntry http{"h", 80, 1, std::nullopt, "HTTP", "/~cddb/cddb.cgi"};
+    const ClientNames names{"user", "host"};
+    EXPECT_EQ(BuildQueryCommand(wish, ProtocolHttp, http) + http_hello_part(names),
+              "GET /~cddb/cddb.cgi?cmd=cddb+query+820e770a+10+182+29035+58502+82970+108465+134520+150455+165772+189987+"
+              "223380+3705&hello=user+host+BrindleCD+1.0&proto=1\n");
+    EXPECT_EQ(read_command(ProtocolHttp, "/~cddb/cddb.cgi", "reggae", "d50dd30f", names),
+              "GET /~cddb/cddb.cgi?cmd=cddb+read+reggae+d50dd30f&hello=user+host+BrindleCD+1.0&proto=1\n");
+    EXPECT_TRUE(query_command(0x0002e403, wish, ProtocolCddbp, "-").starts_with("cddb query 0002e403 10 182 "));
+    std::string hundred = "cddb query 12345678 100";
+    for (int i = 0; i < kMaxTracks; ++i) hundred += ' ' + std::to_string(1000000 + i);
+    const DiscRecord full = disc_of(hundred + " 4000");
+    const std::string path = "/" + std::string(600, 'p');
+    const ClientNames long_names{std::string(127, 'u'), std::string(127, 'h')};
+    const std::string line = query_command(0x12345678, full, ProtocolHttp, path) + http_hello_part(long_names);
+    EXPECT_TRUE(line.starts_with("GET " + path + "?cmd=cddb+query+12345678+100+1000000+1000001+"));
+    EXPECT_TRUE(line.ends_with("+1000099+4000&hello=" + long_names.user + '+' + long_names.host +
+                               "+BrindleCD+1.0&proto=1\n"));
+}
+
+TEST(QueryCommands, NamesWithoutSpacesAndTheProtocolFromItsText) {
+    const std::tuple<Text, size_t, const char*> names[] = {
+        {"Jane Q Public", 1, "Jane_Q_Public"}, {" lab pc ", 2, "_lab_pc_"}, {"x", 2, "unknown"},
+        {"x", 1, "x"}, {"", 1, "unknown"}, {std::nullopt, 1, "unknown"}};
+    for (const auto& [name, min_length, sent] : names) EXPECT_EQ(client_name(name, min_length), sent);
+    for (const auto& [text, protocol] : {std::pair{"HTTPS", ProtocolHttp}, {"http", ProtocolCddbp}, {"", ProtocolCddbp}})
+        EXPECT_EQ(protocol_of(text), protocol) << text;
+}
+
+TEST(QueryCommands, MatchesAndTheChoosersRowsComeFromTheirLines) {
+    const std::string list = recorded("211_query_inexact_d50dd30f.txt");
+    const std::tuple<std::string, int, const char*> picks[] = {
+        {recorded("200_query_exact_820e770a.txt"), 1, "jazz 820e770a"}, {list, 2, "reggae d50dd30f"},
+        {list, 3, "misc d50dd30f"}, {list, 4, nullptr} /* the "." line */, {list, 9, nullptr} /* past the reply */,
+        {"211 Found inexact matches\r\n.\r\n", 2, nullptr}, {"211 list\r\nbroken\r\n.\r\n", 2, nullptr},
+        {"200 jazz\r\n", 1, nullptr}, {"200 rock 1a02e4zz Title\r\n", 1, nullptr}};
+    for (const auto& [reply, line, key] : picks) {
+        const auto match = picked_match(reply, line);
+        EXPECT_EQ(match ? match->category + ' ' + match->disc_id : "(none)", key ? key : "(none)") << reply << line;
+    }
+    std::string stored = list;  // as the file keeps it
+    std::erase(stored, '\r');
+    const std::pair<std::string, const char*> replies[] = {
+        {list, "reggae d50dd30f Various / Ska Island|misc d50dd30f Various / Ska Island|"},
+        {stored, "reggae d50dd30f Various / Ska Island|misc d50dd30f Various / Ska Island|"},
+        {"211 list\r\nrock 1a02e403 Good one\r\nbroken\r\n.\r\n", "rock 1a02e403 Good one|"},
+        {"211 Found inexact matches, list follows\r\n.\r\n", ""}, {"211 Found inexact matches", ""}, {"", ""}};
+    for (const auto& [reply, rows] : replies) {
+        std::string all;
+        for (const MatchRow& r : match_rows(reply))
+            all += std::string(r.category) + ' ' + std::string(r.disc_id) + ' ' + std::string(r.title) + '|';
+        EXPECT_EQ(all, rows) << reply;
+    }
+}
+
+}  // namespace

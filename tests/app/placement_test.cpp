@@ -50,7 +50,8 @@ TEST_F(Placement, StoredShadeMinimizedStartsThatWayAndIsUsedOnce) {
     EXPECT_TRUE(Player.Skin.DisplayMode == kDisplayShade && IsIconic(Player.MainWindow));
     EXPECT_FALSE(IsWindowVisible(Player.SliderWindow));
     EXPECT_EQ(Settings.StartWinState, 0);
-    WINDOWPLACEMENT placement{sizeof placement};
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
     GetWindowPlacement(Player.MainWindow, &placement);
     EXPECT_EQ(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top, 19);
 }

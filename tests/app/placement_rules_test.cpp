@@ -6,11 +6,7 @@
 
 TEST(EdgeSnapping, EdgesWithinTheResistanceSnapFlush) {
     constexpr WorkArea work{0, 0, 1024, 738};
-    struct Case {
-        int left, top, height, resistance;
-        ScreenPoint expected;
-    };
-    const Case cases[] = {
+    const struct { int left, top, height, resistance; ScreenPoint expected; } cases[] = {
         {7, 300, 162, 10, {0, 300}},
         {10, 300, 162, 10, {10, 300}},  // as far as the resistance: no snap
         {12, 300, 162, 10, {12, 300}},
@@ -23,7 +19,7 @@ TEST(EdgeSnapping, EdgesWithinTheResistanceSnapFlush) {
         {1, 1, 162, 0, {1, 1}},  // resistance 0 never snaps
     };
     // The pointer grabs the window at (50, 5).
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(drag_position({c.left + 50, c.top + 5}, 50, 5, 297, c.height, work, c.resistance), c.expected)
             << c.left << "," << c.top;
     // A pointer beyond a corner stays at the work area's last pixel; with
@@ -35,12 +31,8 @@ TEST(EdgeSnapping, EdgesWithinTheResistanceSnapFlush) {
 
 TEST(WindowGeometry, NormalAndShade) {
     const WindowGeometry normal = window_geometry(kDisplayNormal), shade = window_geometry(kDisplayShade);
-    EXPECT_EQ(normal.main, (Box{0, 0, 297, 162}));
-    EXPECT_EQ(normal.controls, (Box{13, 125, 163, 24}));
-    EXPECT_EQ(normal.tracks, (Box{218, 19, 70, 136}));
-    EXPECT_TRUE(normal.slider_shown);
-    EXPECT_EQ(shade.main, (Box{0, 0, 297, 19}));
-    EXPECT_EQ(shade.controls, (Box{25, 3, 81, 12}));
-    EXPECT_EQ(shade.tracks, (Box{223, 3, 38, 12}));
-    EXPECT_FALSE(shade.slider_shown);
+    EXPECT_TRUE(normal.main == (Box{0, 0, 297, 162}) && normal.controls == (Box{13, 125, 163, 24}));
+    EXPECT_TRUE(normal.tracks == (Box{218, 19, 70, 136}) && normal.slider_shown);
+    EXPECT_TRUE(shade.main == (Box{0, 0, 297, 19}) && shade.controls == (Box{25, 3, 81, 12}));
+    EXPECT_TRUE(shade.tracks == (Box{223, 3, 38, 12}) && !shade.slider_shown);
 }

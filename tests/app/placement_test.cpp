@@ -41,20 +41,13 @@ protected:
         GetWindowRect(hwnd, &r);
         return r;
     }
-    static LONG Width(const RECT& r) { return r.right - r.left; }
-    // A child's box in the main window's client coordinates.
-    static RECT ChildBox(HWND child) {
-        RECT r = Rect(child);
-        MapWindowPoints(nullptr, Player.MainWindow, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
 };
 
+// The arithmetic is the core tests' part; here the real windows follow it.
 TEST_F(Placement, StoredShadeMinimizedStartsThatWayAndIsUsedOnce) {
     Settings.StartWinState = 7;
     ApplyStartState(Settings.StartWinState);
-    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayShade);
-    EXPECT_TRUE(IsIconic(Player.MainWindow));
+    EXPECT_TRUE(Player.Skin.DisplayMode == kDisplayShade && IsIconic(Player.MainWindow));
     EXPECT_FALSE(IsWindowVisible(Player.SliderWindow));
     EXPECT_EQ(Settings.StartWinState, 0);
     WINDOWPLACEMENT placement{};
@@ -63,57 +56,32 @@ TEST_F(Placement, StoredShadeMinimizedStartsThatWayAndIsUsedOnce) {
     EXPECT_EQ(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top, 19);
 }
 
-TEST_F(Placement, NormalStartKeepsTheChoice) {
-    Settings.StartWinState = 1;
+TEST_F(Placement, ShadeKeepsTheCornerMovesTheChildrenAndSnapsWithItsOwnHeight) {
     ApplyStartState(1);
-    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayNormal);
-    EXPECT_TRUE(IsWindowVisible(Player.MainWindow));
-    EXPECT_FALSE(IsIconic(Player.MainWindow));
-    EXPECT_EQ(Settings.StartWinState, 1);
-}
-
-TEST_F(Placement, ShadeToggleKeepsTheCornerAndMovesTheChildren) {
-    ApplyStartState(1);
+    EXPECT_TRUE(IsWindowVisible(Player.MainWindow) && !IsIconic(Player.MainWindow));
+    const auto box = [](HWND w) { RECT r = Rect(w); return std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
     ToggleShade();
-    RECT r = Rect(Player.MainWindow);
     EXPECT_EQ(Player.Skin.DisplayMode, kDisplayShade);
-    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::array<LONG, 4>{200, 150, 297, 19}));
-    EXPECT_EQ(Width(ChildBox(Player.ControlsWindow)), 81);
-    EXPECT_EQ(Width(ChildBox(Player.TracksWindow)), 38);
+    EXPECT_EQ(box(Player.MainWindow), (std::array<LONG, 4>{200, 150, 297, 19}));
+    EXPECT_TRUE(box(Player.ControlsWindow)[2] == 81 && box(Player.TracksWindow)[2] == 38);
     EXPECT_FALSE(IsWindowVisible(Player.SliderWindow));
     EXPECT_EQ(Player.ShadeLine, 66);  // stopped: the disc line
 
-    ToggleShade();
-    r = Rect(Player.MainWindow);
-    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayNormal);
-    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::array<LONG, 4>{200, 150, 297, 162}));
-    EXPECT_EQ(Width(ChildBox(Player.ControlsWindow)), 163);
-    EXPECT_TRUE(IsWindowVisible(Player.SliderWindow));
-}
-
-TEST_F(Placement, DraggingSnapsToTheWorkAreaEdgesWithTheWindowsHeight) {
-    ApplyStartState(1);
+    // Pointer positions are in client coordinates of the window as it is
+    // before the move, as WM_MOUSEMOVE gives them.
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    Player.DragX = 40;
-    Player.DragY = 6;
-    // Pointer positions are in client coordinates of the window as it is
-    // before each move, as WM_MOUSEMOVE gives them.
-    auto drag_corner_to = [](int left, int top) {
-        POINT p{left + Player.DragX, top + Player.DragY};
-        ScreenToClient(Player.MainWindow, &p);
-        DragTo(p.x, p.y);
-        return Rect(Player.MainWindow);
-    };
-    RECT r = drag_corner_to(work.left + 7, 300);
-    EXPECT_EQ(r.left, work.left);
-    EXPECT_EQ(r.top, 300);
-    EXPECT_EQ(drag_corner_to(work.left + 12, 300).left, work.left + 12);
-    EXPECT_EQ(drag_corner_to(work.right - 6 - 297, 300).left, work.right - 297);
+    Player.DragX = 40, Player.DragY = 6;
+    POINT p{300 + 40, work.bottom - 19 - 4 + 6};
+    ScreenToClient(Player.MainWindow, &p);
+    DragTo(p.x, p.y);
+    EXPECT_EQ(box(Player.MainWindow), (std::array<LONG, 4>{300, work.bottom - 19, 297, 19}));
+
     ToggleShade();
-    r = drag_corner_to(300, work.bottom - 19 - 4);
-    EXPECT_EQ(r.top, work.bottom - 19);
-    EXPECT_EQ(r.bottom - r.top, 19);
+    EXPECT_EQ(Player.Skin.DisplayMode, kDisplayNormal);
+    EXPECT_EQ(box(Player.MainWindow), (std::array<LONG, 4>{300, work.bottom - 19, 297, 162}));
+    EXPECT_EQ(box(Player.ControlsWindow)[2], 163);
+    EXPECT_TRUE(IsWindowVisible(Player.SliderWindow));
 }
 
 }  // namespace

@@ -21,12 +21,7 @@ TEST(ProgramDirectory, CutsAtExeThenAtTheLastBackslash) {
 }
 
 TEST(DriveChoice, TheStoredCdromOrElseTheFirstPresentCdrom) {
-    struct Case {
-        int32_t stored;
-        std::vector<int32_t> present, cdroms, list;
-        int32_t chosen;
-    };
-    const Case cases[] = {
+    const struct { int32_t stored; std::vector<int32_t> present, cdroms, list; int32_t chosen; } cases[] = {
         {-1, {2, 3, 4, 5}, {4, 5}, {4, 5}, 4},  // a fresh installation
         {5, {2, 4, 5}, {4, 5}, {4, 5}, 5},      // a chosen CD-ROM drive stays
         {2, {2, 4, 5}, {4, 5}, {4, 5}, 4},      // a hard disk is replaced
@@ -34,30 +29,28 @@ TEST(DriveChoice, TheStoredCdromOrElseTheFirstPresentCdrom) {
         {-1, {2}, {}, {}, -1},
         {-1, {2, 6}, {4, 6}, {6}, 6},           // a CD-ROM answer for a letter not present counts not
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         uint32_t mask = 0;
         for (int32_t d : c.present) mask |= 1u << d;
         const DriveChoice choice = choose_drive(c.stored, mask, [&](int32_t d) {
             return std::find(c.cdroms.begin(), c.cdroms.end(), d) != c.cdroms.end();
         });
-        EXPECT_EQ(choice.use_drive, c.chosen) << c.stored;
-        EXPECT_EQ(choice.drive_list, c.list) << c.stored;
+        EXPECT_TRUE(choice.use_drive == c.chosen && choice.drive_list == c.list) << c.stored;
     }
 }
 
 TEST(WindowState, StartStatesAndWhatTheShutdownRecords) {
-    EXPECT_EQ(start_state_for(7).display_mode, kDisplayShade);
-    EXPECT_TRUE(start_state_for(7).minimized);
-    EXPECT_TRUE(start_state_for(5).minimized);
-    EXPECT_EQ(start_state_for(5).display_mode, kDisplayNormal);
-    EXPECT_FALSE(start_state_for(6).minimized);
-    EXPECT_EQ(start_state_for(42).display_mode, kDisplayNormal);
-    for (int32_t v : {4, 5, 6, 7}) EXPECT_EQ(start_win_state_after_start(v), 0);
-    for (int32_t v : {1, 2, 3}) EXPECT_EQ(start_win_state_after_start(v), v);
+    const struct { int32_t stored; bool shade, minimized; int32_t after; } cases[] = {
+        {1, false, false, 1}, {2, false, true, 2}, {3, true, false, 3}, {4, false, false, 0}, {5, false, true, 0},
+        {6, true, false, 0}, {7, true, true, 0}, {42, false, false, 0}};
+    for (const auto& c : cases) {
+        const StartState s = start_state_for(c.stored);
+        EXPECT_TRUE(s.display_mode == (c.shade ? kDisplayShade : kDisplayNormal) && s.minimized == c.minimized) << c.stored;
+        EXPECT_EQ(start_win_state_after_start(c.stored), c.after) << c.stored;
+    }
     for (int32_t mode : {kDisplayNormal, kDisplayShade})
         for (bool minimized : {false, true}) {
             const StartState s = start_state_for(recorded_start_win_state(mode, minimized));
-            EXPECT_EQ(s.display_mode, mode);
-            EXPECT_EQ(s.minimized, minimized);
+            EXPECT_TRUE(s.display_mode == mode && s.minimized == minimized);
         }
 }

@@ -2,25 +2,14 @@
 
 #include <gtest/gtest.h>
 
-TEST(WindowTitle, PartsInTheOrderAndSelectionAsked) {
-    const Text disc = std::string("Artist / Album");
-    const Text track = std::string("Song");
-    EXPECT_EQ(compose_title(7, 123, disc, track, 185), "BRD: Artist / Album: Song: [3:05]");
-    EXPECT_EQ(compose_title(7, 213, disc, track, 61), "BRD: Song: Artist / Album: [1:01]");
-    EXPECT_EQ(compose_title(7, 111, disc, track, 61), "BRD: Artist / Album");
-    EXPECT_EQ(compose_title(4, 123, disc, track, 9), "BRD: [0:09]");
-    EXPECT_EQ(compose_title(3, 123, std::nullopt, track, 9), "BRD: Song");
-    EXPECT_EQ(compose_title(0, 123, disc, track, 9), "BRD");
-}
-
-TEST(WindowTitle, LongTitlesEndInAnEllipsisAndTextsStayAsTheyAre) {
-    const std::string long_title(300, 'x');
-    const std::string title = compose_title(7, 123, long_title, std::string("t"), 0);
-    EXPECT_EQ(title.size(), 79u);
-    EXPECT_EQ(title.substr(0, 5), "BRD: ");
-    EXPECT_EQ(title.substr(76), "...");
-    EXPECT_EQ(compose_title(1, 123, std::string("100% %s %n"), std::nullopt, 0), "BRD: 100% %s %n");
-    // 77 characters stay whole; 78 are cut.
-    EXPECT_EQ(compose_title(1, 123, std::string(72, 'a'), std::nullopt, 0).size(), 77u);
-    EXPECT_EQ(compose_title(1, 123, std::string(73, 'a'), std::nullopt, 0), "BRD: " + std::string(71, 'a') + "...");
+TEST(WindowTitle, PartsInTheOrderAndSelectionAskedAndLongTitlesCut) {
+    const Text disc = std::string("Artist / Album"), track = std::string("Song");
+    const struct { int parts, order; Text disc; int seconds; std::string title; } cases[] = {
+        {7, 123, disc, 185, "BRD: Artist / Album: Song: [3:05]"}, {7, 213, disc, 61, "BRD: Song: Artist / Album: [1:01]"},
+        {7, 111, disc, 61, "BRD: Artist / Album"}, {4, 123, disc, 9, "BRD: [0:09]"}, {3, 123, {}, 9, "BRD: Song"},
+        {0, 123, disc, 9, "BRD"}, {1, 123, "100% %s %n", 0, "BRD: 100% %s %n"},
+        {1, 123, std::string(72, 'a'), 0, "BRD: " + std::string(72, 'a')},  // 77 characters stay whole; 78 are cut
+        {1, 123, std::string(73, 'a'), 0, "BRD: " + std::string(71, 'a') + "..."},
+        {7, 123, std::string(300, 'x'), 0, "BRD: " + std::string(71, 'x') + "..."}};
+    for (const auto& c : cases) EXPECT_EQ(compose_title(c.parts, c.order, c.disc, track, c.seconds), c.title);
 }

@@ -11,7 +11,7 @@ TEST(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
     const fs::path db = dir / "brd.bdb";
     DiscRecord record = drive_record(test_data("pipian_rubyripper_2b055c04.xmcd"));
     record.category = "misc", record.disc_id_text = "2b055c04";
-    PlayOrder order = make_play_order(4);
+    PlayOrder order = make_play_order(4), restored = make_play_order(4);
     order[0].track = 3, order[1].track = 1, order[2].track = 2, order[2].excluded = 1;
     auto store = [&](const Text& playorder) {  // as the CD Editor first saves it, with this PLAYORDER line or none
         std::string text = new_entry_text(record);
@@ -20,32 +20,29 @@ TEST(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
         db_delete("2b055c04", db);
         return db_add("misc/2b055c04", text, db);
     };
+    const auto tracks = [&] { std::vector<int> t; for (auto e : restored) t.push_back(e.excluded ? -e.track : e.track); return t; };
 
     EXPECT_EQ(save_play_order(record, order, db) + restore_play_order(record, order, db), 0);  // no stored entry
     ASSERT_EQ(store(""), 1);
     const std::string before = file_bytes(db);
     for (int track : {5, 0}) {  // out of range: nothing written
         order[3].track = track;
-        EXPECT_TRUE(!play_order_text(order, 4) && !save_play_order(record, order, db)) << track;
+        EXPECT_TRUE(!play_order_text(order, 4) && !save_play_order(record, order, db) && file_bytes(db) == before) << track;
     }
-    EXPECT_EQ(file_bytes(db), before);
     order[3].track = 4;
     ASSERT_EQ(save_play_order(record, order, db), 1);
-    EXPECT_EQ(value_of("PLAYORDER=", *db_read("2b055c04", db)), "3,1,-2,4");
-    EXPECT_EQ(db_list(db)->records.size(), 1u);  // replaced, not added twice
-    PlayOrder restored = make_play_order(4);
-    ASSERT_EQ(restore_play_order(record, restored, db), 1);
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(restored[i].track == order[i].track && restored[i].excluded == order[i].excluded);
+    EXPECT_TRUE(value_of("PLAYORDER=", *db_read("2b055c04", db)) == "3,1,-2,4" && db_list(db)->records.size() == 1u);
+    EXPECT_EQ(restore_play_order(record, restored, db), 1);
+    EXPECT_EQ(tracks(), (std::vector{3, 1, -2, 4}));
 
     // A broken stored order: the positions up to the broken token go back to disc order.
-    const std::pair<Text, std::vector<int>> broken[] = {{"3,0,2,4", {1, 2, 9, 9}}, {"2,,1,3", {1, 2, 9, 9}},
-        {"2,1", {1, 2, 3, 9}}, {"", {1, 9, 9, 9}}, {"x,1,2,3", {1, 9, 9, 9}}, {std::nullopt, {1, 9, 9, 9}}};
-    for (const auto& [text, tracks] : broken) {
+    const std::pair<Text, std::vector<int>> broken[] = {{"3,0,2,4", {1, 2, -9, -9}}, {"2,,1,3", {1, 2, -9, -9}},
+        {"2,1", {1, 2, 3, -9}}, {"", {1, -9, -9, -9}}, {"x,1,2,3", {1, -9, -9, -9}}, {std::nullopt, {1, -9, -9, -9}}};
+    for (const auto& [text, expected] : broken) {
         ASSERT_EQ(store(text), 1);
         for (auto& e : restored) e.track = 9, e.excluded = 1;  // whatever a previous disc left
         EXPECT_EQ(restore_play_order(record, restored, db), 0) << text.value_or("none");
-        for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(restored[i].track == tracks[i] && restored[i].excluded == (tracks[i] == 9)) << text.value_or("none") << i;
+        EXPECT_EQ(tracks(), expected) << text.value_or("none");
     }
     EXPECT_EQ(save_play_order(record, order, db), 0);  // the entry has no PLAYORDER line
 }

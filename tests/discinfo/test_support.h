@@ -1,10 +1,7 @@
 #pragma once
-// Helpers shared by the disc data tests: a scratch folder per test, whole-file
-// reads and writes, and the real xmcd entries kept under data/.
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -23,13 +20,11 @@ struct ScratchDir {
 };
 
 inline std::string file_bytes(const fs::path& path) {
-    std::ostringstream out;
-    out << std::ifstream(path, std::ios::binary).rdbuf();
-    return out.str();
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void write_bytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 inline std::string test_data(const std::string& name) { return file_bytes(fs::path(BRD_TEST_DATA) / name); }
 
 // The drive's record of a real disc: the frame offsets ("#\t150") and the
@@ -38,14 +33,10 @@ inline DiscRecord drive_record(const std::string& xmcd) {
     DiscRecord record(reinterpret_cast<void*>(1));
     std::istringstream in(xmcd);
     for (std::string line; std::getline(in, line);) {
-        const size_t at = line.find_first_not_of("# \t");
-        if (line.starts_with("# Disc length:")) {
-            const int s = record.disc_seconds = std::atoi(line.c_str() + 14);
-            record.toc[record.track_count] = {s / 60, s % 60, 0, s * 75};
-        } else if (line.starts_with('#') && at < line.size() && std::isdigit(static_cast<unsigned char>(line[at]))) {
-            const int offset = std::atoi(line.c_str() + at), s = offset / 75;
-            record.toc[record.track_count++] = {s / 60, s % 60, offset % 75, offset};
-        }
+        if (int n = 0; std::sscanf(line.c_str(), "# Disc length: %d", &n) == 1)
+            record.disc_seconds = n, record.toc[record.track_count] = {n / 60, n % 60, 0, n * 75};
+        else if (std::sscanf(line.c_str(), "#%*[ \t]%d", &n) == 1)
+            record.toc[record.track_count++] = {n / 75 / 60, n / 75 % 60, n % 75, n};
     }
     return record;
 }

@@ -12,16 +12,14 @@ static std::string header(const std::string& status, std::initializer_list<int> 
            "\r\n# Submitted via: BrindleCD 1.0\r\n#\r\nDISCID=" + id + "\r\n";
 }
 
-TEST(XmcdWriter, RevisionIsReadFromTheLeadingCommentBlockOnly) {
+TEST(XmcdWriter, AReplyIsStoredWithOurHeaderAndTheNextRevisionFromItsLeadingCommentBlock) {
     const std::pair<std::string, int> cases[] = {{test_data("peik_freedb-parser-sample_9c0eac0c.xmcd"), 4},
         {"210 rock 12345678\r\n# xmcd\r\n# Revision:   16 (edited)\r\nDTITLE=x\r\n", 16},
         {"210 rock 12345678\r\n# xmcd\r\nDTITLE=x\r\n# Revision: 4\r\n", 0},
         {"# xmcd\r\n# Revision: 4", 0}, {"# Revision: x\r\n", 0}, {"", 0}};  // 4: a line without line end
     for (const auto& [text, revision] : cases) EXPECT_EQ(revision_of(text), revision) << text;
-}
 
-// A real CDDB read reply (revision 3) is stored with our header and revision 4.
-TEST(XmcdWriter, AReplyIsStoredWithOurHeaderAndTheNextRevision) {
+    // A real CDDB read reply (revision 3) is stored with our header and revision 4.
     const std::string body = test_data("pear_Net_CDDB_d50dd30f.xmcd") + "\n";  // the file lacks its last line end
     DiscRecord record = drive_record(body);
     record.category = "reggae";
@@ -31,11 +29,11 @@ TEST(XmcdWriter, AReplyIsStoredWithOurHeaderAndTheNextRevision) {
                                                     163292, 181490, 195685, 210197, 233230, 249257}, 3541, 4, "d50dd30f") +
                          body.substr(body.find("DTITLE=")) + ".\r\n");
     record.category.reset();
-    std::string bare = "210 x y\r\nDTITLE=A\r\n.\r\n", no_titles = "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n";
+    const std::string no_titles = "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n";
+    std::string bare = "210 x y\r\nDTITLE=A\r\n.\r\n", kept = no_titles;
     ASSERT_EQ(store_reply(record, bare), 1);
     EXPECT_TRUE(bare.starts_with("200 nocategory d50dd30f\r\n#") && bare.find("\r\n# Revision: 1\r\n") != std::string::npos);
-    EXPECT_EQ(store_reply(record, no_titles), 0);
-    EXPECT_EQ(no_titles, "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n");
+    EXPECT_TRUE(store_reply(record, kept) == 0 && kept == no_titles);
     EXPECT_EQ(entry_key(record.category, "d50dd30f"), "nocategory/d50dd30f");
     EXPECT_EQ(entry_key(std::string(60, 'c'), "d50dd30f"), std::string(56, 'c'));
 }
@@ -45,15 +43,15 @@ TEST(XmcdWriter, AReplyIsStoredWithOurHeaderAndTheNextRevision) {
 TEST(XmcdWriter, ANewEntryHoldsEveryKeyOfTheDisc) {
     LineLocks locks;
     DiscRecord record = drive_record(test_data("alrs_freedb_7908090a.xmcd")), back = record, detached;
-    record.category = "rock";
-    record.disc_title = std::string(200, 'd');
-    for (int i = 0; i < 10; ++i) record.track_titles[i] = i == 5 ? Text() : "Song " + std::to_string(i);
-    std::string expected = header("100 rock 7908090a", {150, 12860, 23460, 37067, 54250, 70892, 90637, 107507, 124742,
-                                                        139870}, 2059, 1, "7908090a") + "DTITLE=" + *record.disc_title + "\r\n";
-    for (int i = 0; i < 10; ++i) expected += "TTITLE" + std::to_string(i) + "=" + record.track_titles[i].value_or("") + "\r\n";
-    expected += "EXTD=\r\n";
-    for (int i = 0; i < 10; ++i) expected += "EXTT" + std::to_string(i) + "=\r\n";
-    EXPECT_EQ(new_entry_text(record), expected + "PLAYORDER=\r\n.\r\n");
+    record.category = "rock", record.disc_title = std::string(200, 'd');
+    std::string titles, extt;
+    for (int i = 0; i < 10; ++i) {
+        record.track_titles[i] = i == 5 ? Text() : "Song " + std::to_string(i);
+        titles += "TTITLE" + std::to_string(i) + "=" + record.track_titles[i].value_or("") + "\r\n";
+        extt += "EXTT" + std::to_string(i) + "=\r\n";
+    }
+    EXPECT_EQ(new_entry_text(record), header("100 rock 7908090a", {150, 12860, 23460, 37067, 54250, 70892, 90637, 107507,
+              124742, 139870}, 2059, 1, "7908090a") + "DTITLE=" + *record.disc_title + "\r\n" + titles + "EXTD=\r\n" + extt + "PLAYORDER=\r\n.\r\n");
     parse_entry(back, new_entry_text(record), locks);
     EXPECT_TRUE(back.disc_title == record.disc_title && back.track_titles[5] == "");
 

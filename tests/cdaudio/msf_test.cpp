@@ -1,12 +1,13 @@
 // Packed positions and the table-of-contents and readout arithmetic.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include <vector>
+
 #include "cdaudio/msf.h"
 
 namespace {
 
-TEST(Msf, PositionsPackAsTheDeviceExchangesThem) {
+TEST(Msf, PositionsPackAsTheDeviceExchangesThemAndTheLeadOutCarries) {
     // MCI_MAKE_MSF(12, 34, 56) and MCI_MAKE_TMSF(7, 12, 34, 56).
     EXPECT_EQ(pack_msf({12, 34, 56}), 0x38220Cu);
     EXPECT_EQ(pack_tmsf({7, 12, 34, 56}), 0x38220C07u);
@@ -15,38 +16,23 @@ TEST(Msf, PositionsPackAsTheDeviceExchangesThem) {
     EXPECT_EQ(frames_to_msf(272395), (Msf{60, 31, 70}));
     EXPECT_EQ(track_count_of(0xFFFFFFFFu), 100);  // the record holds at most 100 tracks
     EXPECT_EQ(track_count_of(12), 12);
-}
-
-TEST(Msf, TheLeadOutAddsTheMissingFrameAndCarries) {
-    // 60:31:70 + 03:29:04 + 1 frame = 63:60:75 before carrying.
+    // 60:31:70 + 03:29:04 + the missing frame = 63:60:75 before carrying.
     const TocEntry lead_out = lead_out_entry(toc_entry({60, 31, 70}), {3, 29, 4});
     EXPECT_EQ(lead_out.minutes * 10000 + lead_out.seconds * 100 + lead_out.frames, 640100);
     EXPECT_EQ(lead_out.frame_offset, 288075);
-    EXPECT_EQ(lead_out_entry(toc_entry({2, 0, 0}), {1, 10, 10}).frame_offset, 14261);  // 03:10:11
 }
 
-// A disc of two tracks from 00:02 (frame 0) and 05:59:74 to the lead-out at 64:01.
-DiscRecord disc_of_two() {
+// Two tracks from 00:02 (frame 0) and 05:59:74 to the lead-out at 64:01;
+// lengths are differences of whole seconds.
+TEST(Msf, TrackLengthsReadoutsAndSeekTargets) {
     DiscRecord disc;
     disc.track_count = 2;
     disc.toc[0] = toc_entry({0, 2, 0});
     disc.toc[1] = toc_entry({5, 59, 74});
     disc.toc[2] = toc_entry({64, 1, 0});
     compute_lengths(disc);
-    return disc;
-}
-
-TEST(Msf, TrackLengthsAreDifferencesOfWholeSeconds) {
-    const DiscRecord disc = disc_of_two();
-    EXPECT_EQ(disc.track_seconds[0], 357);
-    EXPECT_EQ(disc.track_seconds[1], 3482);
-    EXPECT_EQ(disc.track_seconds[2], -1);
-    EXPECT_EQ(disc.disc_seconds, 3841);
-    EXPECT_EQ(whole_seconds_between(toc_entry({5, 59, 74}), toc_entry({6, 0, 1})), 1);
-}
-
-TEST(Msf, TimeReadoutsAndSeekTargets) {
-    const DiscRecord disc = disc_of_two();
+    const int32_t lengths[] = {disc.track_seconds[0], disc.track_seconds[1], disc.track_seconds[2], disc.disc_seconds};
+    EXPECT_EQ(std::vector<int32_t>(lengths, lengths + 4), (std::vector<int32_t>{357, 3482, -1, 3841}));
     const uint32_t tmsf = pack_tmsf({2, 1, 5, 40}), msf = pack_msf({7, 5, 40});
     const struct { int32_t mode; uint32_t tmsf, msf; int32_t seconds; } readouts[] = {
         {0, tmsf, msf, 65}, {kTimerRemaining, tmsf, msf, 3482 - 65}, {kTimerDisc, tmsf, msf, 425},

@@ -1,12 +1,12 @@
 // The Play order rules: which position comes next, how much one play command
-// covers, and what the end of a range and the running device lead to.
+// covers, what the end of a range and the running device lead to, and shuffling.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "cdaudio/play_order.h"
+#include "cdaudio/shuffle.h"
 
 namespace {
 
@@ -19,8 +19,7 @@ PlayOrder order_of(const std::vector<int32_t>& tracks) {
 
 DiscRecord playing_at(int32_t index) {
     DiscRecord disc;
-    disc.playing = 1;
-    disc.current_index = index;
+    disc.playing = 1, disc.current_index = index;
     return disc;
 }
 
@@ -34,8 +33,6 @@ TEST(PlayOrder, NextPlayablePositionWrapsAroundTheEnds) {
         {{-1, -2}, -1, true, -1}, {{-1, -2}, 1, false, -1}, {{}, -1, true, -1},
     };
     for (const auto& c : cases) EXPECT_EQ(next_index(order_of(c.order), c.p, c.forward), c.next) << c.p << c.forward;
-    const PlayOrder fresh = make_play_order(3);
-    EXPECT_TRUE(fresh[2].position == 3 && fresh[2].track == 3 && !fresh[2].excluded);
 }
 
 // A range runs on while the next position played is the very next one and
@@ -78,39 +75,53 @@ TEST(PlayOrder, TheEndOfARangeAndTheDevicesTrackLeadOn) {
 
 // The device and window effects the decisions are carried out with, in order.
 TEST(PlayOrder, DecisionsAreCarriedOut) {
-    std::vector<std::string> calls;
-    PlaybackHooks hooks;
-    hooks.stop_device = [&] { return calls.push_back("stop"), 0; };
-    hooks.seek_to = [&](int16_t s, int16_t t, uint8_t f) {
-        return calls.push_back("seek " + std::to_string(s) + std::to_string(t) + std::to_string(f)), 0;
+    std::string calls;
+    auto note = [&calls](const std::string& what, int a = 0) { return calls += what + std::to_string(a) + " ", 0; };
+    const PlaybackHooks hooks{
+        .stop_device = [&] { return note("stop"); },
+        .seek_to = [&](int16_t s, int16_t t, uint8_t f) { return note("seek", s * 100 + t * 10 + f); },
+        .play_from = [&](int16_t i) { return note("play", i); },
+        .show_stopped = [&](int32_t i) { note("stopped", i); },
+        .show_track_title = [&](int32_t t) { note("title", t); },
+        .order_done = [&] { note("done"); },
     };
-    hooks.play_from = [&](int16_t i) { return calls.push_back("play " + std::to_string(i)), 0; };
-    hooks.show_stopped = [&](int32_t i) { calls.push_back("stopped " + std::to_string(i)); };
-    hooks.show_track_title = [&](int32_t t) { calls.push_back("title " + std::to_string(t)); };
-    hooks.order_done = [&] { calls.push_back("done"); };
     const PlayOrder order = order_of(kReordered);
-    auto after = [&](const std::function<void()>& step) {
-        calls.clear();
-        step();
-        return calls;
-    };
-    using Calls = std::vector<std::string>;
+    auto after = [&](const std::function<void()>& step) { return calls.clear(), step(), calls; };
     DiscRecord disc = playing_at(1);
-    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), (Calls{"title 5", "play 2"}));
+    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), "title5 play2 ");
     EXPECT_EQ(disc.current_index, 2);
-    EXPECT_EQ(after([&] { follow_device(disc, order, 0, 3, hooks); }), Calls{});
+    EXPECT_EQ(after([&] { follow_device(disc, order, 0, 3, hooks); }), "");
     disc.current_index = 3;
-    EXPECT_EQ(after([&] { follow_device(disc, order, 0, 4, hooks); }), (Calls{"title 4"}));
+    EXPECT_EQ(after([&] { follow_device(disc, order, 0, 4, hooks); }), "title4 ");
     EXPECT_EQ(disc.current_index, 4);
-    EXPECT_EQ(after([&] { follow_device(disc, order, kTrack, 5, hooks); }), (Calls{"play 4"}));
-    EXPECT_EQ(after([&] { range_finished(disc, order, kTrack, hooks); }), (Calls{"play 4"}));
+    EXPECT_EQ(after([&] { follow_device(disc, order, kTrack, 5, hooks); }), "play4 ");
+    EXPECT_EQ(after([&] { range_finished(disc, order, kTrack, hooks); }), "play4 ");
     disc.paused = 1;  // stopped from 00:00 of track 1 (disc-relative)
-    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), (Calls{"stop", "seek 011", "stopped 4", "done"}));
+    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), "stop0 seek11 stopped4 done0 ");
     EXPECT_TRUE(!disc.playing && !disc.paused);
-    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), (Calls{"stop"}));  // nothing was playing
+    EXPECT_EQ(after([&] { range_finished(disc, order, 0, hooks); }), "stop0 ");  // nothing was playing
     disc = playing_at(0);
     stop_playback(disc, PlaybackHooks{});  // unset hooks are skipped
     EXPECT_EQ(disc.playing, 0);
+}
+
+TEST(Shuffle, ThePlayingTrackStaysFirstAndTheRestAreDrawn) {
+    PlayOrder order = make_play_order(5);
+    order[1].excluded = 1;  // track 2
+    order[3].blink = 1;
+    // Each track keeps its exclusion mark and every blink flag is cleared.
+    auto expect = [&order](const std::vector<int32_t>& tracks) {
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_TRUE(order[i].track == tracks[i] && order[i].excluded == (tracks[i] == 2) && !order[i].blink) << i;
+    };
+    // rand() % 5 + 1: 3 is taken (playing), so 1 is drawn again; then 5, 4, 2.
+    shuffle_order(order, true, 3, [values = std::vector{2, 0, 4, 3, 1}, i = 0]() mutable { return values[i++]; });
+    expect({3, 1, 5, 4, 2});
+    // Stopped: every position is drawn, and off restores disc order.
+    shuffle_order(order, true, 0, [next = 0]() mutable { return next += 7; });
+    expect({3, 5, 2, 4, 1});
+    shuffle_order(order, false, 0, [] { return 0; });
+    expect({1, 2, 3, 4, 5});
 }
 
 }  // namespace

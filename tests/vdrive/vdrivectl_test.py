@@ -8,14 +8,13 @@ import subprocess
 import sys
 import tempfile
 
-source = os.environ["BRD_SOURCE"]
-build = os.environ["BRD_BUILD"]
+source, build = os.environ["BRD_SOURCE"], os.environ["BRD_BUILD"]
 ctl = os.path.join(source, "vdrive", "vdrivectl")
 failures = []
 
 
-def run(*args, env=None):
-    return subprocess.run(args, check=True, capture_output=True, text=True, env=env).stdout
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True, text=True).stdout
 
 
 def check(condition, what):
@@ -38,10 +37,9 @@ with tempfile.TemporaryDirectory(prefix="brd-vdrive-") as folder:
         check(s["tray"] == "closed" and s["disc"] == "twelve.cue" and s["mode"] == "stopped", f"after insert: {s}")
         check(state(folder)["disc"] == "twelve.cue", "a folder names the drive too")
 
-        env = dict(os.environ, BRD_SAMPLE_DRIVE="D")
         program = os.path.join(build, "tests", "vdrive", "vdrive_mci_test.exe")
-        result = subprocess.run([os.path.join(source, "scripts", "wine-run"), program,
-                                 "--gtest_filter=VirtualDriveSample.*"], env=env, capture_output=True, text=True)
+        result = subprocess.run([os.path.join(source, "scripts", "wine-run"), program, "--gtest_filter=VirtualDriveSample.*"],
+                                env=dict(os.environ, BRD_SAMPLE_DRIVE="D"), capture_output=True, text=True)
         check(result.returncode == 0 and "[  PASSED  ] 1 test" in result.stdout, "the MCI program:\n" + result.stdout)
 
         s = state("D")

@@ -66,6 +66,16 @@ TEST(SkinDrawing, TheReadoutPutsEverySpriteInItsPlaceAndTouchesNothingElse) {
     }
     TestSkin().DisplayMode = kDisplayNormal;
 
+    // Across 100 minutes the minute-tens cell switches between one wide digit and two narrow ones
+    // without clearing: either leaves no trace of the other on the glass.
+    for (int first = 0; first < 20; ++first) {
+        Canvas fresh(40, 30, RGB(10, 23, 20)), reused(40, 30, RGB(10, 23, 20));
+        const int second = first < 10 ? 10 + first : first - 10;
+        DrawNumber(fresh.dc, TestSkin(), 5, 5, second, true);
+        DrawNumber(reused.dc, TestSkin(), 5, 5, first, true);
+        DrawNumber(reused.dc, TestSkin(), 5, 5, second, true);
+        EXPECT_TRUE(Same(reused.Snapshot(), 0, 0, fresh.Snapshot())) << first << " then " << second;
+    }
     // Four threads draw from the same skin bitmap at once; none may find it
     // selected into another thread's memory context.
     std::atomic<int> wrong{0};

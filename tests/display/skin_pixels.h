@@ -1,27 +1,21 @@
 #pragma once
-// Helpers of the GDI pixel tests: the skin loaded from the test program's
-// own resources for the code to draw with, the skin's files read for the
-// expectations, pixels read back from bitmaps, a canvas to draw on, and
-// region comparisons.
+// The GDI tests' skin: loaded from the test program's resources for the code
+// to draw with, and read from the skin's files for the expectations.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "display/skin.h"
 #include "resources/resource.h"
 
-// The skin the code under test draws with, from the test program's own resources.
 inline Skin& TestSkin() {
     static Skin skin;
     return skin;
 }
 
-// Loads the skin bitmaps (once).
 inline bool LoadTestSkin() {
     auto load = [](OwnedBitmap& b, int id) {
         if (!b) b.reset(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
@@ -36,10 +30,9 @@ inline bool LoadTestSkin() {
 struct Pixels {
     int width = 0, height = 0;
     std::vector<uint32_t> px;  // 0x00RRGGBB
-    uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
     uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * width + x]; }
     // Puts a w x h piece of `from` at (sx, sy) here at (x, y), copied or ORed.
-    void Paste(int x, int y, const Pixels& from, int sx, int sy, int w, int h, bool ored = false) {
+    void Paste(int x, int y, Pixels& from, int sx, int sy, int w, int h, bool ored = false) {
         for (int j = 0; j < h; ++j)
             for (int i = 0; i < w; ++i) at(x + i, y + j) = (ored ? at(x + i, y + j) : 0) | from.at(sx + i, sy + j);
     }
@@ -58,8 +51,7 @@ inline Pixels Read(HBITMAP bitmap) {
     return p;
 }
 
-// The pixels of resources/skin/`name` read from the file itself (BRD_SOURCE_DIR
-// is the source folder, reached through Wine's Z: drive).
+// resources/skin/`name` read from the source folder through Wine's Z: drive.
 inline Pixels SkinFile(const char* name) {
     const std::string path = std::string("Z:") + BRD_SOURCE_DIR + "/resources/skin/" + name;
     HANDLE bitmap = LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
@@ -69,51 +61,37 @@ inline Pixels SkinFile(const char* name) {
 }
 
 // A memory bitmap to draw on, filled with one colour.
-class Canvas {
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-
-public:
+struct Canvas {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap;
+    HGDIOBJ old;
     Canvas(int width, int height, COLORREF fill = RGB(255, 0, 255)) {
         HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, width, height);
+        bitmap = CreateCompatibleBitmap(screen, width, height);
         ReleaseDC(nullptr, screen);
-        old_ = SelectObject(dc_, bitmap_);
-        HBRUSH brush = CreateSolidBrush(fill);
-        RECT r{0, 0, width, height};
-        FillRect(dc_, &r, brush);
-        DeleteObject(brush);
+        old = SelectObject(dc, bitmap);
+        SelectObject(dc, GetStockObject(DC_BRUSH));
+        SetDCBrushColor(dc, fill);
+        PatBlt(dc, 0, 0, width, height, PATCOPY);
     }
     ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
     }
-    HDC dc() const { return dc_; }
-    Pixels Snapshot() {
-        SelectObject(dc_, old_);
-        Pixels p = Read(bitmap_);
-        SelectObject(dc_, bitmap_);
+    Pixels Snapshot() const {  // read with the bitmap out of the context, as GetDIBits asks
+        SelectObject(dc, old);
+        Pixels p = Read(bitmap);
+        SelectObject(dc, bitmap);
         return p;
     }
 };
 
-// Compares a w x h region of `got` at (x, y) with `want` at (sx, sy).
-inline ::testing::AssertionResult SameRegion(const Pixels& got, int x, int y, const Pixels& want, int sx, int sy, int w,
-                                             int h) {
+// Compares a w x h region of `got` at (x, y) with `want` at (sx, sy) (all of `want` without w).
+inline ::testing::AssertionResult Same(Pixels got, int x, int y, Pixels want, int sx = 0, int sy = 0, int w = 0,
+                                       int h = 0) {
     int wrong = 0;
-    char first[120] = "";
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i)
-            if (got.at(x + i, y + j) != want.at(sx + i, sy + j) && wrong++ == 0)
-                std::snprintf(first, sizeof first, "first at (%d,%d): got %06x, want %06x", x + i, y + j,
-                              got.at(x + i, y + j), want.at(sx + i, sy + j));
-    if (!wrong) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << wrong << " pixels differ, " << first;
-}
-
-inline ::testing::AssertionResult SamePicture(const Pixels& got, const Pixels& want) {
-    return SameRegion(got, 0, 0, want, 0, 0, want.width, want.height);
+    for (int j = 0; j < (w ? h : want.height); ++j)
+        for (int i = 0; i < (w ? w : want.width); ++i) wrong += got.at(x + i, y + j) != want.at(sx + i, sy + j);
+    if (wrong) return ::testing::AssertionFailure() << wrong << " pixels differ";
+    return ::testing::AssertionSuccess();
 }

@@ -12,82 +12,62 @@
 
 namespace {
 
-class GridScroll : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(LoadTestSkin());
-        TestSkin().DisplayMode = kDisplayNormal;
-        window_ = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, kGridWidth, 136, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(window_);
-    }
-    void TearDown() override { DestroyWindow(window_); }
-
-    std::unique_ptr<TrackGrid> Grid(int32_t entries) {
-        auto grid = std::make_unique<TrackGrid>(window_, TestSkin(), entries);
+// A grid of `entries` drawn once; Settles polls (3 s at most) until its offset is `offset` (or
+// has moved at all: -1) and, for an offset, its animation thread has let go of the scroll lock.
+struct Grid {
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, kGridWidth, 136, nullptr, nullptr, nullptr, nullptr);
+    std::unique_ptr<TrackGrid> grid;
+    explicit Grid(int32_t entries) : grid(std::make_unique<TrackGrid>(window, TestSkin(), entries)) {
         grid->RedrawGrid(nullptr, 0);
-        return grid;
     }
-    // Polls (3 s at most) until the offset is `offset`, or until it moved at all (-1).
-    static bool Reaches(TrackGrid& grid, int32_t offset) {
-        auto there = [&] { return offset < 0 ? grid.View().scroll_offset != 0 : grid.View().scroll_offset == offset; };
+    ~Grid() {
+        grid.reset();
+        DestroyWindow(window);
+    }
+    bool Settles(int32_t offset) const {
+        auto there = [&] { return offset < 0 ? grid->View().scroll_offset != 0 : grid->View().scroll_offset == offset; };
         for (int i = 0; i < 300 && !there(); ++i) Sleep(10);
-        return there();
+        return there() && (offset < 0 || SemaphoreSlot(grid->ScrollLock(), 3000).held());
     }
-    // The animation has reached the offset and its thread has let go of the scroll lock.
-    static bool Settles(TrackGrid& grid, int32_t offset) {
-        if (!Reaches(grid, offset)) return false;
-        SemaphoreSlot done(grid.ScrollLock(), 3000);
-        return done.held();
-    }
-
-    HWND window_ = nullptr;
 };
 
-TEST_F(GridScroll, AHeldDownArrowScrollsToTheLastFirstRowAndStops) {
-    auto grid = Grid(20);
-    grid->SetScrolling(true);
-    grid->StartScroll(kArrowDown);
-    ASSERT_TRUE(Settles(*grid, 48));
-    EXPECT_EQ(grid->View().first_visible_row, 3);
-    EXPECT_FALSE(grid->Scrolling());  // the last row ended the held scroll
-}
+TEST(GridScroll, HeldArrowsClicksRowTargetsAndRedraws) {
+    ASSERT_TRUE(LoadTestSkin());
+    TestSkin().DisplayMode = kDisplayNormal;
+    Grid held(20);  // a held down arrow scrolls to the last first row and stops there
+    held.grid->SetScrolling(true);
+    held.grid->StartScroll(kArrowDown);
+    ASSERT_TRUE(held.Settles(48));
+    EXPECT_EQ(held.grid->View().first_visible_row, 3);
+    EXPECT_FALSE(held.grid->Scrolling());
 
-TEST_F(GridScroll, AClickOnAnArrowScrollsOneRowEvenIfReleasedAtOnce) {
-    auto grid = Grid(20);
-    grid->SetScrolling(true);
-    grid->StartScroll(kArrowDown);
-    grid->SetScrolling(false);
-    ASSERT_TRUE(Settles(*grid, 24));
-    EXPECT_EQ(grid->View().first_visible_row, 2);
-}
+    Grid clicked(20);  // a click scrolls one row even if released at once
+    clicked.grid->SetScrolling(true);
+    clicked.grid->StartScroll(kArrowDown);
+    clicked.grid->SetScrolling(false);
+    ASSERT_TRUE(clicked.Settles(24));
+    EXPECT_EQ(clicked.grid->View().first_visible_row, 2);
 
-TEST_F(GridScroll, ARowTargetIsTakenAtOnceAndAnimatedAndABadOneIgnored) {
-    auto grid = Grid(30);
-    grid->StartScroll(6);
-    EXPECT_EQ(grid->View().first_visible_row, 6);
-    ASSERT_TRUE(Settles(*grid, 120));
-    grid->StartScroll(7);  // 10 rows: 6 is the last first row
-    EXPECT_EQ(grid->View().first_visible_row, 6);
-}
+    Grid target(30);  // a row target is taken at once and animated, a bad one ignored
+    target.grid->StartScroll(6);
+    EXPECT_EQ(target.grid->View().first_visible_row, 6);
+    ASSERT_TRUE(target.Settles(120));
+    target.grid->StartScroll(7);  // 10 rows: 6 is the last first row
+    EXPECT_EQ(target.grid->View().first_visible_row, 6);
 
-TEST_F(GridScroll, ARedrawDuringAnAnimationLeavesOffsetAndRowInStep) {
-    auto grid = Grid(99);
-    grid->StartScroll(20);
-    ASSERT_TRUE(Reaches(*grid, -1));
-    grid->View().first_visible_row = 2;  // as a redraw for another mode would settle it
-    grid->RedrawGrid(nullptr, 0);
-    ASSERT_TRUE(Settles(*grid, 24));
-    EXPECT_EQ(grid->View().scroll_offset, 24);
-    EXPECT_EQ(grid->View().first_visible_row, 2);
-}
+    Grid redrawn(99);  // a redraw during an animation leaves offset and row in step
+    redrawn.grid->StartScroll(20);
+    ASSERT_TRUE(redrawn.Settles(-1));
+    redrawn.grid->View().first_visible_row = 2;  // as a redraw for another mode would settle it
+    redrawn.grid->RedrawGrid(nullptr, 0);
+    ASSERT_TRUE(redrawn.Settles(24));
+    EXPECT_EQ(redrawn.grid->View().first_visible_row, 2);
 
-TEST_F(GridScroll, DestroyingTheGridEndsAHeldScrollAndAWaitingOne) {
-    auto grid = Grid(99);
-    grid->SetScrolling(true);
-    grid->StartScroll(kArrowDown);
-    grid->StartScroll(kArrowDown);  // waits for the first
-    ASSERT_TRUE(Reaches(*grid, -1));
-    grid.reset();  // returns once both threads are gone
+    Grid destroyed(99);  // destroying the grid ends a held scroll and one waiting for it
+    destroyed.grid->SetScrolling(true);
+    destroyed.grid->StartScroll(kArrowDown);
+    destroyed.grid->StartScroll(kArrowDown);
+    ASSERT_TRUE(destroyed.Settles(-1));
 }
 
 }  // namespace

@@ -2,14 +2,14 @@
 // every transport command runs through, wherever it came from.
 #include <windowsx.h>
 
-#include "app/playback.h"
-#include "app/player.h"
-#include "app/window_state.h"
-#include "cdaudio/cd_device.h"
 #include "app/button_bank.h"
 #include "app/child_windows.h"
-#include "display/lcd_readout.h"
+#include "app/playback.h"
+#include "app/player.h"
 #include "app/slider_state.h"
+#include "app/window_state.h"
+#include "cdaudio/cd_device.h"
+#include "display/lcd_readout.h"
 #include "display/title_scroll.h"
 #include "resources/resource.h"
 

@@ -5,11 +5,11 @@
 #include <atomic>
 #include <thread>
 
-#include "base/owned_handles.h"
 #include "app/player.h"
 #include "app/window_state.h"
-#include "display/logo_animation.h"
 #include "base/memory_surface.h"
+#include "base/owned_handles.h"
+#include "display/logo_animation.h"
 #include "display/skin_draw.h"
 #include "resources/resource.h"
 

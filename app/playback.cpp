@@ -10,8 +10,8 @@
 #include "cdaudio/msf.h"
 #include "discinfo/play_order_store.h"
 #include "display/lcd_readout.h"
-#include "display/title_scroll.h"
 #include "display/title_display.h"
+#include "display/title_scroll.h"
 #include "display/track_grid.h"
 #include "resources/resource.h"
 

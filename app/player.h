@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "base/owned_handles.h"
 #include "app/settings.h"
+#include "base/owned_handles.h"
 #include "cdaudio/disc_record.h"
 #include "cddb/server_list.h"
 #include "display/skin.h"

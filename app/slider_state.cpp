@@ -1,7 +1,7 @@
 #include "app/slider_state.h"
 
-#include "app/player.h"
 #include "app/playback.h"
+#include "app/player.h"
 #include "app/settings_store.h"
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"

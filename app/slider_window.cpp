@@ -3,12 +3,12 @@
 // released; until then the LCD shows the time at the thumb.
 #include <windowsx.h>
 
+#include "app/child_windows.h"
 #include "app/playback.h"
 #include "app/player.h"
-#include "cdaudio/cd_device.h"
-#include "app/child_windows.h"
-#include "display/lcd_readout.h"
 #include "app/slider_state.h"
+#include "cdaudio/cd_device.h"
+#include "display/lcd_readout.h"
 #include "display/title_display.h"
 #include "resources/resource.h"
 

@@ -5,18 +5,18 @@
 
 #include <algorithm>
 
+#include "app/idle_animation.h"
 #include "app/playback.h"
 #include "app/player.h"
+#include "app/slider_state.h"
 #include "app/tray.h"
 #include "app/window_title.h"
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
-#include "discinfo/play_order_store.h"
 #include "cddb/query_thread.h"
 #include "discinfo/entry_text.h"
-#include "app/idle_animation.h"
+#include "discinfo/play_order_store.h"
 #include "display/lcd_readout.h"
-#include "app/slider_state.h"
 #include "display/title_display.h"
 #include "display/title_scroll.h"
 #include "display/track_grid.h"

@@ -3,11 +3,11 @@
 // and kept in view.
 #include <windowsx.h>
 
+#include "app/child_windows.h"
 #include "app/playback.h"
 #include "app/player.h"
 #include "app/window_state.h"
 #include "cdaudio/cd_device.h"
-#include "app/child_windows.h"
 #include "display/lcd_readout.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"

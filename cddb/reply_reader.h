@@ -3,8 +3,8 @@
 // chunks and decides from a terminator or the status code when it is whole.
 #include <cstddef>
 
-#include "cddb/net_socket.h"
 #include "base/text.h"
+#include "cddb/net_socket.h"
 
 enum ReadMode : int {
     ReadMultiLine = 1,   // complete when a receive ends in ".\r\n"

@@ -14,9 +14,9 @@
 #include <memory>
 #include <thread>
 
+#include "base/memory_surface.h"
 #include "cdaudio/disc_record.h"
 #include "discinfo/line_locks.h"
-#include "base/memory_surface.h"
 #include "display/skin.h"
 #include "display/title_scroll.h"
 

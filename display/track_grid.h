@@ -8,11 +8,11 @@
 #include <memory>
 #include <span>
 
+#include "base/memory_surface.h"
 #include "base/owned_handles.h"
 #include "cdaudio/play_order.h"
 #include "display/grid_layout.h"
 #include "display/skin.h"
-#include "base/memory_surface.h"
 
 // A recursive lock for one process: the scroll thread and the main thread
 // take turns at the grid's view and picture with it.

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "base/owned_handles.h"
-#include "support/cddb_test_server.h"
 #include "cddb/query_thread.h"
 #include "cddb/reply_reader.h"
 #include "resources/resource.h"
+#include "support/cddb_test_server.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <memory>
 
+#include "app/button_bank.h"
 #include "app/placement.h"
 #include "app/player.h"
-#include "app/startup.h"
-#include "app/button_bank.h"
 #include "app/slider_state.h"
+#include "app/startup.h"
 #include "display/title_display.h"
 #include "display/title_scroll.h"
 

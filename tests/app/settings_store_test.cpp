@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/player.h"
-#include "base/registry.h"
 #include "app/settings_store.h"
+#include "base/registry.h"
 
 namespace {
 

@@ -10,28 +10,19 @@ bool Valid(int32_t index) { return index >= 0 && index < kButtonCount; }
 
 }  // namespace
 
-void ButtonBank::SetPressed(int32_t index, HDC dc) {
-    if (index == pressed_) return;
-    if (Valid(pressed_)) {
-        buttons_[pressed_].pressed = false;
-        DrawButton(pressed_, dc);
-    }
-    pressed_ = Valid(index) ? index : -1;
-    if (Valid(index)) {
-        buttons_[index].pressed = true;
-        DrawButton(index, dc);
-    }
-}
+void ButtonBank::SetPressed(int32_t index, HDC dc) { MoveFlag(pressed_, &ButtonFlags::pressed, index, dc); }
 
-void ButtonBank::SetHover(int32_t index, HDC dc) {
-    if (index == hovered_) return;
-    if (Valid(hovered_)) {
-        buttons_[hovered_].hover = false;
-        DrawButton(hovered_, dc);
+void ButtonBank::SetHover(int32_t index, HDC dc) { MoveFlag(hovered_, &ButtonFlags::hover, index, dc); }
+
+void ButtonBank::MoveFlag(int32_t& holder, bool ButtonFlags::*flag, int32_t index, HDC dc) {
+    if (index == holder) return;
+    if (Valid(holder)) {
+        buttons_[holder].*flag = false;
+        DrawButton(holder, dc);
     }
-    hovered_ = Valid(index) ? index : -1;
+    holder = Valid(index) ? index : -1;
     if (Valid(index)) {
-        buttons_[index].hover = true;
+        buttons_[index].*flag = true;
         DrawButton(index, dc);
     }
 }

@@ -18,6 +18,10 @@ public:
     int32_t hovered() const { return hovered_; }
 
 private:
+    // Moves a flag that one button at most holds (pressed, hover) to `index`,
+    // or clears it for an index out of range; redraws both buttons.
+    void MoveFlag(int32_t& holder, bool ButtonFlags::*flag, int32_t index, HDC dc);
+
     ButtonFlags buttons_[kButtonCount];
     int32_t pressed_ = -1;
     int32_t hovered_ = -1;

@@ -86,7 +86,7 @@ void Main_OnCommand(HWND hwnd, int id, HWND, UINT) {
 
 bool Main_OnSysCommand(HWND, UINT command) {
     if (command == IDM_SYS_PREFERENCES) {
-        OpenPreferences(0);
+        ActivatePreferences(0);
         return true;
     }
     if (Player.Disc && command >= IDM_TRACK_FIRST &&

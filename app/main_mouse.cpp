@@ -126,7 +126,7 @@ void Main_OnLButtonUp(HWND hwnd, int x, int y, UINT) {
 
 void Main_OnLButtonDblClk(HWND, BOOL, int x, int y, UINT) {
     if (HitCaption(x, y)) ToggleShade();
-    else if (x > 8 && x < 215 && y > 55 && y < 108) OpenPreferences(4);
+    else if (x > 8 && x < 215 && y > 55 && y < 108) ActivatePreferences(4);
 }
 
 void Main_OnRButtonDown(HWND hwnd, BOOL, int x, int y, UINT) {

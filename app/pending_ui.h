@@ -7,7 +7,12 @@
 
 #include "cdaudio/disc_record.h"
 
+// Opens the Preferences sheet on `page`, or brings the open one forward and
+// turns it to `page`.
 void OpenPreferences(int page);
+// Brings the open Preferences sheet forward on the page it shows; opens it on
+// `page_if_closed` when there is none.
+void ActivatePreferences(int page_if_closed);
 void OpenAbout();
 void ShowQuickMenu(POINT screen_point);
 void ShowQuickTrackMenu(POINT screen_point, bool shade);

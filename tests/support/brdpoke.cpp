@@ -7,7 +7,7 @@
 //   brdpoke close [CLASS]  ask BRD (or the window of CLASS) to close, as its close button does
 //   brdpoke command ID     send WM_COMMAND ID to the BRD window
 //   brdpoke sheet TITLE VERB [ID|N]   the property sheet of that caption:
-//     page (print "index count"), select N, rect, ctrl ID (its screen rect),
+//     page (print "index count"), select N, rect, home (move it to 0,0), ctrl ID (its screen rect),
 //     state ID (print "checked enabled"), click ID (a button of the page or
 //     the sheet: 1 OK, 2 Cancel, 12321 Apply)
 //   brdpoke answer TITLE ID  press button ID of the message box of that caption
@@ -35,6 +35,8 @@ int Sheet(HWND sheet, const char* verb, int arg) {
         PropSheet_SetCurSel(sheet, nullptr, arg);
     } else if (!std::strcmp(verb, "rect")) {
         PrintRect(sheet);
+    } else if (!std::strcmp(verb, "home")) {
+        SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (!control) {
         return 1;
     } else if (!std::strcmp(verb, "ctrl")) {

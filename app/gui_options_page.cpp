@@ -83,12 +83,15 @@ int32_t CheckedIndex(HWND page, const int (&group)[N], int32_t otherwise) {
 // The icon places take effect at once: the tray icon comes or goes, and the
 // task-bar button with the tool-window style.
 void ShowIconPlaces() {
+    const HWND main = Player.MainWindow;
     TrayRemove();
     if (Settings.IconType & kIconTray) {
         const DiscRecord* disc = Player.Disc.get();
         TrayAdd(disc && disc->paused ? IDI_PAUSED : disc && disc->playing ? IDI_PLAYING : IDI_BRD);
+        char caption[64];
+        GetWindowTextA(main, caption, sizeof caption);
+        TrayTip(caption);
     }
-    const HWND main = Player.MainWindow;
     const LONG_PTR style = GetWindowLongPtrA(main, GWL_EXSTYLE);
     if (Settings.IconType & kIconTaskBar) {
         SetWindowLongPtrA(main, GWL_EXSTYLE, style & ~WS_EX_TOOLWINDOW);

@@ -6,6 +6,7 @@
 #include "app/placement.h"
 #include "app/playback.h"
 #include "app/player.h"
+#include "app/preferences_sheet.h"
 #include "app/supervision.h"
 #include "cdaudio/cd_device.h"
 #include "cddb/query_thread.h"
@@ -39,11 +40,11 @@ void Main_OnCommand(HWND hwnd, int id, HWND, UINT) {
         case IDM_ABOUT: OpenAbout(); return;
         case IDM_PREFERENCES:
         case IDM_TRAY_PREFERENCES:
-        case IDM_KEY_PREFERENCES: OpenPreferences(0); return;
-        case IDM_KEY_GUI: OpenPreferences(1); return;
-        case IDM_KEY_SERVERS: OpenPreferences(2); return;
-        case IDM_KEY_LIBRARY: OpenPreferences(3); return;
-        case IDM_KEY_EDITOR: OpenPreferences(4); return;
+        case IDM_KEY_PREFERENCES: OpenPreferences(kStartupPage); return;
+        case IDM_KEY_GUI: OpenPreferences(kGuiOptionsPage); return;
+        case IDM_KEY_SERVERS: OpenPreferences(kServersPage); return;
+        case IDM_KEY_LIBRARY: OpenPreferences(kLibraryPage); return;
+        case IDM_KEY_EDITOR: OpenPreferences(kEditorPage); return;
         case IDM_QUERY_CD:
         case IDM_KEY_QUERY_CD:
             if (Loaded()) QueryLoadedDisc();
@@ -86,7 +87,7 @@ void Main_OnCommand(HWND hwnd, int id, HWND, UINT) {
 
 bool Main_OnSysCommand(HWND, UINT command) {
     if (command == IDM_SYS_PREFERENCES) {
-        ActivatePreferences(0);
+        ActivatePreferences(kStartupPage);
         return true;
     }
     if (Player.Disc && command >= IDM_TRACK_FIRST &&

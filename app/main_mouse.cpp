@@ -7,6 +7,7 @@
 #include "app/placement.h"
 #include "app/playback.h"
 #include "app/player.h"
+#include "app/preferences_sheet.h"
 #include "app/window_state.h"
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
@@ -126,7 +127,7 @@ void Main_OnLButtonUp(HWND hwnd, int x, int y, UINT) {
 
 void Main_OnLButtonDblClk(HWND, BOOL, int x, int y, UINT) {
     if (HitCaption(x, y)) ToggleShade();
-    else if (x > 8 && x < 215 && y > 55 && y < 108) ActivatePreferences(4);
+    else if (x > 8 && x < 215 && y > 55 && y < 108) ActivatePreferences(kEditorPage);
 }
 
 void Main_OnRButtonDown(HWND hwnd, BOOL, int x, int y, UINT) {

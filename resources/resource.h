@@ -30,15 +30,16 @@
 #define IDR_ACCELERATORS    158
 #define IDR_CONTROL_MENU    159
 
-// Dialog templates
-#define IDD_STARTUP_PAGE    126
-#define IDD_GUI_PAGE        129
-#define IDD_SERVERS_PAGE    131
-#define IDD_LIBRARY_PAGE    132
+// Dialog templates: the Preferences sheet's pages, the About sheet's pages
+// and the inexact match chooser
+#define IDD_CREDITS_PAGE    126
+#define IDD_LIBRARY_PAGE    129
+#define IDD_STARTUP_PAGE    131
+#define IDD_GUI_PAGE        132
 #define IDD_EDITOR_PAGE     133
-#define IDD_ABOUT_PAGE      134
+#define IDD_SERVERS_PAGE    134
 #define IDD_INEXACT_MATCH   164
-#define IDD_CREDITS_PAGE    168
+#define IDD_TIPS_PAGE       168
 
 // Child window control ids
 #define IDC_CONTROLS_WINDOW 1
@@ -95,9 +96,80 @@
 #define TIMER_TITLE_RESTORE 4
 #define TIMER_DISC_POLL     10
 
-// CDDB client controls
-#define IDC_SERVER_LIST     1039    /* the CDDB Servers page's list of servers */
-#define IDC_MATCH_LIST      1081    /* the inexact match chooser's list */
+// "Startup / Shutdown" page
+#define IDC_DONE_EJECT      1025
+#define IDC_EJECT_QUIT      1026
+#define IDC_START_STOP      1027
+#define IDC_START_PLAY      1028
+#define IDC_EXIT_RETAIN     1029
+#define IDC_EXIT_STOP       1030
+#define IDC_EXIT_EJECT      1031
+#define IDC_START_RETAIN    1032
+#define IDC_CONNECT_CDDB    1033
+#define IDC_LOAD_PLAY       1055
+#define IDC_WIN_SHUTDOWN    1074
+#define IDC_WIN_NORMAL      1075
+#define IDC_WIN_MINIMIZED   1076
+#define IDC_RESTORE_ORDER   1077
+#define IDC_SAVE_ORDER      1078
+#define IDC_WIN_SHADE       1079
+#define IDC_NEXT_CD         1094
+
+// "GUI Options" page
+#define IDC_TITLE_CD        1007
+#define IDC_TITLE_TRACK     1008
+#define IDC_TITLE_TIME      1009
+#define IDC_SLIDER_CD       1010
+#define IDC_SLIDER_TRACK    1011
+#define IDC_SLIDER_TIMER    1012
+#define IDC_TRACK_CLICK     1013
+#define IDC_RANK_CD_FIRST   1027    /* then 1028, 1029: Second, Third */
+#define IDC_RANK_TRACK_FIRST 1030   /* then 1031, 1032 */
+#define IDC_RANK_TIME_FIRST 1033    /* then 1035, 1036 */
+#define IDC_RANK_TIME_SECOND 1035
+#define IDC_RANK_TIME_THIRD 1036
+#define IDC_EDGE_RESISTANCE 1034
+#define IDC_SCROLL_ROUND    1069
+#define IDC_SCROLL_BACK     1070
+#define IDC_SCROLL_NONE     1071
+#define IDC_ICON_TASK_BAR   1098
+#define IDC_ICON_TRAY       1102
+
+// "CDDB Servers" page
+#define IDC_SERVER_DELETE   1037
+#define IDC_SERVER_LIST     1039    /* the list of servers */
+#define IDC_SERVER_HOST     1040
+#define IDC_SERVER_ADD      1041
+#define IDC_SERVER_DEFAULT  1042
+#define IDC_GET_SERVERS     1048
+#define IDC_SERVER_CONNECT  1049
+#define IDC_SERVER_STATUS   1080
+#define IDC_SERVER_PROTOCOL 1091
+#define IDC_SERVER_PORT     1092
+#define IDC_SMTP_SERVER     1093
+#define IDC_USER_EMAIL      1094
+#define TIMER_SERVER_STATUS 9
+
+// "CD Library" and "CD Editor" pages
+#define IDC_LIB_DELETE      1037
+#define IDC_LIB_REFRESH     1039
+#define IDC_LIB_COUNT       1040
+#define IDC_LIB_DISC_ID     1038
+#define IDC_LIB_EDIT        1036
+#define IDC_LIB_TREE        1023
+#define IDC_LIB_BY_CATEGORY 1082
+#define IDC_LIB_BY_ARTIST   1083
+#define IDC_EDIT_ALBUM      1042
+#define IDC_EDIT_TRACK      1044
+#define IDC_EDIT_CATEGORY   1045
+#define IDC_EDIT_TRACKS     1072
+#define IDC_EDIT_ARTIST     1085
+
+// "Using BRD" page
+#define IDC_TIPS_TEXT       1097
+
+// Inexact match chooser
+#define IDC_MATCH_LIST      1081
 #define TIMER_GRID_BLINK    1       /* tracks window */
 #define TIMER_GRID_FOLLOW   5       /* tracks window */
 #define TIMER_HOVER         6       /* tracks and controls windows */

@@ -6,15 +6,63 @@
 //   brdpoke front CLASS    bring the window of that class to the foreground
 //   brdpoke close [CLASS]  ask BRD (or the window of CLASS) to close, as its close button does
 //   brdpoke command ID     send WM_COMMAND ID to the BRD window
+//   brdpoke sheet TITLE VERB [ID|N]   the property sheet of that caption:
+//     page (print "index count"), select N, rect, home (move it to 0,0), ctrl ID (its screen rect),
+//     state ID (print "checked enabled"), click ID (a button of the page or
+//     the sheet: 1 OK, 2 Cancel, 12321 Apply)
+//   brdpoke answer TITLE ID  press button ID of the message box of that caption
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+void PrintRect(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(w) ? 1 : 0);
+}
+
+int Sheet(HWND sheet, const char* verb, int arg) {
+    const HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    const HWND control = page && GetDlgItem(page, arg) ? GetDlgItem(page, arg) : GetDlgItem(sheet, arg);
+    if (!std::strcmp(verb, "page")) {
+        const HWND tabs = PropSheet_GetTabControl(sheet);
+        std::printf("%d %d\n", static_cast<int>(PropSheet_HwndToIndex(sheet, page)), TabCtrl_GetItemCount(tabs));
+    } else if (!std::strcmp(verb, "select")) {
+        PropSheet_SetCurSel(sheet, nullptr, arg);
+    } else if (!std::strcmp(verb, "rect")) {
+        PrintRect(sheet);
+    } else if (!std::strcmp(verb, "home")) {
+        SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (!control) {
+        return 1;
+    } else if (!std::strcmp(verb, "ctrl")) {
+        PrintRect(control);
+    } else if (!std::strcmp(verb, "state")) {
+        std::printf("%d %d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)),
+                    IsWindowEnabled(control) ? 1 : 0);
+    } else if (!std::strcmp(verb, "click")) {
+        PostMessageA(control, BM_CLICK, 0, 0);
+    } else {
+        return 2;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const char* verb = argv[1];
+    if (!std::strcmp(verb, "sheet") && argc > 3) {
+        const HWND sheet = FindWindowA(nullptr, argv[2]);
+        return sheet ? Sheet(sheet, argv[3], argc > 4 ? std::atoi(argv[4]) : 0) : 1;
+    }
+    if (!std::strcmp(verb, "answer") && argc > 3) {
+        const HWND box = FindWindowA(nullptr, argv[2]);
+        return box && PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0) ? 0 : 1;
+    }
     HWND w = FindWindowA(argc > 2 && std::strcmp(verb, "command") ? argv[2] : "BRD", nullptr);
     if (!std::strcmp(verb, "foreground")) {
         char name[256] = "";
@@ -24,10 +72,7 @@ int main(int argc, char** argv) {
     }
     if (!w) return 1;
     if (!std::strcmp(verb, "rect")) {
-        RECT r;
-        GetWindowRect(w, &r);
-        std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right - r.left, r.bottom - r.top,
-                    IsWindowVisible(w) ? 1 : 0);
+        PrintRect(w);
         return 0;
     }
     if (!std::strcmp(verb, "title")) {

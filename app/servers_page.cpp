@@ -1,0 +1,210 @@
+// The "CDDB Servers" page: a working copy of the Server list in a list view,
+// written back on Apply; "Get Servers" fetches the public list, "Connect"
+// queries the disc on the selected server; and the two submission settings.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <iterator>
+#include <string>
+
+#include "app/player.h"
+#include "app/sheet_pages.h"
+#include "cddb/deployment.h"
+#include "cddb/query_thread.h"
+#include "cddb/server_store.h"
+#include "display/title_display.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr char kAppTitle[] = "Brindle CD";
+constexpr char kYes[] = "yes";
+constexpr int kStatusMs = 5000, kRefusedMs = 3000;
+
+HWND List(HWND page) { return GetDlgItem(page, IDC_SERVER_LIST); }
+int RowCount(HWND page) { return ListView_GetItemCount(List(page)); }
+int FirstSelected(HWND page) { return ListView_GetNextItem(List(page), -1, LVNI_SELECTED); }
+
+std::string ItemText(HWND page, int id, int limit) {
+    std::string text(limit + 1, '\0');
+    text.resize(GetDlgItemTextA(page, id, text.data(), limit + 1));
+    return text;
+}
+
+void SetCell(HWND page, int row, int column, const char* text) {
+    ListView_SetItemText(List(page), row, column, const_cast<char*>(text));
+}
+
+std::string Cell(HWND page, int row, int column) {
+    char text[256] = {};
+    ListView_GetItemText(List(page), row, column, text, sizeof text);
+    return text;
+}
+
+void ShowRowCount(HWND page) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%d servers listed", RowCount(page));
+    SetDlgItemTextA(page, IDC_SERVER_STATUS, text);
+}
+
+void Fill(HWND page) {
+    const HWND list = List(page);
+    ListView_DeleteAllItems(list);
+    static const struct {
+        const char* title;
+        int width;
+    } kColumns[] = {{"Server Name", 150}, {"Port", 50}, {"Protocol", 70}, {"Default", 60}, {"Location", 200}};
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<char*>(kColumns[i].title);
+        column.cx = kColumns[i].width;
+        ListView_InsertColumn(list, i, &column);
+    }
+    // An entry that could not be read stays hidden; the next Apply drops it.
+    for (const ServerEntry& server : Player.ServerList)
+        if (server.host_name != kRegErrorHost) AppendServerRow(list, row_from_server(server));
+    SendDlgItemMessageA(page, IDC_SERVER_PROTOCOL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("CDDBP"));
+    SendDlgItemMessageA(page, IDC_SERVER_PROTOCOL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("HTTP"));
+    SendDlgItemMessageA(page, IDC_SERVER_PROTOCOL, CB_SETCURSEL, 0, 0);
+    SetDlgItemTextA(page, IDC_SERVER_PORT, "888");
+    ShowRowCount(page);
+    EnableWindow(GetDlgItem(page, IDC_SERVER_DEFAULT), FALSE);
+    if (Player.SmtpServer) SetDlgItemTextA(page, IDC_SMTP_SERVER, Player.SmtpServer->c_str());
+    if (Player.UserEmail) SetDlgItemTextA(page, IDC_USER_EMAIL, Player.UserEmail->c_str());
+}
+
+void Add(HWND page) {
+    ServerRow row{ItemText(page, IDC_SERVER_HOST, 89), ItemText(page, IDC_SERVER_PORT, 5),
+                  ItemText(page, IDC_SERVER_PROTOCOL, 5), "", ""};
+    if (row.name.empty() || row.port.empty()) return ShowRowCount(page);
+    if (row.protocol == "HTTP" && row.name.find('/') == std::string::npos) {
+        const std::string text =
+            std::string("You must specify the cddb cgi path for http servers with the hostname.\neg: ") +
+            kHttpServerExample;
+        MessageBoxA(page, text.c_str(), "BRD Add Host", MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    if (RowCount(page) == 0) row.default_mark = kYes;
+    AppendServerRow(List(page), row);
+    ListView_EnsureVisible(List(page), RowCount(page) - 1, FALSE);
+    ReportChange(page);
+    ShowRowCount(page);
+}
+
+void Delete(HWND page) {
+    if (MessageBoxA(page, "Are you sure you want to delete the selected servers?", "Confirm Delete",
+                    MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
+        return;
+    for (int n = ListView_GetSelectedCount(List(page)); n > 0; --n) {
+        const int row = FirstSelected(page);
+        if (row < 0) break;
+        // The default mark passes to the row below.
+        if (Cell(page, row, 3) == kYes && row + 1 < RowCount(page)) SetCell(page, row + 1, 3, kYes);
+        ListView_DeleteItem(List(page), row);
+    }
+    ShowRowCount(page);
+    ReportChange(page);
+}
+
+// The first selected row, if any, becomes the one default.
+void SetDefault(HWND page) {
+    const int chosen = FirstSelected(page);
+    for (int row = 0; row < RowCount(page); ++row)
+        if (row == chosen) SetCell(page, row, 3, kYes);
+        else if (Cell(page, row, 3) == kYes) SetCell(page, row, 3, "");
+    ReportChange(page);
+}
+
+// Blocks the page for the whole exchange, as the button says it waits.
+void GetServers(HWND page) {
+    EnableWindow(GetDlgItem(page, IDC_GET_SERVERS), FALSE);
+    SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
+    if (const Text sites = RetrieveSites()) {
+        AddSitesToList(page, *sites);
+    } else {
+        MessageBoxA(page,
+                    "There was a problem retrieving the sites.\n\nMake sure your network is working properly\n"
+                    "and try again.",
+                    kAppTitle, MB_ICONERROR | MB_OK);
+    }
+    EnableWindow(GetDlgItem(page, IDC_GET_SERVERS), TRUE);
+    ShowRowCount(page);
+}
+
+void ShowStatusFor(HWND page, const char* text, UINT ms) {
+    SetDlgItemTextA(page, IDC_SERVER_STATUS, text);
+    SetTimer(page, TIMER_SERVER_STATUS, ms, nullptr);
+}
+
+void Connect(HWND page) {
+    if (!Player.Disc || !Player.Disc->loaded) {
+        MessageBoxA(page, "There is no CD in the drive", kAppTitle, MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    if (!SemaphoreSlot(Player.QueryLock.get(), 0).held())
+        return ShowStatusFor(page, "There is already a query in progress", kRefusedMs);
+    const int row = FirstSelected(page);
+    if (row < 0) return;
+    const ServerEntry server =
+        server_from_row({Cell(page, row, 0), Cell(page, row, 1), Cell(page, row, 2), "", ""});
+    char status[100];
+    std::snprintf(status, sizeof status, "Connecting to %s:%d (%s)", server.host_name.c_str(), server.port,
+                  server.protocol.c_str());
+    StartQuery({Player.Disc, Player.TitleDisplay->SharedLocks(), DuplicateOf(Player.QueryLock.get()), server});
+    ShowStatusFor(page, status, kStatusMs);
+}
+
+void OnProtocolChange(HWND page) {
+    const std::string protocol = ItemText(page, IDC_SERVER_PROTOCOL, 5);
+    if (protocol == "HTTP") SetDlgItemTextA(page, IDC_SERVER_PORT, "80");
+    else if (protocol == "CDDBP") SetDlgItemTextA(page, IDC_SERVER_PORT, "888");
+}
+
+Text FieldText(HWND page, int id) {
+    std::string text = ItemText(page, id, 255);
+    return text.empty() ? Text{} : Text{std::move(text)};
+}
+
+void Apply(HWND page) {
+    Player.SmtpServer = FieldText(page, IDC_SMTP_SERVER);
+    Player.UserEmail = FieldText(page, IDC_USER_EMAIL);
+    SaveServerList(page, Player.ServerList);
+}
+
+void OnCommand(HWND page, int id, int code) {
+    if (code == CBN_SELCHANGE && id == IDC_SERVER_PROTOCOL) return OnProtocolChange(page);
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case IDC_SERVER_ADD: return Add(page);
+        case IDC_SERVER_DELETE: return Delete(page);
+        case IDC_SERVER_DEFAULT: return SetDefault(page);
+        case IDC_GET_SERVERS: return GetServers(page);
+        case IDC_SERVER_CONNECT: return Connect(page);
+    }
+}
+
+void OnNotify(HWND page, const NMHDR& header) {
+    if (header.code == PSN_APPLY) return Apply(page);
+    if (header.idFrom != IDC_SERVER_LIST) return;
+    if (header.code == NM_DBLCLK) SetDefault(page);
+    else if (header.code == NM_CLICK)
+        EnableWindow(GetDlgItem(page, IDC_SERVER_DEFAULT), ListView_GetSelectedCount(List(page)) == 1);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK ServersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: Fill(page); return TRUE;
+        case WM_COMMAND: OnCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+        case WM_NOTIFY: OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam)); return TRUE;
+        case WM_TIMER:
+            if (wParam != TIMER_SERVER_STATUS) return FALSE;
+            ShowRowCount(page);
+            KillTimer(page, TIMER_SERVER_STATUS);
+            return TRUE;
+    }
+    return FALSE;
+}

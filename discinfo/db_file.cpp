@@ -82,10 +82,12 @@ std::string prefix_of_new_files(const fs::path& target) { return target.filename
 fs::path temp_beside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::string name = prefix_of_new_files(target);
+    name.append(std::to_string(own_process_id())).append("-");
+    name.append(std::to_string(static_cast<unsigned long long>(ticks))).append("-");
+    name.append(std::to_string(counter.fetch_add(1)));
     fs::path temp = target;
-    temp.replace_filename(prefix_of_new_files(target) + std::to_string(own_process_id()) + "-" +
-                          std::to_string(static_cast<unsigned long long>(ticks)) + "-" +
-                          std::to_string(counter.fetch_add(1)));
+    temp.replace_filename(name);
     return temp;
 }
 
@@ -126,9 +128,11 @@ fs::path keep_copy(const fs::path& target) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     for (int n = 1; n < 100; ++n) {
+        std::string name = target.filename().string();
+        name.append(".damaged-").append(stamp);
+        if (n > 1) name.append("-").append(std::to_string(n));
         fs::path copy = target;
-        copy.replace_filename(target.filename().string() + ".damaged-" + stamp +
-                              (n > 1 ? "-" + std::to_string(n) : ""));
+        copy.replace_filename(name);
         std::error_code ec;
         if (fs::exists(copy, ec) || ec) continue;
         fs::create_hard_link(target, copy, ec);

@@ -6,6 +6,7 @@
 //   brdpoke front CLASS    bring the window of that class to the foreground
 //   brdpoke close [CLASS]  ask BRD (or the window of CLASS) to close, as its close button does
 //   brdpoke command ID     send WM_COMMAND ID to the BRD window
+//   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
 #include <windows.h>
 
 #include <cstdio>
@@ -34,6 +35,13 @@ int main(int argc, char** argv) {
         char title[256] = "";
         GetWindowTextA(w, title, sizeof title);
         std::printf("%s\n", title);
+        return 0;
+    }
+    if (HWND box = FindWindowA("#32770", nullptr); box && !std::strcmp(verb, "box")) {
+        char caption[256] = "", text[512] = "";
+        GetWindowTextA(box, caption, sizeof caption);
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // a message box's text
+        std::printf("%d|%s|%s\n", GetWindow(box, GW_OWNER) == w, caption, text);
         return 0;
     }
     if (!std::strcmp(verb, "front")) return SetForegroundWindow(w) ? 0 : 1;

@@ -1,8 +1,11 @@
 """The transport keys and the SHUFFLE word with a stored Play order."""
 import os
+import subprocess
+import tempfile
 
-from brdtest import (DATABASE, FPS, IDM_TRACK_FIRST, SHUFFLE, Pointer, brd_db, check, drive_state, playing_track, poke,
-                     press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive, wait_until)
+from brdtest import (BIN, DATABASE, ENV, FPS, IDM_TRACK_FIRST, SCRIPTS, SHUFFLE, Pointer, brd_db, check, drive_state,
+                     playing_track, poke, press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive,
+                     wait_until, wine)
 
 
 WRITE_FAILED = ("Error - Could not open 'brd.bdb' for writing.\nMake sure the BRD database file 'brd.bdb'\n"
@@ -71,16 +74,21 @@ def test_transport_keys_and_shuffle_with_a_stored_order():
     player.close()
     check(stored_order(key) == disc_order, f"SHUFFLE off restores disc order with the marks: {stored_order(key)}")
 
-    # A Play order that cannot be written (brd.bdb is read-only) is reported in the main window's box.
+    # A Play order that cannot be written (another program holds brd.bdb open) is reported in the main window's box.
     vdrive("insert", "D", "twelve")
-    os.chmod(DATABASE, 0o444)
+    with tempfile.NamedTemporaryFile() as held:
+        holder = subprocess.Popen([os.path.join(SCRIPTS, "wine-run"), os.path.join(BIN, "brdpoke.exe"), "hold",
+                                   "Z:" + DATABASE.replace("/", "\\"), "90"],
+                                  env=ENV, stdout=held, stderr=subprocess.DEVNULL)
+        wait_until(lambda: b"held" in open(held.name, "rb").read(), 30, "brdpoke must hold brd.bdb open")
     player = start(PlayOrder=3)
     wait_until(lambda: title() == "BRD: The Testers / Twelve", 15, "the disc must be loaded")
     press_key("q")
     wait_until(lambda: poke("box"), 10, "a Play order that was not saved must be reported")
     check(poke("box") == "1|Brindle CD|" + WRITE_FAILED, f"the box: {poke('box')}")
     poke("close", "#32770")
-    os.chmod(DATABASE, 0o644)
+    wine("taskkill", "/f", "/im", "brdpoke.exe")
+    holder.wait()
     check(player.close() == 0 and stored_order(key) == disc_order, "the stored entry must stay as it was")
 
 

@@ -6,6 +6,7 @@
 //   brdpoke front CLASS    bring the window of that class to the foreground
 //   brdpoke close [CLASS]  ask BRD (or the window of CLASS) to close, as its close button does
 //   brdpoke command ID     send WM_COMMAND ID to the BRD window
+//   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
 //   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
 #include <windows.h>
 
@@ -21,6 +22,15 @@ int main(int argc, char** argv) {
         char name[256] = "";
         if (HWND f = GetForegroundWindow()) GetClassNameA(f, name, sizeof name);
         std::printf("%s\n", name);
+        return 0;
+    }
+    if (!std::strcmp(verb, "hold") && argc > 3) {
+        HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(std::atoi(argv[3]) * 1000);
         return 0;
     }
     if (!w) return 1;

@@ -54,7 +54,7 @@ std::optional<DbSurvey> survey_database(const fs::path& db, const RecordVisit& v
 
 bool refuse_damaged(const fs::path& db, const DbSurvey& found) {
     if (!found.damaged()) return false;
-    report("'" + db.string() + "' is damaged and is left as it is; 'brd-db check' shows what "
+    report("the file '" + db.string() + "' is damaged and is left as it is; 'brd-db check' shows what "
            "'brd-db repair' would drop");
     return true;
 }

@@ -1,11 +1,7 @@
 #include "discinfo/database.h"
 
 #include <thread>
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
+#include <unistd.h>  // getpid, also in MinGW
 
 #include "test_support.h"
 
@@ -169,11 +165,7 @@ TEST_F(Database, AChangeRemovesWhatKilledWritersLeft) {
         write_bytes(dir / name, "half a database");
         if (stale) fs::last_write_time(dir / name, old);
     };
-#ifdef _WIN32
-    const std::string own = std::to_string(_getpid()), gone = "2147483600";
-#else
     const std::string own = std::to_string(getpid()), gone = "2147483600";
-#endif
     leave("brd.bdb.new-" + gone + "-5-0", true);
     leave("brd.bdb.new-" + gone + "-6-0", false);
     leave("brd.bdb.new-" + own + "-7-0", true);

@@ -61,7 +61,7 @@ struct DbEntry {
 
 // A record is intact when its text lies between the header and the index and
 // shares no byte with the text of an intact record before it in the index.
-// Every rewrite keeps exactly the intact records; the others are damage.
+// A rewrite keeps the intact records it does not delete; the others are damage.
 enum class DbRecordState { Intact, Outside, Overlapping };
 
 // One index record as stored.
@@ -81,11 +81,11 @@ struct DbHeader {
 // What the file holds against what its header claims.
 struct DbSurvey {
     uint64_t file_size = 0;
-    DbHeader header;              // zeros when the file is shorter than a header
-    uint64_t records = 0;         // index records wholly inside the file
+    DbHeader header;               // zeros when the file is shorter than a header
+    uint64_t records = 0;          // index records wholly inside the file
     uint64_t damaged_records = 0;  // of them, not intact
-    uint64_t loose_bytes = 0;     // in no record and no intact text: a rewrite drops them
-    bool header_sane = true;      // index offset and size fit the file and each other
+    uint64_t loose_bytes = 0;      // in no record and no intact text: a rewrite drops them
+    bool header_sane = true;       // index offset and size fit the file and each other
 
     // A rewrite would drop something besides the entries it deletes.
     bool damaged() const { return !header_sane || damaged_records > 0 || loose_bytes > 0; }

@@ -12,6 +12,7 @@
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "app/supervision.h"
+#include "app/write_failures.h"
 #include "cdaudio/cd_device.h"
 #include "display/lcd_readout.h"
 #include "display/skin_draw.h"
@@ -64,6 +65,7 @@ void Main_OnTimer(HWND, UINT id) {
 LRESULT OnPrivateRequest(WPARAM what, LPARAM value) {
     if (what == BRD_LOAD_REQUEST) OnLoadRequest(value);
     else if (what == BRD_QUERY_NOTIFY) OnQueryNotification(static_cast<int32_t>(value));
+    else if (what == BRD_WRITE_FAILED) ShowDatabaseWriteFailures();
     return 0;
 }
 

@@ -18,6 +18,7 @@
 #include "app/startup_rules.h"
 #include "app/tray.h"
 #include "app/window_state.h"
+#include "app/write_failures.h"
 #include "cdaudio/cd_device.h"
 #include "cddb/query_thread.h"
 #include "display/title_display.h"
@@ -208,6 +209,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     // Without its windows the player has nothing to run; a message loop
     // with no window to end it would never return.
     if (!CreateWindows()) return 1;
+    WatchDatabaseWrites();
     trace("windows");
     EnterProgramDirectory();
     ChooseDrive();
@@ -245,6 +247,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
 void ShutDown() {
     StopIdleAnimation();
     if (Player.Disc && Player.Disc->loaded && (Settings.PlayOrder & 2)) SavePlayOrder();
+    ShowDatabaseWriteFailures();
     if (Settings.IconType & kIconTray) TrayRemove();
     if (Player.SystemMenu) DestroyMenu(Player.SystemMenu);
     Player.SystemMenu = nullptr;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <mutex>
 
 #include "discinfo/db_file.h"
@@ -10,7 +12,7 @@
 namespace {
 
 constexpr char kMagic[4] = {'P', 'A', 'C', 'K'};
-constexpr size_t kScanChunk = 1024;  // index records read at a time
+constexpr size_t kScanChunk = 1024;  // index records read or written at a time
 
 int32_t get_le32(const unsigned char* p) {
     return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -28,13 +30,16 @@ std::string_view key_of(const unsigned char* record) {
     return {key, static_cast<size_t>(std::find(key, key + kKeySize, '\0') - key)};
 }
 
+int32_t offset_of(const unsigned char* record) { return get_le32(record + 56); }
+int32_t length_of(const unsigned char* record) { return get_le32(record + 60); }
+
 using RawRecord = std::array<unsigned char, kIndexRecordSize>;
 
-RawRecord make_record(std::string_view key, int32_t offset, int32_t length) {
+RawRecord make_record(std::string_view key, int64_t offset, int64_t length) {
     RawRecord raw{};
     std::memcpy(raw.data(), key.data(), std::min<size_t>(key.size(), kKeySize));
-    put_le32(raw.data() + 56, offset);
-    put_le32(raw.data() + 60, length);
+    put_le32(raw.data() + 56, static_cast<int32_t>(offset));
+    put_le32(raw.data() + 60, static_cast<int32_t>(length));
     return raw;
 }
 
@@ -78,25 +83,71 @@ bool contains(std::string_view key, std::string_view search) {
     return key.find(search) != std::string_view::npos;
 }
 
-// A database that can be changed: a sane header and an index that is wholly
-// inside the file, behind the texts.
-struct Intact {
-    DbHeader header;
-    std::vector<RawRecord> records;
-};
+// The file's header and index judged record by record. A judgement depends
+// only on the records before, so every walk of the same file judges alike and
+// a rewrite walks the index again instead of holding it.
+class Survey {
+    FileReader& file_;
+    DbSurvey survey_;
+    int64_t texts_end_ = kHeaderSize;
+    std::map<int64_t, int64_t> taken_;  // the intact texts as merged [start, end) runs
+    uint64_t taken_bytes_ = 0;
 
-std::optional<Intact> read_intact(FileReader& file) {
-    auto header = read_header(file);
-    if (!header) return std::nullopt;
-    const DbHeader& h = *header;
-    if (h.index_offset < kHeaderSize || h.index_size < 0 || h.index_size % kIndexRecordSize != 0 ||
-        static_cast<uint64_t>(h.index_offset) + static_cast<uint64_t>(h.index_size) > file.size())
-        return std::nullopt;
-    Intact intact{h, std::vector<RawRecord>(static_cast<size_t>(h.index_size / kIndexRecordSize))};
-    if (!file.read_at(h.index_offset, intact.records.data(), static_cast<size_t>(h.index_size)))
-        return std::nullopt;
-    return intact;
-}
+    DbRecordState judge(int64_t offset, int64_t length) {
+        if (offset < kHeaderSize || length < 0 || offset + length > texts_end_) return DbRecordState::Outside;
+        if (length == 0) return DbRecordState::Intact;
+        int64_t start = offset, end = offset + length;
+        auto next = taken_.upper_bound(start);
+        auto before = next == taken_.begin() ? taken_.end() : std::prev(next);
+        if ((before != taken_.end() && before->second > start) || (next != taken_.end() && next->first < end))
+            return DbRecordState::Overlapping;
+        // Texts back to back make one run, so a file as written keeps one.
+        if (before != taken_.end() && before->second == start) start = before->first, taken_.erase(before);
+        if (next != taken_.end() && next->first == end) end = next->second, taken_.erase(next);
+        taken_[start] = end;
+        taken_bytes_ += static_cast<uint64_t>(length);
+        return DbRecordState::Intact;
+    }
+
+public:
+    explicit Survey(FileReader& file) : file_(file) {
+        survey_.file_size = file.size();
+        const auto header = read_header(file);
+        if (!header) {
+            survey_.header_sane = file.size() == 0;  // an empty file is a database without entries
+            survey_.loose_bytes = file.size();
+            return;
+        }
+        const DbHeader& h = survey_.header = *header;
+        survey_.records = records_present(h, file.size());
+        const bool inside = h.index_offset >= kHeaderSize && static_cast<uint64_t>(h.index_offset) <= file.size();
+        if (inside) texts_end_ = h.index_offset;
+        survey_.header_sane = inside && h.index_size >= 0 && h.index_size % kIndexRecordSize == 0 &&
+                              survey_.records == static_cast<uint64_t>(h.index_size) / kIndexRecordSize;
+    }
+
+    const DbHeader& header() const { return survey_.header; }
+
+    // Calls visit(record bytes, state) for each record present, until it returns true.
+    template <typename Visit>
+    void walk(Visit visit) {
+        taken_.clear();
+        taken_bytes_ = 0;
+        uint64_t damaged = 0;
+        scan_index(file_, survey_.header, [&](const unsigned char* r) {
+            const DbRecordState state = judge(offset_of(r), length_of(r));
+            damaged += state != DbRecordState::Intact;
+            return visit(r, state);
+        });
+        survey_.damaged_records = damaged;
+        const uint64_t accounted = kHeaderSize + taken_bytes_ + survey_.records * kIndexRecordSize;
+        if (survey_.file_size >= kHeaderSize)
+            survey_.loose_bytes = survey_.file_size > accounted ? survey_.file_size - accounted : 0;
+    }
+
+    // Valid after a whole walk.
+    const DbSurvey& result() const { return survey_; }
+};
 
 int64_t total_length(std::span<const DbEntry> entries) {
     int64_t total = 0;
@@ -112,99 +163,97 @@ void write_header(FileReplacement& out, const char* magic, int64_t index_offset,
     out.write(raw, sizeof raw);
 }
 
-// Writes the new texts and then their index records, offsets from `at`.
-void write_additions(FileReplacement& out, std::span<const DbEntry> entries, int64_t at,
-                     std::vector<RawRecord>& index) {
-    for (const DbEntry& e : entries) {
-        out.write(e.text.data(), e.text.size());
-        index.push_back(make_record(e.key, static_cast<int32_t>(at), static_cast<int32_t>(e.text.size())));
-        at += static_cast<int64_t>(e.text.size());
-    }
-}
-
 int add_failed() {
     if (db_add_failure_hook) db_add_failure_hook(kDbAddFailedMessage);
     return -1;
 }
 
-// Writes the new version of the database into out: the bytes of db_delete
-// (search), when something matches, followed by db_add of each addition.
-// 1 written, 0 nothing matched and nothing to add, -1 the file could not be
-// read or the new version not written.
-int write_new_version(const std::filesystem::path& path, std::optional<std::string_view> search,
-                      std::span<const DbEntry> additions, FileReplacement& out) {
+struct Change {
+    std::optional<std::string_view> search;  // the records to delete
+    std::span<const DbEntry> additions;
+    bool repair = false;  // write "PACK", and rewrite a damaged file even without other changes
+};
+
+// Writes the new version of the database into a new file beside it: the
+// intact records that the search does not match, their texts back to back in
+// index order, then the additions; a damaged file leaves a copy of itself.
+// 1 replaced, 0 nothing to change, -1 not possible.
+int rewrite(const std::filesystem::path& path, const Change& change, std::filesystem::path* old_copy) {
     FileReader file(path);
-    std::optional<Intact> db;
     std::error_code ec;
-    if (file.is_open() && file.size() > 0) {
-        db = read_intact(file);
-        if (!db) return -1;  // never rebuild a file whose structure we cannot trust
-    } else if (!file.is_open() && std::filesystem::exists(path, ec)) {
-        return -1;  // there, but not readable: never replace what we cannot copy
-    }
-    const auto matches = [&](const RawRecord& r) { return search && contains(key_of(r.data()), *search); };
-    const bool deleting = db && std::any_of(db->records.begin(), db->records.end(), matches);
-    if (!deleting && additions.empty()) return 0;
+    if (!file.is_open() && std::filesystem::exists(path, ec)) return -1;  // there, but not readable
+
+    Survey survey(file);
+    const auto deleted = [&](const unsigned char* r) { return change.search && contains(key_of(r), *change.search); };
+    const auto kept = [&](const unsigned char* r, DbRecordState state) {
+        return state == DbRecordState::Intact && !deleted(r);
+    };
+    bool deleting = false;
+    int64_t kept_bytes = 0, kept_count = static_cast<int64_t>(change.additions.size());
+    survey.walk([&](const unsigned char* r, DbRecordState state) {
+        deleting = deleting || deleted(r);
+        if (kept(r, state)) kept_bytes += length_of(r), ++kept_count;
+        return false;
+    });
+    const DbSurvey& found = survey.result();
+    const bool foreign_magic = file.size() >= kHeaderSize && std::memcmp(found.header.magic, kMagic, 4) != 0;
+    const bool repairing = change.repair && (found.damaged() || foreign_magic);
+    if (!deleting && change.additions.empty() && !repairing) return 0;
+
+    const int64_t index_offset = kHeaderSize + kept_bytes + total_length(change.additions);
+    if (index_offset + kept_count * kIndexRecordSize > INT32_MAX) return -1;
+    FileReplacement out(path);
     if (!out.is_open()) return -1;
+    const bool old_magic = file.size() >= kHeaderSize && !change.repair;
+    write_header(out, old_magic ? found.header.magic : kMagic, index_offset, kept_count * kIndexRecordSize);
+
+    // Texts that lie back to back in the file are copied as one run.
+    int64_t run_start = 0, run_length = 0;
+    survey.walk([&](const unsigned char* r, DbRecordState state) {
+        if (!kept(r, state)) return false;
+        if (offset_of(r) != run_start + run_length) {
+            out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
+            run_start = offset_of(r), run_length = 0;
+        }
+        run_length += length_of(r);
+        return false;
+    });
+    out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
+    for (const DbEntry& e : change.additions) out.write(e.text.data(), e.text.size());
 
     std::vector<RawRecord> index;
-    const char* magic = db ? db->header.magic : kMagic;
-    if (!deleting) {
-        // Adding leaves every stored byte where it is: the new texts go where the index stood.
-        const int64_t base = db ? db->header.index_offset : kHeaderSize;
-        const int64_t end = base + total_length(additions);
-        if (end > INT32_MAX) return -1;
-        if (db) index = db->records;
-        write_header(out, magic, end, static_cast<int64_t>(index.size() + additions.size()) * kIndexRecordSize);
-        if (db) out.copy_from(file, kHeaderSize, base - kHeaderSize);
-        write_additions(out, additions, base, index);
-    } else {
-        // Compacting: the kept texts back to back in index order, then the additions.
-        int64_t kept_total = 0;
-        size_t kept_count = 0;
-        for (const RawRecord& r : db->records) {
-            if (matches(r)) continue;
-            const int32_t length = get_le32(r.data() + 60);
-            if (length < 0 || get_le32(r.data() + 56) < 0) return -1;
-            kept_total += length;
-            ++kept_count;
-        }
-        const int64_t end = kHeaderSize + kept_total + total_length(additions);
-        if (end > INT32_MAX) return -1;
-        write_header(out, magic, end, static_cast<int64_t>(kept_count + additions.size()) * kIndexRecordSize);
-        // Texts that lie back to back in the file are copied as one run.
-        int64_t at = kHeaderSize, run_start = 0, run_length = 0;
-        for (const RawRecord& r : db->records) {
-            if (matches(r)) continue;
-            const int32_t offset = get_le32(r.data() + 56);
-            const int32_t length = get_le32(r.data() + 60);
-            if (offset != run_start + run_length) {
-                out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
-                run_start = offset;
-                run_length = 0;
-            }
-            run_length += length;
-            index.push_back(make_record(key_of(r.data()), static_cast<int32_t>(at), length));
-            at += length;
-        }
-        out.copy_from(file, static_cast<uint64_t>(run_start), static_cast<uint64_t>(run_length));
-        write_additions(out, additions, at, index);
-    }
-    out.write(index.data(), index.size() * kIndexRecordSize);
+    index.reserve(kScanChunk);
+    const auto flush = [&] {
+        out.write(index.data(), index.size() * kIndexRecordSize);
+        index.clear();
+    };
+    int64_t at = kHeaderSize;
+    const auto put = [&](std::string_view key, int64_t length) {
+        index.push_back(make_record(key, at, length));
+        at += length;
+        if (index.size() == kScanChunk) flush();
+    };
+    survey.walk([&](const unsigned char* r, DbRecordState state) {
+        if (kept(r, state)) put(key_of(r), length_of(r));
+        return false;
+    });
+    for (const DbEntry& e : change.additions) put(e.key, static_cast<int64_t>(e.text.size()));
+    flush();
+
+    if (file.failed()) return -1;  // a record or text that could not be read would be lost
+    file.close();                  // Windows renames only a file nobody has open
+    if (!out.commit(found.damaged() || repairing)) return -1;
+    if (old_copy) *old_copy = out.old_copy();
     return 1;
 }
 
-// The old file stays untouched until the complete new version replaces it.
 // Changes from the main thread and the query thread take turns, so neither
 // replaces the file with a version that lacks the other's change.
-int rewrite(const std::filesystem::path& path, std::optional<std::string_view> search,
-            std::span<const DbEntry> additions) {
+int change_database(const std::filesystem::path& path, const Change& change,
+                    std::filesystem::path* old_copy = nullptr) {
     static std::mutex one_change_at_a_time;
     const std::lock_guard<std::mutex> turn(one_change_at_a_time);
-    FileReplacement out(path);
-    const int written = write_new_version(path, search, additions, out);
-    if (written != 1) return written;
-    return out.commit() ? 1 : -1;  // the reader is closed by now, as Windows needs for the rename
+    return rewrite(path, change, old_copy);
 }
 
 }  // namespace
@@ -217,17 +266,21 @@ int db_add(const Text& key, const Text& text, const std::filesystem::path& file)
 
 int db_add_all(std::span<const DbEntry> entries, const std::filesystem::path& file) {
     if (entries.empty()) return 0;
-    return rewrite(file, std::nullopt, entries) == 1 ? 1 : add_failed();
+    return change_database(file, {std::nullopt, entries}) == 1 ? 1 : add_failed();
 }
 
 int db_replace(std::string_view search, const Text& key, const Text& text, const std::filesystem::path& file) {
     if (!key || !text) return 0;
     const DbEntry entry{*key, *text};
-    return rewrite(file, search, std::span(&entry, 1)) == 1 ? 1 : add_failed();
+    return change_database(file, {search, std::span(&entry, 1)}) == 1 ? 1 : add_failed();
 }
 
 int db_delete(std::string_view search, const std::filesystem::path& file) {
-    return rewrite(file, search, {}) == 1 ? 1 : 0;
+    return change_database(file, {search, {}}) == 1 ? 1 : 0;
+}
+
+int db_repair(const std::filesystem::path& file, std::filesystem::path& old_copy) {
+    return change_database(file, {std::nullopt, {}, true}, &old_copy);
 }
 
 int db_contains(std::string_view search, const std::filesystem::path& path) {
@@ -246,51 +299,30 @@ Text db_read(std::string_view search, const std::filesystem::path& path) {
     Text text;
     scan_index(file, *header, [&](const unsigned char* r) {
         if (!contains(key_of(r), search)) return false;
-        const int32_t offset = get_le32(r + 56);
-        const int32_t length = get_le32(r + 60);
         std::string bytes;
-        if (offset >= 0 && length >= 0 && file.read_string(offset, length, bytes)) text = std::move(bytes);
+        if (offset_of(r) >= 0 && length_of(r) >= 0 && file.read_string(offset_of(r), length_of(r), bytes))
+            text = std::move(bytes);
         return true;  // the first match decides, readable or not
     });
     return text;
 }
 
-std::optional<DbListing> db_list(const std::filesystem::path& path) {
+std::optional<DbSurvey> db_survey(const std::filesystem::path& path,
+                                  const std::function<void(const DbIndexRecord&, const Text&)>& visit,
+                                  size_t text_limit) {
     FileReader file(path);
-    const auto header = read_header(file);
-    if (!header) return std::nullopt;
-    DbListing listing;
-    listing.file_size = file.size();
-    listing.header = *header;
-    const uint64_t present = records_present(*header, file.size());
-    listing.records.reserve(static_cast<size_t>(present));
-    scan_index(file, *header, [&](const unsigned char* r) {
-        listing.records.push_back({std::string(key_of(r)), get_le32(r + 56), get_le32(r + 60)});
+    if (!file.is_open()) return std::nullopt;
+    Survey survey(file);
+    survey.walk([&](const unsigned char* r, DbRecordState state) {
+        if (!visit) return false;
+        const DbIndexRecord record{std::string(key_of(r)), offset_of(r), length_of(r), state};
+        Text text;
+        std::string bytes;
+        const uint64_t wanted = std::min<uint64_t>(static_cast<uint64_t>(std::max(record.length, 0)), text_limit);
+        if (text_limit > 0 && state == DbRecordState::Intact && file.read_string(record.offset, wanted, bytes))
+            text = std::move(bytes);
+        visit(record, text);
         return false;
     });
-    listing.index_complete = header->index_size >= 0 &&
-                             listing.records.size() == static_cast<uint64_t>(header->index_size) / kIndexRecordSize;
-    return listing;
-}
-
-namespace {
-
-Text record_text(FileReader& file, const DbIndexRecord& record) {
-    std::string bytes;
-    if (record.offset < 0 || record.length < 0 || !file.read_string(record.offset, record.length, bytes))
-        return std::nullopt;
-    return bytes;
-}
-
-}  // namespace
-
-Text db_read_record(const DbIndexRecord& record, const std::filesystem::path& path) {
-    FileReader file(path);
-    return record_text(file, record);
-}
-
-void db_for_each_text(const DbListing& listing, const std::filesystem::path& path,
-                      const std::function<void(const DbIndexRecord&, const Text&)>& visit) {
-    FileReader file(path);
-    for (const DbIndexRecord& record : listing.records) visit(record, record_text(file, record));
+    return survey.result();
 }

@@ -7,6 +7,12 @@
 // new file beside the database and renamed over it, so a crash at any instant
 // leaves either the old file or the complete new one. Look-ups match when a
 // record's key contains the search text anywhere.
+//
+// A damaged file is still read and changed: a change keeps every intact
+// entry and drops only damage, after keeping a copy of the damaged file
+// beside it ("brd.bdb.damaged-YYYYMMDD-HHMMSS"). A change never writes more
+// than the file's own bytes plus the new texts, and memory follows the
+// largest single text, never what the header claims.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -32,7 +38,8 @@ inline constexpr const char* kDbAddFailedMessage =
 inline std::function<void(const char* message)> db_add_failure_hook;
 
 // 1 added; 0 when key or text is null; -1 when the file cannot be written
-// (after calling db_add_failure_hook). A key is cut to 56 bytes.
+// (after calling db_add_failure_hook, on the calling thread). A key is cut to
+// 56 bytes.
 int db_add(const Text& key, const Text& text, const std::filesystem::path& file = kDefaultDatabase);
 
 // 1 if some record's key contains the text, else 0 (also for a missing file).
@@ -41,22 +48,28 @@ int db_contains(std::string_view search, const std::filesystem::path& file = kDe
 // The text of the first matching entry, or null (also for a magic other than "PACK").
 Text db_read(std::string_view search, const std::filesystem::path& file = kDefaultDatabase);
 
-// Removes every matching entry and compacts the file. 1 if something was
+// Removes every matching record and compacts the file. 1 if something was
 // removed; 0 when nothing matched or the file could not be rewritten.
 int db_delete(std::string_view search, const std::filesystem::path& file = kDefaultDatabase);
 
-// --- Beyond the four operations: the index as it stands, and bulk adds. ---
+// --- Beyond the four operations: the file as it stands, repair, bulk adds. ---
 
 struct DbEntry {
     std::string key;  // at most 56 bytes
     std::string text;
 };
 
-// One index record as stored; offset and length are unchecked.
+// A record is intact when its text lies between the header and the index and
+// shares no byte with the text of an intact record before it in the index.
+// A rewrite keeps the intact records it does not delete; the others are damage.
+enum class DbRecordState { Intact, Outside, Overlapping };
+
+// One index record as stored.
 struct DbIndexRecord {
     std::string key;  // up to the first zero byte, at most 56
     int32_t offset = 0;
     int32_t length = 0;
+    DbRecordState state = DbRecordState::Intact;
 };
 
 struct DbHeader {
@@ -65,24 +78,30 @@ struct DbHeader {
     int32_t index_size = 0;
 };
 
-struct DbListing {
+// What the file holds against what its header claims.
+struct DbSurvey {
     uint64_t file_size = 0;
-    DbHeader header;
-    std::vector<DbIndexRecord> records;  // those of the index that lie within the file
-    bool index_complete = false;         // every record the header announces was there
+    DbHeader header;               // zeros when the file is shorter than a header
+    uint64_t records = 0;          // index records wholly inside the file
+    uint64_t damaged_records = 0;  // of them, not intact
+    uint64_t loose_bytes = 0;      // in no record and no intact text: a rewrite drops them
+    bool header_sane = true;       // index offset and size fit the file and each other
+
+    // A rewrite would drop something besides the entries it deletes.
+    bool damaged() const { return !header_sane || damaged_records > 0 || loose_bytes > 0; }
 };
 
-// Reads the header and the index without trusting either; null when the file
-// cannot be opened or is shorter than a header.
-std::optional<DbListing> db_list(const std::filesystem::path& file = kDefaultDatabase);
+// Walks the index in bounded pieces and calls visit for each record in
+// order, with up to text_limit bytes of its text when it is intact (else
+// null). Null when the file cannot be opened.
+std::optional<DbSurvey> db_survey(const std::filesystem::path& file = kDefaultDatabase,
+                                  const std::function<void(const DbIndexRecord&, const Text&)>& visit = {},
+                                  size_t text_limit = 0);
 
-// The text of one record, or null when its offset and length leave the file.
-Text db_read_record(const DbIndexRecord& record, const std::filesystem::path& file = kDefaultDatabase);
-
-// Calls visit for each record of the listing in order with its text (null
-// where the record points outside the file), opening the file once.
-void db_for_each_text(const DbListing& listing, const std::filesystem::path& file,
-                      const std::function<void(const DbIndexRecord&, const Text&)>& visit);
+// Rewrites a damaged file (or one with a magic other than "PACK") with its
+// intact entries only, under "PACK". 1 rewritten, 0 nothing to repair, -1
+// not possible; old_copy then names the copy of the damaged file.
+int db_repair(const std::filesystem::path& file, std::filesystem::path& old_copy);
 
 // Adds many entries in one rewrite: the same bytes as db_add of each in turn.
 // Results as db_add (0 when the list is empty).

@@ -1,7 +1,8 @@
 #pragma once
 // The database's file access, kept small and portable: a reader that never
 // trusts the sizes it is asked for, and a writer that builds the new version
-// of a file beside it and replaces the original in one rename.
+// of a file beside it and replaces the original in one rename that survives
+// a crash and a power loss.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -10,10 +11,11 @@
 class FileReader {
     std::FILE* file_ = nullptr;
     uint64_t size_ = 0;
+    bool failed_ = false;
 
 public:
     explicit FileReader(const std::filesystem::path& path);
-    ~FileReader();
+    ~FileReader() { close(); }
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
@@ -24,11 +26,15 @@ public:
     // Reads count bytes at offset into a string, or fails without allocating
     // when they are not all in the file.
     bool read_string(uint64_t offset, uint64_t count, std::string& out);
+    // Some bytes inside the file could not be read.
+    bool failed() const { return failed_; }
+    void close();
 };
 
 class FileReplacement {
     std::filesystem::path target_;
     std::filesystem::path temp_;
+    std::filesystem::path old_copy_;
     std::FILE* file_ = nullptr;
     bool failed_ = false;
 
@@ -42,7 +48,10 @@ public:
     bool write(const void* data, size_t count);
     // Copies count bytes at offset of the reader to the end of the new file.
     bool copy_from(FileReader& reader, uint64_t offset, uint64_t count);
-    // Closes the new file and renames it over the target. False if any step
-    // failed; the target then keeps its old bytes.
-    bool commit();
+    // Writes the new file through to the disk and renames it over the target,
+    // after keeping the target as "NAME.damaged-YYYYMMDD-HHMMSS" beside it
+    // when asked. False if any step failed; the target then keeps its old
+    // bytes. Success also removes new files that killed writers left.
+    bool commit(bool keep_old_copy = false);
+    const std::filesystem::path& old_copy() const { return old_copy_; }
 };

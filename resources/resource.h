@@ -81,9 +81,10 @@
 #define IDM_SYS_PREFERENCES 666
 
 // Private messages (WM_USER is 1024)
-#define WM_BRD_REQUEST      1024    /* wParam: LOAD_REQUEST or QUERY_NOTIFY */
+#define WM_BRD_REQUEST      1024    /* wParam: LOAD_REQUEST, QUERY_NOTIFY or WRITE_FAILED */
 #define BRD_LOAD_REQUEST    3
 #define BRD_QUERY_NOTIFY    21
+#define BRD_WRITE_FAILED    23      /* a database change failed: show the message box */
 #define BRD_LOAD_ONLY       0
 #define BRD_LOAD_AND_PLAY   5
 #define WM_BRD_BUTTON       22498   /* wParam: button index 0 EJECT .. 5 PLAY */

@@ -1,6 +1,7 @@
 #include "discinfo/database.h"
 
 #include <thread>
+#include <unistd.h>  // getpid, also in MinGW
 
 #include "test_support.h"
 
@@ -44,7 +45,6 @@ TEST_F(Database, LookupsMatchPartOfAKeyTheFirstMatchWinsAndAForeignFileIsOnlySea
     EXPECT_EQ(db_read("0009e012", db), real[0].text);
     EXPECT_EQ(db_read("7908090a", db), real[1].text);
     EXPECT_TRUE(db_contains("reggae/", db) && !db_contains("jazz", db) && !db_read("jazz", db));
-    EXPECT_EQ(db_read_record(db_list(db)->records[2], db), real[2].text);
     EXPECT_EQ(db_add(std::nullopt, "text", db) + db_add("key", std::nullopt, db) + db_add_all({}, db), 0);
     const std::string key = std::string(50, 'c') + "/0123456789abcdef";  // cut to 56 bytes
     ASSERT_EQ(db_replace("nothing", key, "", db), 1);  // nothing to delete: a plain add
@@ -84,54 +84,94 @@ TEST_F(Database, AChangeIsWholeOrNoneAndChangesFromTwoThreadsAreAllKept) {
     std::atomic<int> ready{0};
     auto add_many = [&](const std::string& category) {
         for (++ready; ready < 2;) std::this_thread::yield();
-        for (int i = 0; i < 100; ++i) db_add(category + "/" + std::to_string(10000000 + i), category, db);
+        for (int i = 0; i < 40; ++i) db_add(category + "/" + std::to_string(10000000 + i), category, db);
     };
     std::thread other(add_many, "jazz");
     add_many("rock");
     other.join();
-    EXPECT_TRUE(db_list(db)->records.size() == 200u && messages.empty());
+    EXPECT_TRUE(db_survey(db)->records == 80u && messages.empty());
 }
 
 // Damaged files: a read finds only what lies wholly inside the file and never
-// asks for more memory than the file holds; a change refuses and leaves the bytes alone.
-TEST_F(Database, DamagedFilesAreReadWithCareAndNeverChanged) {
+// asks for more memory than the file holds; a change keeps every intact entry,
+// drops the damage and first keeps a copy of the damaged file.
+TEST_F(Database, DamagedFilesKeepEveryIntactEntryAndACopy) {
     const std::string text = "200 rock 11111111\r\nDTITLE=Good\r\n", status = text.substr(0, 19);
-    const std::string good = "PACK" + le32(44) + le32(128) + text + record("rock/11111111", 12, 32);
-    std::vector<std::string> damaged = {"PAC", std::string("PACK\x0c\0\0\0", 8), std::string(12, '\xff'),
-                                        "GIF89a" + std::string(100, '\0')};
-    for (size_t cut = 1; cut < good.size() + 64; ++cut) damaged.push_back((good + record("jazz/2", 12, 4)).substr(0, cut));
+    const DbEntry rock{"rock/11111111", text}, added{"misc/3", "new"};
+    const std::string good = "PACK" + le32(44) + le32(128) + text + record(rock.key, 12, 32);
+    const std::string jazz = "200 jazz 2\r\n";
+    struct Case { std::string bytes; std::vector<DbEntry> intact; };
+    std::vector<Case> cases = {
+        {"PAC", {}}, {std::string(12, '\xff'), {}}, {"GIF89a" + std::string(100, '\0'), {}},
+        {good.substr(0, good.size() - 10), {}},  // the index cut short
+        {good + record("jazz/2", 12, 4), {rock}},  // shares rock's text
+        {"PACK" + le32(56) + le32(64) + text + jazz + record(rock.key, 12, 32), {rock}},  // a text in no record
+        {good.substr(0, 8) + le32(64) + good.substr(12) + "stray", {rock}},
+        {good.substr(0, 8) + le32(70) + good.substr(12) + "partial", {rock}}};
     for (const auto& [offset, size] : std::vector<std::pair<int64_t, int64_t>>{
-             {5000, 64}, {-1, 64}, {INT32_MAX, 64}, {31, -64}, {31, INT32_MAX}, {31, 2000000000}, {31, 70}, {4, 64}})
-        damaged.push_back("PACK" + le32(offset) + le32(size) + status + record("rock/11111111", 12, 19));
-    for (const std::string& bytes : damaged) {
-        write_bytes(db, bytes);
-        const Text read = db_read("rock", db);
-        EXPECT_TRUE((!read || *read == text || *read == status) && !db_contains("jazz", db)) << bytes;
-        EXPECT_EQ(db_add("misc/3", "new", db) + db_delete("rock", db) + db_replace("rock", "rock/1", "x", db), -2) << bytes;
-        EXPECT_EQ(file_bytes(db), bytes);
-    }
-    EXPECT_EQ(messages, std::vector<std::string>(2 * damaged.size(), kDbAddFailedMessage));
-    write_bytes(db, damaged.back().replace(4, 8, le32(31) + le32(2000000000)));
-    EXPECT_TRUE(db_list(db)->records.size() == 1 && !db_list(db)->index_complete);
-
-    // Entries that point outside the file: only they cannot be read, a change
-    // that would copy them refuses, and deleting them repairs the file.
+             {5000, 64}, {-1, 64}, {INT32_MAX, 64}, {31, -64}, {4, 64}, {31, INT32_MAX}, {31, 2000000000}})
+        cases.push_back({"PACK" + le32(offset) + le32(size) + status + record(rock.key, 12, 19),
+                         offset == 31 && size > 0 ? std::vector<DbEntry>{{rock.key, status}} : std::vector<DbEntry>{}});
     for (const auto& [offset, length] : std::vector<std::pair<int64_t, int64_t>>{
-             {12, -1}, {-12, 4}, {12, INT32_MAX}, {INT32_MAX, 4}, {INT32_MIN, INT32_MIN}, {100000, 10}}) {
-        const std::string bytes = good + record("jazz/2", offset, length);
-        write_bytes(db, bytes);
-        EXPECT_TRUE(!db_read("jazz", db) && db_contains("jazz", db) && db_read("rock", db) == text) << offset << " " << length;
-        EXPECT_TRUE(db_delete("rock", db) == 0 && file_bytes(db) == bytes);
-        EXPECT_EQ(db_add("misc/3", "new", db) + db_delete("jazz", db), 2);  // adding keeps every stored byte where it is
-        EXPECT_EQ(file_bytes(db), layout({{"rock/11111111", text}, {"misc/3", "new"}}));
-    }
+             {12, -1}, {-12, 4}, {12, INT32_MAX}, {INT32_MAX, 4}, {INT32_MIN, INT32_MIN}, {100000, 10}, {40, 8}, {0, 4}})
+        cases.push_back({good + record("jazz/2", offset, length), {rock}});
 
+    for (const Case& c : cases) {
+        write_bytes(db, c.bytes);
+        const Text read = db_read("rock", db);
+        EXPECT_TRUE(!read || *read == text || *read == status) << c.bytes;
+        EXPECT_TRUE(db_survey(db)->damaged()) << c.bytes;
+        std::vector<DbEntry> after = c.intact;
+        after.push_back(added);
+        ASSERT_EQ(db_add(added.key, added.text, db), 1) << c.bytes;
+        const std::string magic = c.bytes.size() >= 12 ? c.bytes.substr(0, 4) : "PACK";
+        EXPECT_EQ(file_bytes(db), layout(after, magic)) << c.bytes;
+        ASSERT_EQ(files(), 2u) << c.bytes;  // the database and the copy, nothing else
+        for (const auto& entry : fs::directory_iterator(dir.path))
+            if (entry.path() != db) {
+                EXPECT_TRUE(entry.path().filename().string().starts_with("brd.bdb.damaged-")) << entry.path();
+                EXPECT_EQ(file_bytes(entry.path()), c.bytes);
+                fs::remove(entry.path());
+            }
+        EXPECT_TRUE(db_delete("misc/3", db) == 1 && files() == 1u && file_bytes(db) == layout(c.intact, magic));
+    }
+    EXPECT_TRUE(messages.empty());
+
+    // Records that share one text: a rewrite copies it once, never once per record.
+    const std::string big(100000, 'x');
+    std::string bytes = "PACK" + le32(12 + big.size()) + le32(64 * 2000) + big;
+    for (int i = 0; i < 2000; ++i) bytes += record("misc/" + std::to_string(i), 12, big.size());
+    write_bytes(db, bytes);
+    EXPECT_EQ(db_survey(db)->damaged_records, 1999u);
+    ASSERT_EQ(db_delete("misc/1999", db), 1);
+    EXPECT_EQ(file_bytes(db), layout({{"misc/0", big}}));
+
+    fs::remove_all(dir.path), fs::create_directory(dir.path);
     write_bytes(db, "");  // an empty file is a database without entries
-    EXPECT_TRUE(db_add("misc/3", "new", db) == 1 && db_read("misc", db) == "new");
+    EXPECT_TRUE(!db_survey(db)->damaged() && db_add("misc/3", "new", db) == 1 && db_read("misc", db) == "new");
     fs::remove(db);
-    EXPECT_TRUE(!db_read("x", db) && !db_list(db) && !db_contains("x", db) && !db_delete("x", db));
+    EXPECT_TRUE(!db_read("x", db) && !db_survey(db) && !db_contains("x", db) && !db_delete("x", db));
     fs::create_directory(db);  // a folder in place of the file
     EXPECT_TRUE(!db_read("x", db) && !db_contains("x", db) && !db_delete("x", db) && db_add("rock/1", "x", db) == -1 &&
                 db_add("rock/1", "x", dir / "no-such-folder" / "brd.bdb") == -1);
-    EXPECT_TRUE(fs::is_directory(db) && files() == 1);
+    EXPECT_TRUE(fs::is_directory(db) && files() == 1 && messages.size() == 2u);
+}
+
+// A change removes the new files that killed writers left beside the
+// database, and only those: not a live writer's, not one just written.
+TEST_F(Database, AChangeRemovesWhatKilledWritersLeft) {
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto leave = [&](const std::string& name, bool stale) {
+        write_bytes(dir / name, "half a database");
+        if (stale) fs::last_write_time(dir / name, old);
+    };
+    const std::string own = std::to_string(getpid()), gone = "2147483600";
+    leave("brd.bdb.new-" + gone + "-5-0", true);
+    leave("brd.bdb.new-" + gone + "-6-0", false);
+    leave("brd.bdb.new-" + own + "-7-0", true);
+    leave("brd.bdb.new-x", true);
+    leave("other.bdb.new-" + gone + "-8-0", true);
+    ASSERT_EQ(db_add("misc/3", "new", db), 1);
+    EXPECT_FALSE(fs::exists(dir / ("brd.bdb.new-" + gone + "-5-0")));
+    EXPECT_EQ(files(), 5u);
 }

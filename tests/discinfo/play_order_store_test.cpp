@@ -31,7 +31,7 @@ TEST(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
     }
     order[3].track = 4;
     ASSERT_EQ(save_play_order(record, order, db), 1);
-    EXPECT_TRUE(value_of("PLAYORDER=", *db_read("2b055c04", db)) == "3,1,-2,4" && db_list(db)->records.size() == 1u);
+    EXPECT_TRUE(value_of("PLAYORDER=", *db_read("2b055c04", db)) == "3,1,-2,4" && db_survey(db)->records == 1u);
     EXPECT_EQ(restore_play_order(record, restored, db), 1);
     EXPECT_EQ(tracks(), (std::vector{3, 1, -2, 4}));
 

@@ -1,6 +1,15 @@
 """The transport keys and the SHUFFLE word with a stored Play order."""
-from brdtest import (FPS, IDM_TRACK_FIRST, SHUFFLE, Pointer, brd_db, check, drive_state, playing_track, poke,
-                     press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive, wait_until)
+import os
+import subprocess
+import tempfile
+
+from brdtest import (BIN, DATABASE, ENV, FPS, IDM_TRACK_FIRST, SCRIPTS, SHUFFLE, Pointer, brd_db, check, drive_state,
+                     playing_track, poke, press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive,
+                     wait_until, wine)
+
+
+WRITE_FAILED = ("Error - Could not open 'brd.bdb' for writing.\nMake sure the BRD database file 'brd.bdb'\n"
+                "and directory are not write protected.\n\nThe information for this CD will not be saved.")
 
 
 def c_runtime_shuffle(playing, count):
@@ -64,6 +73,23 @@ def test_transport_keys_and_shuffle_with_a_stored_order():
     wait_until(lambda: drive_state()["tray"] == "open", 10, "Q ejects")
     player.close()
     check(stored_order(key) == disc_order, f"SHUFFLE off restores disc order with the marks: {stored_order(key)}")
+
+    # A Play order that cannot be written (another program holds brd.bdb open) is reported in the main window's box.
+    vdrive("insert", "D", "twelve")
+    with tempfile.NamedTemporaryFile() as held:
+        holder = subprocess.Popen([os.path.join(SCRIPTS, "wine-run"), os.path.join(BIN, "brdpoke.exe"), "hold",
+                                   "Z:" + DATABASE.replace("/", "\\"), "90"],
+                                  env=ENV, stdout=held, stderr=subprocess.DEVNULL)
+        wait_until(lambda: b"held" in open(held.name, "rb").read(), 30, "brdpoke must hold brd.bdb open")
+    player = start(PlayOrder=3)
+    wait_until(lambda: title() == "BRD: The Testers / Twelve", 15, "the disc must be loaded")
+    press_key("q")
+    wait_until(lambda: poke("box"), 10, "a Play order that was not saved must be reported")
+    check(poke("box") == "1|Brindle CD|" + WRITE_FAILED, f"the box: {poke('box')}")
+    poke("close", "#32770")
+    wine("taskkill", "/f", "/im", "brdpoke.exe")
+    holder.wait()
+    check(player.close() == 0 and stored_order(key) == disc_order, "the stored entry must stay as it was")
 
 
 run([test_transport_keys_and_shuffle_with_a_stored_order])

@@ -11,6 +11,8 @@
 //     state ID (print "checked enabled"), click ID (a button of the page or
 //     the sheet: 1 OK, 2 Cancel, 12321 Apply)
 //   brdpoke answer TITLE ID  press button ID of the message box of that caption
+//   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
+//   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -70,6 +72,15 @@ int main(int argc, char** argv) {
         std::printf("%s\n", name);
         return 0;
     }
+    if (!std::strcmp(verb, "hold") && argc > 3) {
+        HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(std::atoi(argv[3]) * 1000);
+        return 0;
+    }
     if (!w) return 1;
     if (!std::strcmp(verb, "rect")) {
         PrintRect(w);
@@ -79,6 +90,13 @@ int main(int argc, char** argv) {
         char title[256] = "";
         GetWindowTextA(w, title, sizeof title);
         std::printf("%s\n", title);
+        return 0;
+    }
+    if (HWND box = FindWindowA("#32770", nullptr); box && !std::strcmp(verb, "box")) {
+        char caption[256] = "", text[512] = "";
+        GetWindowTextA(box, caption, sizeof caption);
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // a message box's text
+        std::printf("%d|%s|%s\n", GetWindow(box, GW_OWNER) == w, caption, text);
         return 0;
     }
     if (!std::strcmp(verb, "front")) return SetForegroundWindow(w) ? 0 : 1;

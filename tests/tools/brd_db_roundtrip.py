@@ -71,12 +71,20 @@ def round_trip(samples):
     check(Path("a.bdb").read_bytes() == layout([e for e in expected if "9e000000" not in e[0]]), "delete did not compact")
     run("-f", "a.bdb", "delete", "9e000000", expect=1)
     check(run("-f", "a.bdb", "show", "d50dd30f") == expected[-1][1].replace(b"\r\n", b"\n"), "show")
-    Path("c.bdb").write_bytes(Path("a.bdb").read_bytes()[:-10])  # damaged: reported and left alone
-    check(b"FAULT" in run("-f", "c.bdb", "check", expect=1), "check missed a cut index")
+    # Damaged: reported, left alone by delete and import, rewritten by repair beside a copy.
+    damaged = Path("a.bdb").read_bytes()[:-10]
+    Path("c.bdb").write_bytes(damaged)
+    kept = [e for e in expected if "9e000000" not in e[0]][:-1]
+    check(f"A rewrite keeps {len(kept)} entries".encode() in run("-f", "c.bdb", "check", expect=1), "check missed a cut index")
     run("-f", "c.bdb", "import", "dump", expect=1)
     run("-f", "c.bdb", "delete", "rock", expect=1)
-    check(Path("c.bdb").read_bytes() == Path("a.bdb").read_bytes()[:-10], "a damaged file was changed")
-    check(sorted(os.listdir(".")) == sorted(["a.bdb", "b.bdb", "c.bdb", "dump", "out", loose]), "files left behind")
+    check(Path("c.bdb").read_bytes() == damaged, "a damaged file was changed")
+    run("-f", "c.bdb", "repair")
+    copies = [name for name in os.listdir(".") if name.startswith("c.bdb.damaged-")]
+    check(Path("c.bdb").read_bytes() == layout(kept) and b"0 faults" in run("-f", "c.bdb", "check"), "repair")
+    check(len(copies) == 1 and Path(copies[0]).read_bytes() == damaged, "no copy of the damaged file")
+    check(b"needs no repair" in run("-f", "c.bdb", "repair"), "a second repair")
+    check(sorted(os.listdir(".")) == sorted(["a.bdb", "b.bdb", "c.bdb", "dump", "out", loose] + copies), "files left behind")
     for args, status in [((), 2), (("frobnicate",), 2), (("show",), 2), (("-f", "missing.bdb", "list"), 1)]:
         run(*args, expect=status)
     check(b"Usage: brd-db" in run("--help"), "no usage text")

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "discinfo/database.h"
+
 namespace fs = std::filesystem;
 
 inline constexpr int kDone = 0;
@@ -16,8 +18,17 @@ int list_entries(const fs::path& db);
 int show_entry(const fs::path& db, std::string_view search);
 int delete_entries(const fs::path& db, std::string_view search);
 int check_database(const fs::path& db);
+int repair_database(const fs::path& db);
 int export_entries(const fs::path& db, const fs::path& folder);
 int import_entries(const fs::path& db, std::span<const std::string> paths);
+
+using RecordVisit = std::function<void(const DbIndexRecord&, const Text&)>;
+
+// db_survey, reporting a file that cannot be opened.
+std::optional<DbSurvey> survey_database(const fs::path& db, const RecordVisit& visit = {}, size_t text_limit = 0);
+// Commands that change the file leave a damaged one to repair: true (and
+// reported) when it is damaged.
+bool refuse_damaged(const fs::path& db, const DbSurvey& found);
 
 // "brd-db: " and the message on stderr.
 void report(const std::string& message);

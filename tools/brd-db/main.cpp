@@ -24,13 +24,18 @@ constexpr const char* kUsageText =
     "  list            one line per entry: key, title, offset, length (tab-separated)\n"
     "  show KEY        print the stored text of the first entry matching KEY\n"
     "  delete KEY      remove every entry matching KEY and compact the file\n"
-    "  check           check the file's structure and every entry's status line;\n"
-    "                  exit status 1 if anything is wrong\n"
+    "  check           check the file's structure and every entry's status line,\n"
+    "                  and say what a rewrite would drop; exit status 1 if\n"
+    "                  anything is wrong\n"
+    "  repair          rewrite a damaged file with its intact entries, keeping\n"
+    "                  the damaged file beside it as FILE.damaged-DATE-TIME\n"
     "  export DIR      write each entry as an xmcd file DIR/category/discid\n"
     "  import PATH...  add xmcd files, or folder trees laid out as CDDB dumps\n"
     "                  (category folders holding files named by disc id); a\n"
     "                  file named otherwise is stored under nocategory and the\n"
     "                  first id of its DISCID line; keys already present are skipped\n"
+    "\n"
+    "delete and import leave a damaged file alone: run 'check', then 'repair'.\n"
     "\n"
     "Options:\n"
     "  -f FILE         the database file (default: brd.bdb)\n"
@@ -72,6 +77,7 @@ int main(int argc, char** argv) {
     const auto arity = [&](size_t n) { return rest.size() == n; };
     if (command == "list" && arity(0)) return list_entries(db);
     if (command == "check" && arity(0)) return check_database(db);
+    if (command == "repair" && arity(0)) return repair_database(db);
     if ((command == "show" || command == "delete") && arity(1)) {
         if (rest[0].empty()) return usage_error("an empty KEY would match every entry");
         return command == "show" ? show_entry(db, rest[0]) : delete_entries(db, rest[0]);
@@ -79,7 +85,7 @@ int main(int argc, char** argv) {
     if (command == "export" && arity(1)) return export_entries(db, rest[0]);
     if (command == "import" && !rest.empty()) return import_entries(db, rest);
 
-    for (const char* known : {"list", "check", "show", "delete", "export", "import"})
+    for (const char* known : {"list", "check", "repair", "show", "delete", "export", "import"})
         if (command == known) return usage_error("wrong number of arguments for '" + command + "'");
     return usage_error("unknown command '" + command + "'");
 }

@@ -103,15 +103,10 @@ void collect(const fs::path& path, std::vector<ImportFile>& files, int& failures
 }  // namespace
 
 int export_entries(const fs::path& db, const fs::path& folder) {
-    const auto listing = db_list(db);
-    if (!listing) {
-        report("cannot open '" + db.string() + "'");
-        return kFailed;
-    }
     int failures = 0;
     size_t written = 0;
     std::set<std::string> done;
-    db_for_each_text(*listing, db, [&](const DbIndexRecord& record, const Text& text) {
+    const auto found = survey_database(db, [&](const DbIndexRecord& record, const Text& text) {
         const size_t slash = record.key.find('/');
         const std::string category = slash == std::string::npos ? "" : record.key.substr(0, slash);
         const std::string id = slash == std::string::npos ? "" : record.key.substr(slash + 1);
@@ -121,7 +116,7 @@ int export_entries(const fs::path& db, const fs::path& folder) {
             return;
         }
         if (!text) {
-            report("skipped '" + record.key + "': its text lies outside the file");
+            report("skipped '" + record.key + "': its text is damaged (see 'brd-db check')");
             ++failures;
             return;
         }
@@ -141,7 +136,8 @@ int export_entries(const fs::path& db, const fs::path& folder) {
             return;
         }
         ++written;
-    });
+    }, SIZE_MAX);
+    if (!found) return kFailed;
     std::printf("exported %zu %s to %s\n", written, written == 1 ? "entry" : "entries", folder.string().c_str());
     return failures == 0 ? kDone : kFailed;
 }
@@ -154,12 +150,12 @@ int import_entries(const fs::path& db, std::span<const std::string> paths) {
     std::set<std::string> keys;
     std::error_code ec;
     if (fs::exists(db, ec)) {
-        const auto listing = db_list(db);
-        if (!listing) {
-            report("cannot import into '" + db.string() + "': not a database; nothing imported");
+        const auto found =
+            survey_database(db, [&](const DbIndexRecord& record, const Text&) { keys.insert(record.key); });
+        if (!found || refuse_damaged(db, *found)) {
+            report("nothing imported");
             return kFailed;
         }
-        for (const DbIndexRecord& record : listing->records) keys.insert(record.key);
     }
 
     std::vector<DbEntry> entries;

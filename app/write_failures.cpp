@@ -1,0 +1,37 @@
+#include "app/write_failures.h"
+
+#include <atomic>
+
+#include "app/player.h"
+#include "discinfo/database.h"
+#include "resources/resource.h"
+
+namespace {
+
+std::atomic<int> Unshown{0};
+
+// Called on the thread whose change failed. The box is never shown there:
+// the CDDB query thread would keep the query lock while the box waits, and a
+// box it owned could outlive the main window; a Play order save on the main
+// thread holds the title display's locks, which the box's message loop (timers,
+// painting) would need. So the failure is posted, and the main window shows
+// it from its message loop, holding nothing. ShutDown shows what the last
+// save left, since no message loop runs after it.
+void OnWriteFailed(const char*) {
+    if (Unshown.fetch_add(1) == 0) PostMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_WRITE_FAILED, 0);
+}
+
+}  // namespace
+
+void WatchDatabaseWrites() { db_add_failure_hook = OnWriteFailed; }
+
+void ShowDatabaseWriteFailures() {
+    static bool showing = false;  // a failure posted while a box is up waits for it
+    if (showing) return;
+    showing = true;
+    while (Unshown.load() > 0) {
+        MessageBoxA(Player.MainWindow, kDbAddFailedMessage, "Brindle CD", MB_ICONEXCLAMATION | MB_OK);
+        --Unshown;
+    }
+    showing = false;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// The "could not open brd.bdb for writing" message box, owned by the main
+// window, for every add or replace of a database entry that fails: a CDDB
+// result, a Play order, an edited entry.
+
+// Start-up, once the main window exists: failures from now on are shown.
+void WatchDatabaseWrites();
+// Main thread: shows each failure not shown yet, one box after the other.
+void ShowDatabaseWriteFailures();

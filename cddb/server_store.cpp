@@ -70,8 +70,15 @@ void AppendServerRow(HWND list, const ServerRow& row) {
 
 std::vector<ServerEntry> LoadServerList() {
     SoftwareSubkey servers = CreateSoftwareSubkey(kServersKey);
+    const std::optional<int32_t> stored = servers.key.read_dword("NumServers");
+    // A first run starts with the main server as the default; a list the user
+    // emptied stays empty.
+    if (!stored) {
+        const HostPort main = MainCddbServer();
+        return {ServerEntry{main.host, main.port, 1, std::nullopt, "CDDBP", "-"}};
+    }
     std::vector<ServerEntry> list;
-    const int32_t count = std::min(servers.key.read_dword("NumServers").value_or(0), kMaxServers);
+    const int32_t count = std::min(*stored, kMaxServers);
     for (int32_t i = 0; i < count; ++i) {
         const Text value = servers.key.read_string(ServerValueName(i).c_str(), kServerValueBuffer);
         if (value) {

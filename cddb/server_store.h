@@ -8,7 +8,8 @@
 #include "cddb/server_list.h"
 
 // The Server list from "NumServers" and "Server%d"; a value that cannot be
-// read becomes a "RegError" entry in its place.
+// read becomes a "RegError" entry in its place. Without "NumServers" (a first
+// run) the list is the main CDDB server alone, as the default.
 std::vector<ServerEntry> LoadServerList();
 // Replaces `stored_list` (the list as last loaded or saved) with the rows of
 // the page's list (control IDC_SERVER_LIST) and writes it to the registry,

@@ -26,9 +26,13 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
                       banner = recorded("201_banner.txt"), none = "202 No match for disc ID 1a02e403.\r\n",
                       entry = "210 reggae d50dd30f CD database entry follows\r\nDTITLE=Various / Ska Island\r\n.\r\n",
                       refused = "403 Database entry is corrupt.\r\n",
-                      // Its first ".\r\n" ends "St." and not the reply.
-                      main_st = "211 Found inexact matches\r\nrock 1a02e403 Mr. Jones / Main St.\r\n.\r\n";
+                      // Their first ".\r\n" ends "St." or "Vol." and not the reply.
+                      main_st = "211 Found inexact matches\r\nrock 1a02e403 Mr. Jones / Main St.\r\n.\r\n",
+                      vol = "210 misc 1a02e403\r\nTTITLE3=Vol.\r\nTTITLE4=Two\r\n.\r\n";
     const Step late = say("LATE\r\n");
+    Script line_by_line;
+    for (size_t at = 0; at < vol.size(); at = vol.find('\n', at) + 1)
+        line_by_line.insert(line_by_line.end(), {say(vol.substr(at, vol.find('\n', at) + 1 - at)), pause_ms(100)});
     const struct { Script script; int mode; ReplyWaits waits; Text text; ReplyEnd end; } cases[] = {
         // A receive that completes the reply ends it without another wait, or LATE would be in it.
         {{say(exact), pause_ms(200), late}, ReadByStatus, kPatient, exact, ReplyEnd::Terminator},
@@ -37,16 +41,22 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
         {{say(entry)}, ReadMultiLine, kPatient, entry, ReplyEnd::Terminator},
         {{say(banner.substr(0, 9)), pause_ms(250), say(banner.substr(9))}, ReadSingleLine, kQuick, banner,
          ReplyEnd::Terminator},
-        // Other codes have no end rule by status; a terminator must end the receive, whole.
+        // Other codes have no end rule by status; a "." line ends the whole text so far, however it came.
         {{say(entry)}, ReadByStatus, kQuick, entry, ReplyEnd::Quiet},
         {{say(refused)}, ReadByStatus, kQuick, refused, ReplyEnd::Quiet},
-        {{say(main_st), pause_ms(200), late}, ReadMultiLine, {5000, 1500}, main_st + "LATE\r\n", ReplyEnd::Quiet},
-        {{say(list.substr(0, list.size() - 1)), pause_ms(250), say("\n")}, ReadByStatus, kQuick, list, ReplyEnd::Quiet},
+        {{say(main_st), pause_ms(200), late}, ReadMultiLine, kPatient, main_st, ReplyEnd::Terminator},
+        {line_by_line, ReadMultiLine, kPatient, vol, ReplyEnd::Terminator},
+        {{say(".\r\n"), pause_ms(200), late}, ReadMultiLine, kPatient, ".\r\n", ReplyEnd::Terminator},
+        {{say(list.substr(0, list.size() - 1)), pause_ms(250), say("\n")}, ReadByStatus, kPatient, list,
+         ReplyEnd::Terminator},
         // Each wait is its own; a close ends the read at once.
         {{}, ReadSingleLine, {300, 5000}, std::nullopt, ReplyEnd::Silent},
         {{pause_ms(1400), say("201 late\r\n")}, ReadSingleLine, {300, 5000}, std::nullopt, ReplyEnd::Silent},
         {{pause_ms(1400), say("201 late\r\n")}, ReadSingleLine, {2000, 300}, "201 late\r\n", ReplyEnd::Terminator},
         {{say("211 Found\r\n"), pause_ms(1400), late}, ReadByStatus, {5000, 300}, "211 Found\r\n", ReplyEnd::Quiet},
+        // A peer that keeps a reply going a byte at a time is cut off by the reply's own deadline.
+        {{say("211 Found\r\n"), pause_ms(600), say("a"), pause_ms(600), late}, ReadByStatus, {5000, 1000, 1000},
+         "211 Found\r\na", ReplyEnd::Overdue},
         {{say("211 Found inexact matches\r\nrock 1a02"), hang_up()}, ReadByStatus, kEndless,
          "211 Found inexact matches\r\nrock 1a02", ReplyEnd::Closed},
         {{hang_up()}, ReadSingleLine, kEndless, std::nullopt, ReplyEnd::Closed},
@@ -59,8 +69,8 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
     }
 }
 
-TEST(ReadReply, AnEndlessPeerIsCutOffAtOneMebibyte) {
-    const ReadResult r = read_banner({say(std::string(1324 * 1024, 'x'))}, ReadMultiLine, kEndless);
+TEST(ReadReply, AnEndlessPeerIsCutOffAtOneMebibyteOfAnyBytes) {
+    const ReadResult r = read_banner({say('x' + std::string(1324 * 1024, '\0'))}, ReadMultiLine, kEndless);
     EXPECT_EQ(r.end, ReplyEnd::Capped);
     EXPECT_TRUE(r.text && r.text->size() >= 1 << 20 && r.text->size() < (1 << 20) + 1024) << r.text.value_or("").size();
 }
@@ -76,11 +86,11 @@ TEST(QueryCommands, TheRecordedQueryOverHttpAndLongPathsAndNamesNeverCut) {
         disc_of("cddb query 820e770a 10 182 29035 58502 82970 108465 134520 150455 165772 189987 223380 3705");
     const ServerEntry http{"h", 80, 1, std::nullopt, "HTTP", "/~cddb/cddb.cgi"};
     const ClientNames names{"user", "host"};
-    EXPECT_EQ(BuildQueryCommand(wish, ProtocolHttp, http) + http_hello_part(names),
+    EXPECT_EQ(http_request(BuildQueryCommand(wish, ProtocolHttp, http) + http_hello_part(names), http),
               "GET /~cddb/cddb.cgi?cmd=cddb+query+820e770a+10+182+29035+58502+82970+108465+134520+150455+165772+189987+"
-              "223380+3705&hello=user+host+BrindleCD+1.0&proto=1\n");
+              "223380+3705&hello=user+host+BrindleCD+1.0&proto=1 HTTP/1.0\r\nHost: h\r\n\r\n");
     EXPECT_EQ(read_command(ProtocolHttp, "/~cddb/cddb.cgi", "reggae", "d50dd30f", names),
-              "GET /~cddb/cddb.cgi?cmd=cddb+read+reggae+d50dd30f&hello=user+host+BrindleCD+1.0&proto=1\n");
+              "GET /~cddb/cddb.cgi?cmd=cddb+read+reggae+d50dd30f&hello=user+host+BrindleCD+1.0&proto=1");
     EXPECT_TRUE(query_command(0x0002e403, wish, ProtocolCddbp, "-").starts_with("cddb query 0002e403 10 182 "));
     std::string hundred = "cddb query 12345678 100";
     for (int i = 0; i < kMaxTracks; ++i) hundred += ' ' + std::to_string(1000000 + i);
@@ -90,7 +100,7 @@ TEST(QueryCommands, TheRecordedQueryOverHttpAndLongPathsAndNamesNeverCut) {
     const std::string line = query_command(0x12345678, full, ProtocolHttp, path) + http_hello_part(long_names);
     EXPECT_TRUE(line.starts_with("GET " + path + "?cmd=cddb+query+12345678+100+1000000+1000001+"));
     EXPECT_TRUE(line.ends_with("+1000099+4000&hello=" + long_names.user + '+' + long_names.host +
-                               "+BrindleCD+1.0&proto=1\n"));
+                               "+BrindleCD+1.0&proto=1"));
 }
 
 TEST(QueryCommands, NamesWithoutSpacesAndTheProtocolFromItsText) {
@@ -108,7 +118,9 @@ TEST(QueryCommands, MatchesAndTheChoosersRowsComeFromTheirLines) {
         {recorded("200_query_exact_820e770a.txt"), 1, "jazz 820e770a"}, {list, 2, "reggae d50dd30f"},
         {list, 3, "misc d50dd30f"}, {list, 4, nullptr} /* the "." line */, {list, 9, nullptr} /* past the reply */,
         {"211 Found inexact matches\r\n.\r\n", 2, nullptr}, {"211 list\r\nbroken\r\n.\r\n", 2, nullptr},
-        {"200 jazz\r\n", 1, nullptr}, {"200 rock 1a02e4zz Title\r\n", 1, nullptr}};
+        {"200 jazz\r\n", 1, nullptr}, {"200 rock 1a02e4zz Title\r\n", 1, nullptr},
+        {"200 " + std::string(20, 'c') + " 1a02e403 T\r\n", 1, "cccccccccccccccccccc 1a02e403"},
+        {"200 " + std::string(21, 'c') + " 1a02e403 T\r\n", 1, nullptr}, {"200 ro/ck 1a02e403 T\r\n", 1, nullptr}};
     for (const auto& [reply, line, key] : picks) {
         const auto match = picked_match(reply, line);
         EXPECT_EQ(match ? match->category + ' ' + match->disc_id : "(none)", key ? key : "(none)") << reply << line;
@@ -126,6 +138,16 @@ TEST(QueryCommands, MatchesAndTheChoosersRowsComeFromTheirLines) {
             all += std::string(r.category) + ' ' + std::string(r.disc_id) + ' ' + std::string(r.title) + '|';
         EXPECT_EQ(all, rows) << reply;
     }
+}
+
+TEST(QueryCommands, OnlyAWholeEntryWithACategoryWordAndATitleIsStored) {
+    const std::string head = "210 rock 1a02e403 CD database entry follows\r\n", title = "DTITLE=A / B\r\n.\r\n";
+    const std::pair<std::string, bool> replies[] = {
+        {head + title, true}, {head + "TTITLE0=One\r\n" + title, true},
+        {head + "TTITLE0=O" + '\0' + "ne\r\n" + title, false}, {head + "# xmcd\r\n.\r\n", false},
+        {"210 " + std::string(300, 'c') + " 1a02e403\r\n" + title, false}, {"210 r.ck 1a02e403\r\n" + title, false},
+        {"401 rock 1a02e403 No such CD entry in database.\r\n" + title, false}};
+    for (const auto& [reply, stored] : replies) EXPECT_EQ(storable_entry(reply), stored) << reply;
 }
 
 }  // namespace

@@ -28,11 +28,8 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
                       refused = "403 Database entry is corrupt.\r\n",
                       // Their first ".\r\n" ends "St." or "Vol." and not the reply.
                       main_st = "211 Found inexact matches\r\nrock 1a02e403 Mr. Jones / Main St.\r\n.\r\n",
-                      vol = "210 misc 1a02e403\r\nTTITLE3=Vol.\r\nTTITLE4=Two\r\n.\r\n";
+                      vol = "210 misc 1a02e403\r\nTTITLE3=Vol.\r\n", vol_end = "TTITLE4=Two\r\n.\r\n";
     const Step late = say("LATE\r\n");
-    Script line_by_line;
-    for (size_t at = 0; at < vol.size(); at = vol.find('\n', at) + 1)
-        line_by_line.insert(line_by_line.end(), {say(vol.substr(at, vol.find('\n', at) + 1 - at)), pause_ms(100)});
     const struct { Script script; int mode; ReplyWaits waits; Text text; ReplyEnd end; } cases[] = {
         // A receive that completes the reply ends it without another wait, or LATE would be in it.
         {{say(exact), pause_ms(200), late}, ReadByStatus, kPatient, exact, ReplyEnd::Terminator},
@@ -45,7 +42,7 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
         {{say(entry)}, ReadByStatus, kQuick, entry, ReplyEnd::Quiet},
         {{say(refused)}, ReadByStatus, kQuick, refused, ReplyEnd::Quiet},
         {{say(main_st), pause_ms(200), late}, ReadMultiLine, kPatient, main_st, ReplyEnd::Terminator},
-        {line_by_line, ReadMultiLine, kPatient, vol, ReplyEnd::Terminator},
+        {{say(vol), pause_ms(200), say(vol_end)}, ReadMultiLine, kPatient, vol + vol_end, ReplyEnd::Terminator},
         {{say(".\r\n"), pause_ms(200), late}, ReadMultiLine, kPatient, ".\r\n", ReplyEnd::Terminator},
         {{say(list.substr(0, list.size() - 1)), pause_ms(250), say("\n")}, ReadByStatus, kPatient, list,
          ReplyEnd::Terminator},
@@ -73,11 +70,6 @@ TEST(ReadReply, AnEndlessPeerIsCutOffAtOneMebibyteOfAnyBytes) {
     const ReadResult r = read_banner({say('x' + std::string(1324 * 1024, '\0'))}, ReadMultiLine, kEndless);
     EXPECT_EQ(r.end, ReplyEnd::Capped);
     EXPECT_TRUE(r.text && r.text->size() >= 1 << 20 && r.text->size() < (1 << 20) + 1024) << r.text.value_or("").size();
-}
-
-TEST(ReadReply, StatusIsTheFirstThreeDigits) {
-    for (const auto& [reply, status] : {std::pair{"211 Found", 211}, {"999", 999}, {"20", 0}, {"OK 200", 0}, {"2x0", 0}})
-        EXPECT_EQ(reply_status(reply), status) << reply;
 }
 
 // The CDDBP lines of the recorded session are checked on the wire by the query's own test.

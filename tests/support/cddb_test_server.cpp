@@ -135,17 +135,14 @@ void CddbTestServer::serve(int which) {
 // status line and headers, and the connection closes after it.
 Script CddbTestServer::http_answer(SocketHandle client, std::string& pending, const std::string& request_line) {
     bool host = false;
-    for (std::string header; read_line(client, pending, header) && !header.empty();) {
-        host = host || header.starts_with("Host: ");
+    for (std::string header; read_line(client, pending, header) && !header.empty(); host |= header.starts_with("Host: ")) {
         std::lock_guard lock(mutex_);
         received_.push_back(header);
     }
     if (!host || !(request_line.ends_with(" HTTP/1.0") || request_line.ends_with(" HTTP/1.1")))
-        return {say("HTTP/1.1 400 Bad Request\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n"
-                    "<html><body><h1>400 Bad Request</h1></body></html>\r\n")};
+        return {say("HTTP/1.1 400 Bad Request\r\nContent-Type: text/html\r\n\r\n<h1>400 Bad Request</h1>\r\n")};
     Script reply = answer(http_command(request_line));
-    reply.insert(reply.begin(), say("HTTP/1.1 200 OK\r\nServer: loopback\r\nContent-Type: text/plain; charset=UTF-8\r\n"
-                                    "Connection: close\r\n\r\n"));
+    reply.insert(reply.begin(), say("HTTP/1.1 200 OK\r\nServer: loopback\r\nContent-Type: text/plain\r\n\r\n"));
     return reply;
 }
 

@@ -71,12 +71,7 @@ void AppendServerRow(HWND list, const ServerRow& row) {
 std::vector<ServerEntry> LoadServerList() {
     SoftwareSubkey servers = CreateSoftwareSubkey(kServersKey);
     const std::optional<int32_t> stored = servers.key.read_dword("NumServers");
-    // A first run starts with the main server as the default; a list the user
-    // emptied stays empty.
-    if (!stored) {
-        const HostPort main = MainCddbServer();
-        return {ServerEntry{main.host, main.port, 1, std::nullopt, "CDDBP", "-"}};
-    }
+    if (!stored) return FirstRunServerList();  // a list the user emptied stays empty
     std::vector<ServerEntry> list;
     const int32_t count = std::min(*stored, kMaxServers);
     for (int32_t i = 0; i < count; ++i) {
@@ -90,6 +85,11 @@ std::vector<ServerEntry> LoadServerList() {
         }
     }
     return list;
+}
+
+std::vector<ServerEntry> FirstRunServerList() {
+    const HostPort main = MainCddbServer();
+    return {ServerEntry{main.host, main.port, 1, std::nullopt, "CDDBP", "-"}};
 }
 
 void SaveServerList(HWND page, std::vector<ServerEntry>& stored_list) {

@@ -87,7 +87,7 @@ TEST(QueryCommands, TheRecordedQueryOverHttpAndLongPathsAndNamesNeverCut) {
     std::string hundred = "cddb query 12345678 100";
     for (int i = 0; i < kMaxTracks; ++i) hundred += ' ' + std::to_string(1000000 + i);
     const DiscRecord full = disc_of(hundred + " 4000");
-    const std::string path = "/" + std::string(600, 'p');
+    const std::string path = std::string("/").append(600, 'p');
     const ClientNames long_names{std::string(127, 'u'), std::string(127, 'h')};
     const std::string line = query_command(0x12345678, full, ProtocolHttp, path) + http_hello_part(long_names);
     EXPECT_TRUE(line.starts_with("GET " + path + "?cmd=cddb+query+12345678+100+1000000+1000001+"));

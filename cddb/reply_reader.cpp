@@ -82,9 +82,10 @@ ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFrami
     ReplyEnd end = ReplyEnd::Quiet;
     // Waits for more within the reply's deadline; false when none came.
     const auto more = [&](int wait_ms) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left > 0 && wait_readable(socket, static_cast<int>(std::min<long long>(wait_ms, left))) > 0) return true;
-        end = Clock::now() >= deadline ? ReplyEnd::Overdue : ReplyEnd::Quiet;
+        end = left <= wait_ms ? ReplyEnd::Overdue : ReplyEnd::Quiet;  // the wait ran to the deadline
         return false;
     };
     if (!more(waits.first_ms)) return {};

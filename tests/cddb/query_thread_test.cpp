@@ -92,7 +92,6 @@ TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
-// The loopback server's HTTP port answers only a request with its version and Host header, as a web server does.
 TEST_F(Query, OverHttpEachRequestHasAConnectionAndTheChosenInexactMatchIsRead) {
     const std::string list = recorded("211_query_inexact_d50dd30f.txt");
     server.reply("cddb query", {say(list)});

@@ -97,10 +97,8 @@ TEST_F(ServerStore, SitesComeFromTheMainServerOfTheEnvironmentOrTheRegistry) {
     AddSitesToList(page.page, *RetrieveSites());  // fetched twice, listed once
     std::vector<ServerEntry> list;
     SaveServerList(page.page, list);
-    const std::string stored = "gnudb.gnudb.org 8880 CDDBP - 1 Random gnudb server " + std::string(47, 'x') + ".|" +
-                               "gnudb.gnudb.org 80 HTTP /~cddb/cddb.cgi 0 Random gnudb server.|";
-    EXPECT_EQ(Stored(), "2|" + stored + "-|-|-|");
-    EXPECT_EQ(Listed(LoadServerList()), stored);
+    EXPECT_EQ(Stored(), "2|gnudb.gnudb.org 8880 CDDBP - 1 Random gnudb server " + std::string(47, 'x') + ".|"
+                        "gnudb.gnudb.org 80 HTTP /~cddb/cddb.cgi 0 Random gnudb server.|-|-|-|");
     // The environment's main server comes before the registry's; a refused "sites" is still a reply.
     const std::pair<std::string, bool> mains[] = {
         {"127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), false}, {at(hangs_up), false}, {at(refuses), true}};

@@ -121,11 +121,8 @@ void CddbTestServer::serve(int which) {
                 std::lock_guard lock(mutex_);
                 received_.push_back(line);
             }
-            if (http) {
-                play(client.get(), http_answer(client.get(), pending, line));
-                break;
-            }
-            if (!play(client.get(), answer(line))) break;
+            if (http) play(client.get(), http_answer(client.get(), pending, line));
+            if (http || !play(client.get(), answer(line))) break;
         }
     }
 }

@@ -1,9 +1,8 @@
 #pragma once
 // The project's own CDDB server for tests and the query benchmark: loopback
-// only, one CDDBP and one HTTP port (which speaks HTTP as a web server does),
-// both picked by the system so that tests run in parallel. It answers from a
-// disc table and a sites list; any reply (and the banner) can be replaced by
-// a script of sends, pauses and a hang-up.
+// only, one CDDBP port and one HTTP port that behaves as a web server, both
+// picked by the system. It answers from a disc table and a sites list; any
+// reply (and the banner) can be replaced by a script of sends, pauses, a hang-up.
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -44,8 +43,7 @@ public:
     void add_disc(std::string category, std::string disc_id, std::string title, std::string entry);
     // One line of the "sites" reply, without its line end.
     void add_site(std::string line);
-    // Every line received, in order, without its line end; HTTP request and
-    // header lines whole, without the blank line.
+    // Every line received, in order, without its line end (HTTP: request and header lines).
     std::vector<std::string> received() const;
 
 private:

@@ -29,6 +29,7 @@ void LoadSettings() {
         SoftwareSubkey settings = CreateSoftwareSubkey(kSettingsKey);
         if (settings.created) {
             Settings = first_run_settings();
+            Player.ServerList = FirstRunServerList();
             return;
         }
         for (const SettingValue& v : setting_values().first(kLoadedSettingCount))

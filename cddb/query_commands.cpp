@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cddb/reply_reader.h"
 #include "discinfo/disc_id.h"
 #include "discinfo/entry_text.h"
 
@@ -53,7 +54,7 @@ std::string hello_command(const ClientNames& names) {
 }
 
 std::string http_hello_part(const ClientNames& names) {
-    return "&hello=" + names.user + '+' + names.host + "+BrindleCD+1.0&proto=1\n";
+    return "&hello=" + names.user + '+' + names.host + "+BrindleCD+1.0&proto=1";
 }
 
 std::string read_command(int protocol, std::string_view path, std::string_view category, std::string_view disc_id,
@@ -63,6 +64,13 @@ std::string read_command(int protocol, std::string_view path, std::string_view c
            http_hello_part(names);
 }
 
+std::string http_request(std::string_view get_line, const ServerEntry& server) {
+    std::string request(get_line);
+    request += " HTTP/1.0\r\nHost: " + server.host_name;
+    if (server.port != 80) request += ':' + std::to_string(server.port);
+    return request + "\r\n\r\n";
+}
+
 std::string BuildQueryCommand(const DiscRecord& disc, int protocol, const ServerEntry& server) {
     return query_command(disc_id(disc), disc, protocol, server.path);
 }
@@ -70,10 +78,22 @@ std::string BuildQueryCommand(const DiscRecord& disc, int protocol, const Server
 std::optional<MatchKey> picked_match(std::string_view reply, int line) {
     const Text category = category_word(reply, line);
     const Text id = disc_id_word(reply, line);
-    if (!category || !id || category->empty() || category->front() == '.') return std::nullopt;
+    if (!category || !id || !is_category(*category)) return std::nullopt;
     const bool hex = std::all_of(id->begin(), id->end(), [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
     });
     if (!hex) return std::nullopt;
     return MatchKey{*category, *id};
+}
+
+bool is_category(std::string_view category) {
+    return !category.empty() && category.size() <= kMaxCategory &&
+           std::all_of(category.begin(), category.end(), [](char c) {
+               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+}
+
+bool storable_entry(std::string_view reply) {
+    return reply_status(reply) == 210 && reply.find('\0') == std::string_view::npos &&
+           is_category(category_word(reply, 1).value_or("")) && value_of("DTITLE=", reply);
 }

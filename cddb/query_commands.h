@@ -34,11 +34,16 @@ size_t request_reserve(int track_count);
 std::string query_command(uint32_t disc_id, const DiscRecord& disc, int protocol, std::string_view path);
 // "cddb hello <user> <host> BrindleCD 1.0\n"
 std::string hello_command(const ClientNames& names);
-// What an HTTP request line ends with: "&hello=<user>+<host>+BrindleCD+1.0&proto=1\n"
+// What an HTTP request's target ends with: "&hello=<user>+<host>+BrindleCD+1.0&proto=1"
 std::string http_hello_part(const ClientNames& names);
-// "cddb read <category> <id>\n", or the HTTP request line with the hello part.
+// "cddb read <category> <id>\n", or for HTTP "GET <path>?cmd=cddb+read+..."
+// with the hello part.
 std::string read_command(int protocol, std::string_view path, std::string_view category, std::string_view disc_id,
                          const ClientNames& names);
+// The whole HTTP/1.0 request for a "GET <target>" line: the version, the
+// server's "Host" header (with its port unless it is 80) and the blank line,
+// so that a virtual-hosted web server answers at once.
+std::string http_request(std::string_view get_line, const ServerEntry& server);
 
 // The query command for the disc and the server: the disc id computed from
 // the record's table of contents, then query_command.
@@ -51,6 +56,17 @@ struct MatchKey {
     std::string disc_id;
 };
 // Absent when that line is not a match line (a "211" list without matches
-// offers a row 0 that does not exist; a line may lack its spaces), so the
-// query never reads past the reply or sends a made-up id.
+// offers a row 0 that does not exist; a line may lack its spaces, a category
+// may not be a word), so the query never reads past the reply or sends a
+// made-up id.
 std::optional<MatchKey> picked_match(std::string_view reply, int line);
+
+// A category is a word of letters and digits; CDDB's are short, and a longer
+// one would push the disc id out of the database key.
+inline constexpr size_t kMaxCategory = 20;
+bool is_category(std::string_view category);
+
+// Whether a "cddb read" reply that ended with its terminator line is an entry
+// to store: "210" with a category word, a title, and no zero byte anywhere
+// (text ends at one, so the entry would lose what follows it).
+bool storable_entry(std::string_view reply);

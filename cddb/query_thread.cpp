@@ -71,6 +71,7 @@ int RunQuery(const QueryJob& job) {
     const ServerEntry& server = *job.server;
     const int protocol = protocol_of(server.protocol);
     const bool http = protocol == ProtocolHttp;
+    const ReplyFraming framing = http ? ReplyFraming::Http : ReplyFraming::Bare;
 
     const auto address = resolve_host(server.host_name.c_str());
     if (!address) return QueryConnectFailed;
@@ -88,9 +89,9 @@ int RunQuery(const QueryJob& job) {
     Post(disc, QueryQuerying);
 
     std::string request = BuildQueryCommand(disc, protocol, server);
-    if (http) request += http_hello_part(names);
+    if (http) request = http_request(request + http_hello_part(names), server);
     send_text(connection.get(), request);
-    const Text reply = ReadResponse(connection.get(), ReadByStatus, QueryWaits);
+    const Text reply = ReadReply(connection.get(), ReadByStatus, QueryWaits, framing).text;
     if (!reply) return QueryConnectFailed;
     const int code = reply_status(*reply);
     if (!disc.loaded) return QueryDiscRemoved;
@@ -111,15 +112,20 @@ int RunQuery(const QueryJob& job) {
         connection.reset();
         connection = connect_tcp(*address, server.port);
         if (!connection) return QueryConnectFailed;
+        request = http_request(request, server);
     }
     send_text(connection.get(), request);
-    Text entry = ReadResponse(connection.get(), ReadMultiLine, QueryWaits);
-    if (!entry) return QueryConnectFailed;
+    ReadResult entry = ReadReply(connection.get(), ReadMultiLine, QueryWaits, framing);
+    if (!entry.text) return QueryConnectFailed;
     if (!disc.loaded) return QueryDiscRemoved;
-    // Anything but an entry (a refused read, an entry without a title) is
-    // not stored: a database entry made of an error text would hide the disc.
-    if (reply_status(*entry) != 210 || !value_of("DTITLE=", *entry)) return QueryNoMatch;
-    StoreEntry(job, *entry);
+    // Anything but an entry (a refused read, an entry without a title, a
+    // malformed one) is not stored: a database entry made of an error text
+    // would hide the disc. An entry cut off by a hang-up, the cap, quiet or
+    // the deadline is a failed read: a part of an entry is never stored.
+    if (reply_status(*entry.text) != 210) return QueryNoMatch;
+    if (entry.end != ReplyEnd::Terminator) return QueryConnectFailed;
+    if (!storable_entry(*entry.text)) return QueryNoMatch;
+    StoreEntry(job, *entry.text);
     return QueryDiscFound;
 }
 

@@ -1,82 +1,136 @@
 #include "cddb/reply_reader.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
+#include <chrono>
 #include <deque>
-#include <string_view>
+#include <string>
 
 namespace {
 
-using Chunk = std::array<char, kReceiveChunk>;
+using Clock = std::chrono::steady_clock;
 
-// A chunk's text is what ends at its first zero byte.
-std::string_view chunk_text(const Chunk& chunk) { return {chunk.data(), std::strlen(chunk.data())}; }
+// One receive; the reply's part of it starts at `begin` (an HTTP header may come first).
+struct Chunk {
+    std::array<char, kReceiveChunk> bytes{};
+    size_t begin = 0, end = 0;
+    std::string_view reply_part() const { return {bytes.data() + begin, end - begin}; }
+};
 
-int mode_for_status(std::string_view reply_start) {
-    const std::string_view code = reply_start.substr(0, 3);
-    if (code == "200" || code == "202") return ReadSingleLine;
-    if (code == "211") return ReadMultiLine;
+// What the end rules need to know of the reply so far, kept as it grows, so
+// that they judge the whole text without joining it.
+struct Progress {
+    std::string head, tail;  // its first three and last five bytes
+    size_t size = 0, line_feeds = 0;
+
+    void add(std::string_view part) {
+        head += part.substr(0, 3 - head.size());
+        tail += part.substr(part.size() > 5 ? part.size() - 5 : 0);
+        tail.erase(0, tail.size() > 5 ? tail.size() - 5 : 0);
+        size += part.size();
+        line_feeds += static_cast<size_t>(std::count(part.begin(), part.end(), '\n'));
+    }
+    bool complete(int mode) const {
+        if (mode == ReadMultiLine) return tail.ends_with("\r\n.\r\n") || (size == 3 && tail == ".\r\n");
+        if (mode == ReadSingleLine) return line_feeds == 1 && tail.ends_with('\n');
+        return false;
+    }
+};
+
+int mode_for_status(std::string_view head) {
+    if (head == "200" || head == "202") return ReadSingleLine;
+    if (head == "211") return ReadMultiLine;
     return ReadByStatus;
 }
 
-// The end rules look at the receive just made, not at the whole reply.
-bool chunk_completes(std::string_view text, int mode) {
-    if (mode == ReadMultiLine) {
-        const size_t at = text.find(".\r\n");
-        return at != std::string_view::npos && at + 3 == text.size();
+// The status line and headers in front of an HTTP reply, taken off as they arrive.
+class HttpHeader {
+    std::string seen_;
+    bool done_;
+    bool ok_ = true;
+
+public:
+    explicit HttpHeader(ReplyFraming framing) : done_(framing == ReplyFraming::Bare) {}
+    // Whatever follows is the reply (and it may be used).
+    bool passed() const { return done_ && ok_; }
+    // How many bytes at the start of the part belong to the header.
+    size_t take(std::string_view part) {
+        if (done_ || part.empty()) return 0;
+        if (seen_.empty() && part.front() != 'H') {
+            done_ = true;  // no header at all
+            return 0;
+        }
+        const size_t before = seen_.size();
+        seen_ += part;
+        size_t blank = seen_.find("\r\n\r\n", before > 3 ? before - 3 : 0), after = blank + 4;
+        if (blank == std::string::npos) {
+            blank = seen_.find("\n\n", before > 1 ? before - 1 : 0);
+            after = blank + 2;
+        }
+        if (blank == std::string::npos) return part.size();
+        done_ = true;
+        const size_t space = seen_.find(' ');
+        ok_ = seen_.starts_with("HTTP/") && space < blank && seen_[space + 1] == '2';
+        return after - before;
     }
-    if (mode == ReadSingleLine) {
-        const size_t at = text.find('\n');
-        return at != std::string_view::npos && at + 1 == text.size();
-    }
-    return false;
-}
+};
 
 }  // namespace
 
-ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits) {
-    if (wait_readable(socket, waits.first_ms) <= 0) return {};
+ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFraming framing) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waits.total_ms);
+    ReplyEnd end = ReplyEnd::Quiet;
+    // Waits for more within the reply's deadline; false when none came.
+    const auto more = [&](int wait_ms) {
+        const long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left > 0 && wait_readable(socket, static_cast<int>(std::min<long long>(wait_ms, left))) > 0) return true;
+        end = left <= wait_ms ? ReplyEnd::Overdue : ReplyEnd::Quiet;  // the wait ran to the deadline
+        return false;
+    };
+    if (!more(waits.first_ms)) return {};
 
     // A deque never moves its elements: no chunk is copied while reading.
     std::deque<Chunk> chain;
-    size_t total = 0;
-    ReplyEnd end = ReplyEnd::Quiet;
+    size_t received = 0;
+    Progress reply;
+    HttpHeader header{framing};
     for (;;) {
         Chunk& chunk = chain.emplace_back();
-        chunk.fill('\0');
-        if (receive_some(socket, chunk.data(), kReceiveChunk - 1) <= 0) {
+        const int got = receive_some(socket, chunk.bytes.data(), kReceiveChunk - 1);
+        if (got <= 0) {
             end = ReplyEnd::Closed;
             break;
         }
-        const std::string_view text = chunk_text(chunk);
-        total += text.size();
-        if (mode == ReadByStatus) mode = mode_for_status(chunk_text(chain.front()));
-        if (chunk_completes(text, mode)) {
+        received += static_cast<size_t>(got);
+        chunk.end = static_cast<size_t>(got);
+        chunk.begin = header.take({chunk.bytes.data(), chunk.end});
+        reply.add(chunk.reply_part());
+        if (mode == ReadByStatus) mode = mode_for_status(reply.head);
+        if (reply.complete(mode)) {
             end = ReplyEnd::Terminator;
             break;
         }
-        if (total >= kReplyCap) {
+        if (received >= kReplyCap) {
             end = ReplyEnd::Capped;
             break;
         }
-        if (wait_readable(socket, waits.later_ms) <= 0) break;
+        if (!more(waits.later_ms)) break;
     }
 
-    // A peer that hung up without a word did not answer.
-    if (total == 0 && end == ReplyEnd::Closed) return {std::nullopt, end};
+    // A peer that hung up without a word did not answer; an HTTP response
+    // without a whole "2xx" header carries no reply.
+    if ((received == 0 && end == ReplyEnd::Closed) || !header.passed()) return {std::nullopt, end};
 
     std::string joined;
-    joined.reserve(total);
-    while (!chain.empty()) {
-        joined += chunk_text(chain.front());
-        chain.pop_front();
-    }
+    joined.reserve(reply.size);
+    for (; !chain.empty(); chain.pop_front()) joined += chain.front().reply_part();
     return {std::move(joined), end};
 }
 
 Text ReadResponse(SocketHandle socket, int mode, ReplyWaits waits) { return ReadReply(socket, mode, waits).text; }
 
-int reply_status(const std::string& reply) {
+int reply_status(std::string_view reply) {
     if (reply.size() < 3) return 0;
     int code = 0;
     for (int i = 0; i < 3; ++i) {

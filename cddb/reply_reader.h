@@ -2,44 +2,57 @@
 // The reader of every network reply: waits for data, collects it in fixed
 // chunks and decides from a terminator or the status code when it is whole.
 #include <cstddef>
+#include <string_view>
 
 #include "base/text.h"
 #include "cddb/net_socket.h"
 
 enum ReadMode : int {
-    ReadMultiLine = 1,   // complete when a receive ends in ".\r\n"
-    ReadSingleLine = 2,  // complete when a receive ends in its first "\n"
+    ReadMultiLine = 1,   // complete when the reply ends with a line holding only "."
+    ReadSingleLine = 2,  // complete when the reply's first "\n" is its last byte
     ReadByStatus = 3,    // the reply's status code picks one of the two
 };
 
-// The first wait of a call and every later one. Tests shorten them.
+// The first wait of a call, every later one, and the whole reply: a peer that
+// trickles a byte now and then is cut off after total_ms. Tests shorten them.
 struct ReplyWaits {
     int first_ms = 10000;
     int later_ms = 3000;
+    int total_ms = 30000;  // ample for a whole reply at the cap over any link
 };
 
 inline constexpr int kReceiveChunk = 1024;  // each receive takes at most 1023 bytes
-// A peer that never stops talking is cut off here rather than exhausting memory.
+// A peer that never stops talking is cut off here rather than exhausting
+// memory. Every byte received counts, zero bytes and HTTP headers too.
 inline constexpr std::size_t kReplyCap = 1024 * 1024;
 
 enum class ReplyEnd {
     Silent,      // nothing readable within the first wait: no reply
-    Terminator,  // the mode's end rule matched a receive
+    Terminator,  // the mode's end rule matched the reply so far
     Quiet,       // a later wait passed without data (or failed)
     Closed,      // the peer closed the connection or the receive failed (no text
                  // when nothing at all had arrived)
     Capped,      // the reply reached kReplyCap
+    Overdue,     // the reply took longer than total_ms
 };
 
+// Bare CDDB text, or an HTTP response: its status line and headers are
+// skipped and the rules apply to its body; a response that is not "2xx" or
+// whose headers never end carries no reply. A response that does not start
+// with "H" is bare text (a server that answers without headers).
+enum class ReplyFraming { Bare, Http };
+
+// The reply's bytes as received (zero bytes included), and how it ended.
 struct ReadResult {
     Text text;
     ReplyEnd end = ReplyEnd::Silent;
 };
 
 // Reads one reply and tells how it ended.
-ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits = {});
+ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits = {},
+                     ReplyFraming framing = ReplyFraming::Bare);
 // The reply text, or absent when the peer said nothing within the first wait.
 Text ReadResponse(SocketHandle socket, int mode, ReplyWaits waits = {});
 
 // The number formed by a reply's first three characters; 0 when they are not digits.
-int reply_status(const std::string& reply);
+int reply_status(std::string_view reply);

@@ -2,15 +2,24 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
+#include <tuple>
 
 #include "cddb/deployment.h"
 #include "cddb/tokens.h"
 #include "discinfo/entry_text.h"
 
 std::string server_value(const ServerEntry& server) {
-    return server.host_name + ' ' + std::to_string(server.port) + ' ' + server.protocol + ' ' + server.path + ' ' +
-           std::to_string(server.default_flag) + ' ' + server.location.value_or("") + '.';
+    std::string value = server.host_name + ' ' + std::to_string(server.port) + ' ' + server.protocol + ' ' +
+                        server.path + ' ' + std::to_string(server.default_flag) + ' ';
+    // The location gives way so that the value fits the buffer it is read
+    // back into; a server that does not fit even so is never added.
+    const size_t room = kServerValueBuffer - 2;  // the full stop and the terminating zero
+    value += server.location.value_or("").substr(0, room > value.size() ? room - value.size() : 0);
+    return value + '.';
 }
+
+bool server_value_fits(const ServerEntry& server) { return server_value(server).size() < kServerValueBuffer; }
 
 ServerEntry parse_server_value(std::string_view value) {
     ServerEntry server;
@@ -80,30 +89,29 @@ ServerRow row_from_server(const ServerEntry& server) {
 
 namespace {
 
-bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
-bool is_listed(const std::vector<ServerRow>& rows, std::string_view host, std::string_view port,
-               std::string_view protocol) {
-    return std::any_of(rows.begin(), rows.end(), [&](const ServerRow& row) {
-        return starts_with_ignoring_case(row.name, host) && row.port == port && row.protocol == protocol;
-    });
-}
-
-std::string upper(std::string_view text) {
+// The text with each character passed through std::tolower or std::toupper.
+std::string recased(std::string_view text, int (*to)(int)) {
     std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : result) c = static_cast<char>(to(static_cast<unsigned char>(c)));
     return result;
 }
+std::string lower(std::string_view text) { return recased(text, std::tolower); }
+std::string upper(std::string_view text) { return recased(text, std::toupper); }
 
 }  // namespace
 
 std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std::string_view reply) {
-    std::vector<ServerRow> all = listed;
+    // A row is listed under its protocol, port and lower-case name; the names
+    // that begin with a host follow it at once in this order.
+    std::set<std::tuple<std::string, std::string, std::string>> known;
+    const auto add_known = [&](const ServerRow& row) { known.emplace(row.protocol, row.port, lower(row.name)); };
+    const auto is_listed = [&](const ServerRow& site, std::string_view host) {
+        const auto next = known.lower_bound({site.protocol, site.port, lower(host)});
+        return next != known.end() && std::get<0>(*next) == site.protocol && std::get<1>(*next) == site.port &&
+               std::get<2>(*next).starts_with(lower(host));
+    };
+    std::for_each(listed.begin(), listed.end(), add_known);
+    std::vector<ServerRow> added;
     Tokens tokens{reply};
     tokens.next("\r");  // the status line
     for (;;) {
@@ -126,18 +134,17 @@ std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std
         row.protocol = upper(protocol->substr(0, 6));
         row.port = std::string(port->substr(0, 6));
         row.location = std::string(description->substr(0, 100));
-        if (row.protocol == "SMTP" || is_listed(all, host, row.port, row.protocol)) continue;
+        if (row.protocol == "SMTP" || is_listed(row, host)) continue;
         row.name = std::string(host);
-        if (row.protocol == "HTTP") {
-            // Built behind the line feed in a 132-character buffer: an HTTP
-            // name that does not fit is not added, as a cut path would not work.
-            if (1 + host.size() + address->size() + 1 > kSiteNameBuffer) continue;
-            row.name += *address;
-        }
-        if (all.empty()) row.default_mark = "yes";
-        all.push_back(std::move(row));
+        if (row.protocol == "HTTP") row.name += *address;
+        // A server whose name would not fit its registry value is not added:
+        // a cut name would not work, and an uncut one would be lost at restart.
+        if (!server_value_fits(server_from_row(row))) continue;
+        if (listed.empty() && added.empty()) row.default_mark = "yes";
+        add_known(row);
+        added.push_back(std::move(row));
     }
-    return {all.begin() + static_cast<std::ptrdiff_t>(listed.size()), all.end()};
+    return added;
 }
 
 std::optional<HostPort> parse_host_port(std::string_view text, int default_port) {

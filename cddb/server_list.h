@@ -24,8 +24,11 @@ inline constexpr char kRegErrorHost[] = "RegError";
 // A "Server%d" value is read into a buffer of this size.
 inline constexpr size_t kServerValueBuffer = 100;
 
-// "%s %d %s %s %d %s." of host, port, protocol, path, default flag, location.
+// "%s %d %s %s %d %s." of host, port, protocol, path, default flag, location,
+// the location cut so that the value fits kServerValueBuffer.
 std::string server_value(const ServerEntry& server);
+// Whether the value fits even so: host, port, protocol and path are never cut.
+bool server_value_fits(const ServerEntry& server);
 // Reads a "Server%d" value back; missing fields stay empty or 0 and the
 // location ends at its first full stop.
 ServerEntry parse_server_value(std::string_view value);
@@ -49,13 +52,10 @@ inline constexpr int kServerColumns = 5;
 ServerEntry server_from_row(const ServerRow& row);
 ServerRow row_from_server(const ServerEntry& server);
 
-// The Server Name of an HTTP site is built in a buffer of this size together
-// with the line feed in front of the host name; a longer one is not added.
-inline constexpr size_t kSiteNameBuffer = 132;
-
 // The rows that a "sites" reply adds to the rows already listed: site lines
-// in reply order, without SMTP sites and without duplicates of listed (or
-// just added) rows; the first row added to an empty list is the default.
+// in reply order, without SMTP sites, without servers whose registry value
+// would not fit and without duplicates of listed (or just added) rows; the
+// first row added to an empty list is the default.
 std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std::string_view reply);
 
 // A host and its port, as the main CDDB server of "sites" is configured.

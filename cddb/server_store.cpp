@@ -70,8 +70,10 @@ void AppendServerRow(HWND list, const ServerRow& row) {
 
 std::vector<ServerEntry> LoadServerList() {
     SoftwareSubkey servers = CreateSoftwareSubkey(kServersKey);
+    const std::optional<int32_t> stored = servers.key.read_dword("NumServers");
+    if (!stored) return FirstRunServerList();  // a list the user emptied stays empty
     std::vector<ServerEntry> list;
-    const int32_t count = std::min(servers.key.read_dword("NumServers").value_or(0), kMaxServers);
+    const int32_t count = std::min(*stored, kMaxServers);
     for (int32_t i = 0; i < count; ++i) {
         const Text value = servers.key.read_string(ServerValueName(i).c_str(), kServerValueBuffer);
         if (value) {
@@ -83,6 +85,11 @@ std::vector<ServerEntry> LoadServerList() {
         }
     }
     return list;
+}
+
+std::vector<ServerEntry> FirstRunServerList() {
+    const HostPort main = MainCddbServer();
+    return {ServerEntry{main.host, main.port, 1, std::nullopt, "CDDBP", "-"}};
 }
 
 void SaveServerList(HWND page, std::vector<ServerEntry>& stored_list) {

@@ -8,8 +8,13 @@
 #include "cddb/server_list.h"
 
 // The Server list from "NumServers" and "Server%d"; a value that cannot be
-// read becomes a "RegError" entry in its place.
+// read becomes a "RegError" entry in its place. Without "NumServers" it is
+// the first run's list.
 std::vector<ServerEntry> LoadServerList();
+// The list of a first run, so that a fresh install can look discs up: the
+// main CDDB server alone, as the default. It reaches the registry only when
+// the user applies the CDDB Servers page.
+std::vector<ServerEntry> FirstRunServerList();
 // Replaces `stored_list` (the list as last loaded or saved) with the rows of
 // the page's list (control IDC_SERVER_LIST) and writes it to the registry,
 // dropping values beyond it.

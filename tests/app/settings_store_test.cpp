@@ -25,7 +25,8 @@ TEST_F(SettingsStore, AFirstRunCreatesOnlyTheSettingsKeyAndALaterStartFillsMissi
     EXPECT_FALSE(Key("Settings"));
     LoadSettings();
     EXPECT_TRUE(Settings.ConnectCDDB == 0 && Settings.UseDrive == -1 && Settings.StartWinState == 1);
-    EXPECT_TRUE(Key("Settings") && !Key("Servers") && !Key("Submit") && !Player.SmtpServer);
+    EXPECT_TRUE(Key("Settings") && !Key("Servers") && !Key("Submit") && !Player.SmtpServer &&
+                Player.ServerList.size() == 1);  // the main CDDB server
     SaveSettings();
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Brindle\\Settings", "ConnectCDDB");
     Store("EdgeResistance", 10);

@@ -46,7 +46,7 @@ TEST(Sites, NewSiteLinesAreRowsAndTheFirstOfAnEmptyListIsTheDefault) {
                                     "gnudb.gnudb.org http 80 /~cddb/cddb.cgi N000.00 W000.00 Random gnudb server\r\n"
                                     "mail.gnudb.org smtp 25 - N000.00 W000.00 Submissions. By mail\r\n");
     const std::string http = "gnudb.gnudb.org/~cddb/cddb.cgi 80 HTTP  Random gnudb server|",
-                      path = std::string("/").append(124, 'p');
+                      path = std::string("/").append(80, 'p');
     const std::tuple<std::vector<ServerRow>, std::string, std::string> cases[] = {
         {{}, gnudb, "gnudb.gnudb.org 8880 CDDBP yes Random gnudb server|" + http},
         {rows_from_sites({}, gnudb), gnudb, ""},
@@ -57,7 +57,7 @@ TEST(Sites, NewSiteLinesAreRowsAndTheFirstOfAnEmptyListIsTheDefault) {
         // Whole site lines only.
         {{}, "500 Unrecognized command.\r\n", ""}, {{}, sites(""), ""}, {{}, "", ""},
         {{}, "210 OK\r\na.org cddbp 888 - N0 W0 One\r\nb.org cddbp 888", "a.org 888 CDDBP yes One|"},
-        // Fields are cut; an HTTP name built behind the line feed in 132 bytes fits or is not added.
+        // Fields are cut; a server whose registry value cannot fit 99 characters, whatever its location, is not added.
         {{}, sites("h.org cddbpxyz 1234567 - N0 W0 " + std::string(150, 'd') + "\r\n"),
          "h.org 123456 CDDBPX yes " + std::string(100, 'd') + "|"},
         {{}, sites("h.org http 80 " + path + " N0 W0 Near\r\n"), "h.org" + path + " 80 HTTP yes Near|"},

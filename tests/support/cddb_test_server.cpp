@@ -121,9 +121,26 @@ void CddbTestServer::serve(int which) {
                 std::lock_guard lock(mutex_);
                 received_.push_back(line);
             }
-            if (!play(client.get(), answer(http ? http_command(line) : line)) || http) break;
+            if (http) play(client.get(), http_answer(client.get(), pending, line));
+            if (http || !play(client.get(), answer(line))) break;
         }
     }
+}
+
+// Like a virtual-hosted web server: the request must name its version and
+// carry a "Host" header up to its blank line; the reply comes behind a
+// status line and headers, and the connection closes after it.
+Script CddbTestServer::http_answer(SocketHandle client, std::string& pending, const std::string& request_line) {
+    bool host = false;
+    for (std::string header; read_line(client, pending, header) && !header.empty(); host |= header.starts_with("Host: ")) {
+        std::lock_guard lock(mutex_);
+        received_.push_back(header);
+    }
+    if (!host || !(request_line.ends_with(" HTTP/1.0") || request_line.ends_with(" HTTP/1.1")))
+        return {say("HTTP/1.1 400 Bad Request\r\nContent-Type: text/html\r\n\r\n<h1>400 Bad Request</h1>\r\n")};
+    Script reply = answer(http_command(request_line));
+    reply.insert(reply.begin(), say("HTTP/1.1 200 OK\r\nServer: loopback\r\nContent-Type: text/plain\r\n\r\n"));
+    return reply;
 }
 
 // False when the peer closed or the server stops.

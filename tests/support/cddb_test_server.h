@@ -1,8 +1,8 @@
 #pragma once
 // The project's own CDDB server for tests and the query benchmark: loopback
-// only, one CDDBP and one HTTP port, both picked by the system so that tests
-// run in parallel. It answers from a disc table and a sites list; any reply
-// (and the banner) can be replaced by a script of sends, pauses and a hang-up.
+// only, one CDDBP port and one HTTP port that behaves as a web server, both
+// picked by the system. It answers from a disc table and a sites list; any
+// reply (and the banner) can be replaced by a script of sends, pauses, a hang-up.
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -43,7 +43,7 @@ public:
     void add_disc(std::string category, std::string disc_id, std::string title, std::string entry);
     // One line of the "sites" reply, without its line end.
     void add_site(std::string line);
-    // Every line received, in order, without its line end; HTTP request lines whole.
+    // Every line received, in order, without its line end (HTTP: request and header lines).
     std::vector<std::string> received() const;
 
 private:
@@ -54,6 +54,7 @@ private:
     bool read_line(SocketHandle client, std::string& pending, std::string& line);
     bool play(SocketHandle client, const Script& script);
     Script answer(const std::string& command);
+    Script http_answer(SocketHandle client, std::string& pending, const std::string& request_line);
 
     NetSession net_{2, 2};
     std::atomic<bool> stop_{false};

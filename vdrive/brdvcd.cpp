@@ -16,6 +16,7 @@
 
 #include "base/owned_handles.h"
 #include "cdaudio/msf.h"
+#include "vdrive/disc_sound.h"
 #include "vdrive/drive_folder.h"
 
 extern "C" {
@@ -119,6 +120,7 @@ struct Device {
     DWORD time_format = MCI_FORMAT_MSF;
     OwnedHandle claim;  // the drive taken shared or alone (see DriveFolder::claim)
     PendingNotify notify;
+    DiscSound sound;  // the sound of the last play this device started
 };
 
 Device* device_of(DWORD_PTR id) {
@@ -257,8 +259,9 @@ struct Snapshot {
     bool has_media() const { return !state.tray_open && disc.layout.has_value(); }
 };
 
-Snapshot look(const Device& dev) {
-    Snapshot s{state_at(dev.folder->read_state(), wall_clock_ms()), dev.folder->read_disc()};
+// The drive at the instant `now`.
+Snapshot look(const Device& dev, int64_t now) {
+    Snapshot s{state_at(dev.folder->read_state(), now), dev.folder->read_disc()};
     // A disc put in from outside rests at the start of its first track.
     if (s.has_media() && s.state.mode == DriveMode::Stopped && s.state.position < s.disc.layout->first_start())
         s.state.position = s.disc.layout->first_start();
@@ -324,7 +327,7 @@ DWORD status(Device& dev, DWORD flags, MCI_STATUS_PARMS* parms, std::string& log
     if (!(flags & MCI_STATUS_ITEM)) return MCIERR_MISSING_PARAMETER;
     log += std::string(" item=") + status_item_name(parms->dwItem);
     if (flags & MCI_TRACK) log += " track=" + std::to_string(parms->dwTrack);
-    const Snapshot s = look(dev);
+    const Snapshot s = look(dev, wall_clock_ms());
     if (!s.disc.layout) log += " disc=\"" + s.disc.error + "\"";
     switch (parms->dwItem) {
         case MCI_STATUS_MODE: {
@@ -394,7 +397,7 @@ DWORD status(Device& dev, DWORD flags, MCI_STATUS_PARMS* parms, std::string& log
     return returned;
 }
 
-DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, std::string& log) {
+DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, int64_t now, std::string& log) {
     if (flags & MCI_SET_VIDEO) return MCIERR_UNSUPPORTED_FUNCTION;
     if ((flags & MCI_SET_DOOR_OPEN) && (flags & MCI_SET_DOOR_CLOSED)) return MCIERR_FLAGS_NOT_COMPATIBLE;
     if (flags & MCI_SET_TIME_FORMAT) {
@@ -406,7 +409,7 @@ DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, std::string& log) {
         log += std::string(" format=") + format_name(f);
     }
     if (flags & (MCI_SET_DOOR_OPEN | MCI_SET_DOOR_CLOSED)) {
-        Snapshot s = look(dev);
+        Snapshot s = look(dev, now);
         if (flags & MCI_SET_DOOR_OPEN) {
             dev.notify.cancel(MCI_NOTIFY_ABORTED);
             drive_open_tray(s.state);
@@ -418,9 +421,9 @@ DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, std::string& log) {
     return 0;
 }
 
-DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, std::string& log) {
+DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, int64_t now, std::string& log) {
     if ((flags & (MCI_FROM | MCI_TO)) && !parms) return MCIERR_NULL_PARAMETER_BLOCK;
-    Snapshot s = look(dev);
+    Snapshot s = look(dev, now);
     if (!s.has_media()) return MCIERR_DEVICE_NOT_READY;
     const DiscLayout& disc = *s.disc.layout;
     int32_t from = s.state.position;
@@ -442,9 +445,10 @@ DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, std::string& log) {
     log += " from=" + std::to_string(from) + " to=" + ((flags & MCI_TO) ? std::to_string(to) : "-");
     if (from >= to || to > disc.lead_out) return MCIERR_OUTOFRANGE;
     // A refused play leaves the running one and its notification alone.
-    if (!drive_play(s.state, disc, from, to, wall_clock_ms())) return MCIERR_HARDWARE;
+    if (!drive_play(s.state, disc, from, to, now)) return MCIERR_HARDWARE;
     dev.notify.cancel(MCI_NOTIFY_ABORTED);
     if (!dev.folder->write_state(s.state)) return MCIERR_HARDWARE;
+    dev.sound.follow(*dev.folder, disc, s.state);
     if (flags & MCI_WAIT) {
         wait_for_play(dev, s.state.play_id);
         const DriveState after = dev.folder->read_state();
@@ -460,8 +464,8 @@ DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, std::string& log) {
 }
 
 // Stop, pause, resume and seek: each changes the head and the play state.
-DWORD transport(Device& dev, UINT msg, DWORD flags, LPARAM parms, std::string& log) {
-    Snapshot s = look(dev);
+DWORD transport(Device& dev, UINT msg, DWORD flags, LPARAM parms, int64_t now, std::string& log) {
+    Snapshot s = look(dev, now);
     if (!s.has_media()) return MCIERR_DEVICE_NOT_READY;
     const DiscLayout& disc = *s.disc.layout;
     switch (msg) {
@@ -474,7 +478,7 @@ DWORD transport(Device& dev, UINT msg, DWORD flags, LPARAM parms, std::string& l
             drive_pause(s.state);
             break;
         case MCI_RESUME:
-            drive_resume(s.state, wall_clock_ms());
+            drive_resume(s.state, now);
             break;
         case MCI_SEEK: {
             auto* seek = reinterpret_cast<MCI_SEEK_PARMS*>(parms);
@@ -504,7 +508,7 @@ DWORD info(Device& dev, DWORD flags, MCI_INFO_PARMSW* parms) {
     std::wstring text;
     if (flags & MCI_INFO_PRODUCT) text = L"BRD virtual CD-ROM";
     else if (flags & (MCI_INFO_MEDIA_IDENTITY)) {
-        const Snapshot s = look(dev);
+        const Snapshot s = look(dev, wall_clock_ms());
         if (!s.has_media()) return MCIERR_DEVICE_NOT_READY;
         text = std::to_wstring(s.disc.layout->lead_out);
     } else
@@ -539,9 +543,29 @@ DWORD capabilities(DWORD flags, MCI_GETDEVCAPS_PARMS* parms) {
     return MCIERR_UNSUPPORTED_FUNCTION;
 }
 
+// The commands that move the head or change the play.
+bool changes_play(UINT msg, DWORD flags) {
+    switch (msg) {
+        case MCI_CLOSE_DRIVER:
+        case MCI_PLAY:
+        case MCI_STOP:
+        case MCI_PAUSE:
+        case MCI_RESUME:
+        case MCI_SEEK:
+            return true;
+        case MCI_SET:
+            return flags & (MCI_SET_DOOR_OPEN | MCI_SET_DOOR_CLOSED);
+    }
+    return false;
+}
+
 DWORD command(Device& dev, UINT msg, DWORD flags, LPARAM parms) {
     std::string log;
     DWORD result = 0;
+    // The sound stops while the command changes the drive, and goes on (or
+    // follows the new play) after it.
+    const bool changing = dev.folder && changes_play(msg, flags);
+    const int64_t now = changing ? dev.sound.halt() : wall_clock_ms();
     switch (msg) {
         case MCI_OPEN_DRIVER:
             result = open_device(dev, flags, reinterpret_cast<MCI_OPEN_PARMSW*>(parms));
@@ -555,16 +579,16 @@ DWORD command(Device& dev, UINT msg, DWORD flags, LPARAM parms) {
             break;
         case MCI_SET:
             supersede(dev, flags);
-            result = set(dev, flags, reinterpret_cast<MCI_SET_PARMS*>(parms), log);
+            result = set(dev, flags, reinterpret_cast<MCI_SET_PARMS*>(parms), now, log);
             break;
         case MCI_PLAY:
-            result = play(dev, flags, reinterpret_cast<MCI_PLAY_PARMS*>(parms), log);
+            result = play(dev, flags, reinterpret_cast<MCI_PLAY_PARMS*>(parms), now, log);
             break;
         case MCI_STOP:
         case MCI_PAUSE:
         case MCI_RESUME:
         case MCI_SEEK:
-            result = transport(dev, msg, flags, parms, log);
+            result = transport(dev, msg, flags, parms, now, log);
             break;
         case MCI_INFO:
             supersede(dev, flags);
@@ -578,6 +602,8 @@ DWORD command(Device& dev, UINT msg, DWORD flags, LPARAM parms) {
             result = MCIERR_UNRECOGNIZED_COMMAND;
             break;
     }
+    // A closed device makes no more sound; the disc plays on.
+    if (changing && msg != MCI_CLOSE_DRIVER) dev.sound.carry_on();
     if (dev.folder) {
         const char* name = command_name(msg);
         char head[160];

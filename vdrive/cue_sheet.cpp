@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 const DiscTrack& DiscLayout::track_at(int32_t frame) const {
     const DiscTrack* found = &tracks.front();
@@ -21,6 +22,12 @@ int32_t DiscLayout::audio_end(int32_t from) const {
     for (const DiscTrack& t : tracks)
         if (t.start > from && !t.audio) return t.start;
     return lead_out;
+}
+
+const ImageSpan* DiscLayout::span_at(int32_t frame) const {
+    for (const ImageSpan& s : spans)
+        if (frame >= s.start && frame < s.start + s.frames) return &s;
+    return nullptr;
 }
 
 namespace {
@@ -80,6 +87,44 @@ bool parse_int(const std::string& s, int& out) {
     return true;
 }
 
+uint32_t little_endian(std::string_view bytes, size_t at, size_t count) {
+    uint32_t value = 0;
+    for (size_t i = count; i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// The samples of a RIFF WAVE file: where they start and how many bytes they
+// take, or why the drive cannot play them (only CD audio's own format).
+std::optional<std::pair<uint64_t, uint64_t>> wave_data(const ImageFile& file, std::string& why) {
+    const std::string_view head = file.head;
+    if (head.size() < 12 || head.substr(0, 4) != "RIFF" || head.substr(8, 4) != "WAVE") {
+        why = "is not a RIFF WAVE file";
+        return std::nullopt;
+    }
+    bool cd_format = false;
+    for (size_t at = 12; at + 8 <= head.size();) {
+        const std::string_view id = head.substr(at, 4);
+        const uint64_t size = little_endian(head, at + 4, 4);
+        const size_t body = at + 8;
+        if (id == "fmt ") {
+            if (size < 16 || body + 16 > head.size()) break;
+            const uint32_t tag = little_endian(head, body, 2);
+            cd_format = (tag == 1 || tag == 0xFFFE) && little_endian(head, body + 2, 2) == 2 &&
+                        little_endian(head, body + 4, 4) == 44100 && little_endian(head, body + 14, 2) == 16;
+            if (!cd_format) {
+                why = "is not 16-bit 44.1 kHz stereo PCM";
+                return std::nullopt;
+            }
+        } else if (id == "data") {
+            if (!cd_format) break;
+            return std::pair{uint64_t{body}, std::min(size, file.size > body ? file.size - body : 0)};
+        }
+        at = body + size + (size & 1);
+    }
+    why = cd_format ? "has no data chunk near its start" : "has no format chunk before its data";
+    return std::nullopt;
+}
+
 struct PendingTrack {
     int number = 0;
     bool audio = true;
@@ -93,8 +138,9 @@ DiscReading fail(std::string why) { return {std::nullopt, std::move(why)}; }
 }  // namespace
 
 DiscReading read_cue(std::string_view cue,
-                     const std::function<std::optional<uint64_t>(const std::string&)>& size_of) {
+                     const std::function<std::optional<ImageFile>(const std::string&, size_t)>& open_image) {
     std::vector<int32_t> file_frames;  // length of each FILE in frames
+    std::vector<DiscImage> images;
     std::vector<PendingTrack> tracks;
     int32_t gaps = 0;
     size_t line_no = 0;
@@ -112,11 +158,22 @@ DiscReading read_cue(std::string_view cue,
         const std::string where = "line " + std::to_string(line_no) + ": ";
         if (cmd == "FILE") {
             if (w.size() < 3) return fail(where + "FILE needs a name and a type");
-            if (upper(w[2]) != "BINARY") return fail(where + "only BINARY files are supported");
-            const std::optional<uint64_t> size = size_of(w[1]);
-            if (!size) return fail(where + "cannot find \"" + w[1] + "\"");
-            if (*size / kSectorBytes > 100u * 60 * 75) return fail(where + "\"" + w[1] + "\" is too large");
-            file_frames.push_back(static_cast<int32_t>(*size / kSectorBytes));
+            const std::string type = upper(w[2]);
+            if (type != "BINARY" && type != "MOTOROLA" && type != "WAVE")
+                return fail(where + "only BINARY, MOTOROLA and WAVE files are supported, not " + w[2]);
+            const std::optional<ImageFile> file = open_image(w[1], type == "WAVE" ? kWaveHeadBytes : 0);
+            if (!file) return fail(where + "cannot find \"" + w[1] + "\"");
+            DiscImage image{w[1], 0, type == "MOTOROLA"};
+            uint64_t bytes = file->size;
+            if (type == "WAVE") {
+                std::string why;
+                const auto data = wave_data(*file, why);
+                if (!data) return fail(where + "\"" + w[1] + "\" " + why);
+                std::tie(image.data_offset, bytes) = *data;
+            }
+            if (bytes / kSectorBytes > 100u * 60 * 75) return fail(where + "\"" + w[1] + "\" is too large");
+            file_frames.push_back(static_cast<int32_t>(bytes / kSectorBytes));
+            images.push_back(std::move(image));
         } else if (cmd == "TRACK") {
             int number = 0;
             if (w.size() < 3 || !parse_int(w[1], number)) return fail(where + "TRACK needs a number and a mode");
@@ -153,13 +210,27 @@ DiscReading read_cue(std::string_view cue,
     for (size_t i = 1; i < file_frames.size(); ++i) file_base[i] = file_base[i - 1] + file_frames[i - 1];
 
     DiscLayout layout;
-    for (const PendingTrack& t : tracks) {
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const PendingTrack& t = tracks[i];
         if (t.index01 < 0) return fail("track " + std::to_string(t.number) + " has no INDEX 01");
         const int32_t start = kLeadInFrames + file_base[t.file] + t.index01 + t.shift;
         if (!layout.tracks.empty() && start <= layout.tracks.back().start)
             return fail("track " + std::to_string(t.number) + " does not start after the track before it");
         layout.tracks.push_back({t.number, start, t.audio});
     }
+    // Each track's sound runs from its INDEX 01 (the first of a file from the
+    // file's start) to where the next one's begins; the gaps lie between.
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const PendingTrack& t = tracks[i];
+        const bool first_in_file = i == 0 || tracks[i - 1].file != t.file;
+        const bool last_in_file = i + 1 == tracks.size() || tracks[i + 1].file != t.file;
+        const int32_t from = first_in_file ? 0 : t.index01;
+        const int32_t to = last_in_file ? file_frames[t.file] : tracks[i + 1].index01;
+        if (to > from)
+            layout.spans.push_back({kLeadInFrames + file_base[t.file] + from + t.shift, to - from,
+                                    static_cast<size_t>(t.file), from});
+    }
+    layout.images = std::move(images);
     layout.lead_out = kLeadInFrames + file_base.back() + file_frames.back() + gaps;
     if (layout.lead_out <= layout.tracks.back().start + 1)
         return fail("the last track has no sectors in the image");

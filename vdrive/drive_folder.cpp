@@ -19,13 +19,18 @@ std::wstring widen(const std::string& s) {
     return w;
 }
 
-std::optional<std::string> read_small_file(const std::wstring& path, DWORD limit) {
-    OwnedHandle f = file_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+OwnedHandle open_for_reading(const std::wstring& path) {
+    return file_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The first `limit` bytes of a file, or all of it when `whole` and it is no larger.
+std::optional<std::string> read_start(const std::wstring& path, DWORD limit, bool whole) {
+    OwnedHandle f = open_for_reading(path);
     if (!f) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(f.get(), &size) || size.QuadPart > limit) return std::nullopt;
-    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    if (!GetFileSizeEx(f.get(), &size) || (whole && size.QuadPart > limit)) return std::nullopt;
+    std::string text(static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, limit)), '\0');
     DWORD got = 0;
     if (!text.empty() && !ReadFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
         return std::nullopt;
@@ -39,6 +44,10 @@ DriveFolder::DriveFolder(char letter) : letter_(letter), root_{wchar_t(letter), 
 
 std::wstring DriveFolder::path(const std::wstring& name) const { return root_ + name; }
 
+std::wstring DriveFolder::image_path(const std::string& name) const { return path(widen(name)); }
+
+OwnedHandle DriveFolder::open_image(const std::string& name) const { return open_for_reading(image_path(name)); }
+
 DiscReading DriveFolder::read_disc() const {
     std::vector<std::wstring> sheets;
     WIN32_FIND_DATAW found{};
@@ -50,23 +59,26 @@ DiscReading DriveFolder::read_disc() const {
     }
     if (sheets.empty()) return {std::nullopt, "no disc"};
     std::sort(sheets.begin(), sheets.end());
-    const std::optional<std::string> cue = read_small_file(path(sheets.front()), 1 << 20);
+    const std::optional<std::string> cue = read_start(path(sheets.front()), 1 << 20, true);
     if (!cue) return {std::nullopt, "cannot read the CUE sheet"};
-    auto size_of = [this](const std::string& name) -> std::optional<uint64_t> {
+    auto open_image = [this](const std::string& name, size_t head_bytes) -> std::optional<ImageFile> {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!GetFileAttributesExW(path(widen(name)).c_str(), GetFileExInfoStandard, &data) ||
+        const std::wstring file = image_path(name);
+        if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) ||
             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return std::nullopt;
-        return static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+        ImageFile image{static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow, {}};
+        if (head_bytes) image.head = read_start(file, static_cast<DWORD>(head_bytes), false).value_or("");
+        return image;
     };
-    return read_cue(*cue, size_of);
+    return read_cue(*cue, open_image);
 }
 
 DriveState DriveFolder::read_state() const {
     // A file that is there but cannot be opened is being replaced right now:
     // reading a default state instead would stop a playing drive.
     for (int attempt = 0; attempt < 50; ++attempt) {
-        const std::optional<std::string> text = read_small_file(path(widen(kStateFileName)), 4096);
+        const std::optional<std::string> text = read_start(path(widen(kStateFileName)), 4096, true);
         if (text) return parse_state(*text);
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) break;
@@ -105,6 +117,12 @@ void DriveFolder::log(const std::string& line) const {
     const std::string text = line + "\n";
     DWORD written = 0;
     WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+OwnedHandle DriveFolder::open_capture() const {
+    return file_handle(CreateFileW(path(widen(kCaptureFileName)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
 }
 
 DriveFolder::Claim DriveFolder::claim(bool shareable, OwnedHandle& held) const {

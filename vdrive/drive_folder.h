@@ -17,10 +17,14 @@ public:
     char letter() const { return letter_; }
     // The disc in the drive, or why there is none to read.
     DiscReading read_disc() const;
+    // An image the disc's sheet names, opened for reading its sound.
+    OwnedHandle open_image(const std::string& name) const;
     // Without a state file the drive is closed and stopped.
     DriveState read_state() const;
     // Replaces the state file in one step, so a reader never sees half of it.
     bool write_state(const DriveState& s) const;
+    // The capture file, open for appending, or null while the capture is off.
+    OwnedHandle open_capture() const;
     // Appends a line to the command log when the log file exists.
     void log(const std::string& line) const;
     // Takes the drive for one open device, shared with the other shareable
@@ -33,6 +37,7 @@ public:
 
 private:
     std::wstring path(const std::wstring& name) const;
+    std::wstring image_path(const std::string& name) const;
     char letter_;
     std::wstring root_;  // L"D:\\"
 };

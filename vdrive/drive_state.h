@@ -26,6 +26,9 @@ struct DriveState {
 inline constexpr const char* kStateFileName = "brdvcd.state";
 inline constexpr const char* kLogFileName = "brdvcd.log";
 inline constexpr const char* kLockFileName = "brdvcd.lock";
+// While it exists (the controller links it to a WAVE file), the sounding
+// process appends every frame it plays to it.
+inline constexpr const char* kCaptureFileName = "brdvcd.capture.wav";
 
 std::string format_state(const DriveState& s);
 // Unknown or missing fields keep their defaults: a damaged file gives a

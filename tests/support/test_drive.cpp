@@ -115,9 +115,11 @@ void TestDrive::remove_disc() const {
 
 void TestDrive::enable_log() const { write_file(path("brdvcd.log"), ""); }
 
-std::string TestDrive::log() const {
+void TestDrive::put(const std::string& name, const std::string& bytes) const { write_file(path(name), bytes); }
+
+std::string TestDrive::contents(const std::string& name) const {
     std::ostringstream s;
-    s << std::ifstream(path("brdvcd.log"), std::ios::binary).rdbuf();
+    s << std::ifstream(path(name), std::ios::binary).rdbuf();
     return s.str();
 }
 

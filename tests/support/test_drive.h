@@ -25,7 +25,10 @@ public:
     void insert_cue(const std::string& cue, int32_t bin_frames);
     void remove_disc() const;
     void enable_log() const;
-    std::string log() const;
+    // A file of the drive's folder, written whole or read back.
+    void put(const std::string& name, const std::string& bytes) const;
+    std::string contents(const std::string& name) const;
+    std::string log() const { return contents("brdvcd.log"); }
     std::vector<std::string> log_lines(const std::string& command) const;  // "PLAY", "SEEK", ...
 
 private:

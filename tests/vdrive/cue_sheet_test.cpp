@@ -9,12 +9,23 @@
 namespace {
 
 // Reads a sheet whose images have these sizes in sectors.
-DiscReading read(const std::string& cue, std::map<std::string, uint64_t> sectors) {
-    return read_cue(cue, [&sectors](const std::string& name) -> std::optional<uint64_t> {
+DiscReading read(const std::string& cue, std::map<std::string, uint64_t> sectors, const std::string& head = "") {
+    return read_cue(cue, [&](const std::string& name, size_t head_bytes) -> std::optional<ImageFile> {
         const auto it = sectors.find(name);
         if (it == sectors.end()) return std::nullopt;
-        return it->second * kSectorBytes;
+        return ImageFile{it->second * kSectorBytes + head.size(), head.substr(0, head_bytes)};
     });
+}
+
+// A canonical 44-byte RIFF header: format tag, channels, rate, bits.
+std::string wave_header(int tag, int channels, int rate, int bits) {
+    auto le = [](uint32_t v, int n) {
+        std::string b;
+        for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i));
+        return b;
+    };
+    return "RIFF" + le(0, 4) + "WAVEfmt " + le(16, 4) + le(tag, 2) + le(channels, 2) + le(rate, 4) +
+           le(rate * channels * bits / 8, 4) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(0xFFFFFFFF, 4);
 }
 
 TEST(CueSheet, TracksStartAfterTheLeadInAndTheLeadOutFollowsTheImage) {
@@ -49,6 +60,13 @@ TEST(CueSheet, GapsSeveralImagesAndNinetyNineTracks) {
     EXPECT_EQ(r.layout->tracks[0].start, 150 + 150);
     EXPECT_EQ(r.layout->tracks[1].start, 150 + 1000 + 10 + 150);
     EXPECT_EQ(r.layout->lead_out, 150 + 1500 + 150 + 75);
+    // The sound: a.bin after the 2-second pregap, then b.bin; the postgap is silence.
+    ASSERT_EQ(r.layout->spans.size(), 2u);
+    EXPECT_EQ(r.layout->span_at(150 + 150)->start, 150 + 150);
+    EXPECT_EQ(r.layout->span_at(150 + 150 + 1000)->image, 1u);
+    EXPECT_EQ(r.layout->span_at(150 + 1650 - 1)->start, 150 + 1150);
+    EXPECT_EQ(r.layout->span_at(150 + 1650), nullptr);
+    EXPECT_EQ(r.layout->span_at(150 + 149), nullptr);
 
     std::string cue = "FILE \"d.bin\" BINARY\n";
     for (int t = 1; t <= 99; ++t) cue += "TRACK " + std::to_string(100 + t).substr(1) + " AUDIO\nINDEX 01 " +
@@ -62,7 +80,8 @@ TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
     const std::pair<const char*, const char*> cases[] = {
         {"", "no TRACK"},
         {"FILE \"x.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "cannot find"},
-        {"FILE \"d.bin\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "BINARY"},
+        {"FILE \"d.bin\" AIFF\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "WAVE"},
+        {"FILE \"d.bin\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "RIFF"},
         {"TRACK 01 AUDIO\nINDEX 01 00:00:00\n", "before FILE"},
         {"FILE d.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n", "numbered"},
         {"FILE d.bin BINARY\nTRACK 01 MODE1/2048\nINDEX 01 00:00:00\n", "mode"},
@@ -77,6 +96,24 @@ TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
         EXPECT_FALSE(r.layout) << cue;
         EXPECT_NE(r.error.find(why), std::string::npos) << cue << " -> " << r.error;
     }
+}
+
+TEST(CueSheet, WaveFilesOfCdAudioAndBigEndianImages) {
+    const std::string cue = "FILE \"d.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+    const DiscReading wave = read(cue, {{"d.wav", 1000}}, wave_header(1, 2, 44100, 16));
+    ASSERT_TRUE(wave.layout) << wave.error;
+    EXPECT_EQ(wave.layout->lead_out, 150 + 1000) << "the data chunk runs to the end of the file";
+    EXPECT_EQ(wave.layout->images[0].data_offset, 44u);
+    const std::string not_cd[] = {wave_header(1, 1, 44100, 16), wave_header(1, 2, 48000, 16),
+                                  wave_header(1, 2, 44100, 24), wave_header(3, 2, 44100, 16)};
+    for (const std::string& head : not_cd) {
+        const DiscReading r = read(cue, {{"d.wav", 1000}}, head);
+        EXPECT_FALSE(r.layout);
+        EXPECT_NE(r.error.find("16-bit 44.1 kHz stereo"), std::string::npos) << r.error;
+    }
+    const DiscReading motorola = read("FILE d.bin MOTOROLA\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", {{"d.bin", 1000}});
+    ASSERT_TRUE(motorola.layout) << motorola.error;
+    EXPECT_TRUE(motorola.layout->images[0].big_endian);
 }
 
 TEST(CueSheet, ArbitraryBytesNeverCrashTheReader) {

@@ -7,7 +7,7 @@ namespace {
 
 // Three audio tracks of 100 s and a data track.
 DiscLayout disc() {
-    return {{{1, 150, true}, {2, 150 + 7500, true}, {3, 150 + 15000, true}, {4, 150 + 22500, false}}, 150 + 30000};
+    return {{{1, 150, true}, {2, 150 + 7500, true}, {3, 150 + 15000, true}, {4, 150 + 22500, false}}, 150 + 30000, {}, {}};
 }
 
 TEST(DriveState, SurvivesTheTripThroughItsFile) {

@@ -175,6 +175,30 @@ TEST_F(VirtualDrive, AnswersCommandStringsAndSharesOnlyAmongShareableOpens) {
 // Run by tests/vdrive/vdrivectl_test.py on a drive that the controller has
 // loaded with the twelve-track sample disc: its table of contents, a play, a
 // seek and the eject.
+TEST_F(VirtualDrive, CapturesTheSameSoundFromBinaryBigEndianAndWaveImages) {
+    std::string pcm(75 * 2352, '\0');  // one second in two tracks, a fixed sequence of samples
+    uint32_t x = 18;
+    for (char& c : pcm) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+    std::string swapped = pcm;
+    for (size_t i = 0; i < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
+    const auto le32 = [](size_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    // PCM, 2 channels, 44100 Hz (176400 bytes a second), 4-byte frames of 16 bits.
+    const std::string format("WAVEfmt \x10\0\0\0\x01\0\x02\0\x44\xac\0\0\x10\xb1\x02\0\x04\0\x10\0data", 32);
+    const std::string empty = "RIFF" + le32(36) + format + le32(0), wave = "RIFF" + le32(36 + pcm.size()) + format + le32(pcm.size()) + pcm;
+    const std::pair<std::string, std::string> images[] = {{"BINARY", pcm}, {"MOTOROLA", swapped}, {"WAVE", wave}};
+    for (const auto& [type, image] : images) {
+        drive.insert_cue("FILE disc.bin " + type + "\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:00:40\n", 75);
+        drive.put("disc.bin", image);
+        drive.put("brdvcd.capture.wav", empty);
+        {
+            const Mci cd(drive.element());
+            ASSERT_EQ(cd.play(MCI_FROM | MCI_WAIT, MCI_MAKE_MSF(0, 2, 0)), 0u) << type;
+        }
+        EXPECT_TRUE(drive.contents("brdvcd.capture.wav") == wave)
+            << type << ": the capture holds exactly the second played, in a whole WAVE file";
+    }
+}
+
 TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDisc) {
     const char* letter = std::getenv("BRD_SAMPLE_DRIVE");
     if (!letter) GTEST_SKIP() << "run by the controller's test";

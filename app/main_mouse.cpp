@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/main_handlers.h"
+#include "app/menus.h"
 #include "app/pending_ui.h"
 #include "app/placement.h"
 #include "app/playback.h"

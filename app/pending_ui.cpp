@@ -3,6 +3,3 @@
 void OpenPreferences(int) {}
 void ActivatePreferences(int) {}
 void OpenAbout() {}
-void ShowQuickMenu(POINT) {}
-void ShowQuickTrackMenu(POINT, bool) {}
-void StartSubmission(DiscRecord&) {}

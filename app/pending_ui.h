@@ -1,11 +1,7 @@
 #pragma once
 // Entry points of the parts of the interface that are not built yet: the
-// Preferences and About sheets, the QuickMenu, the Quick Track menu and the
-// e-mail submission. The main window already routes its commands and clicks
-// here; each shows nothing until its part exists.
-#include <windows.h>
-
-#include "cdaudio/disc_record.h"
+// Preferences and About sheets. The main window already routes its commands
+// and clicks here; each shows nothing until its part exists.
 
 // Opens the Preferences sheet on `page`, or brings the open one forward and
 // turns it to `page`.
@@ -14,6 +10,3 @@ void OpenPreferences(int page);
 // `page_if_closed` when there is none.
 void ActivatePreferences(int page_if_closed);
 void OpenAbout();
-void ShowQuickMenu(POINT screen_point);
-void ShowQuickTrackMenu(POINT screen_point, bool shade);
-void StartSubmission(DiscRecord& disc);

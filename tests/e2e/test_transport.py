@@ -1,6 +1,10 @@
-"""The transport keys and the SHUFFLE word with a stored Play order."""
-from brdtest import (FPS, IDM_TRACK_FIRST, SHUFFLE, Pointer, brd_db, check, drive_state, playing_track, poke,
-                     press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive, wait_until)
+"""The transport keys and the SHUFFLE word with a stored Play order; the tray icon of a tray-only player (the
+shell's part, the icon's mouse message, posted by brdpoke)."""
+from brdtest import (FPS, IDM_TRACK_FIRST, MINIMIZE, SHUFFLE, Player, Pointer, brd_db, check, drive_state,
+                     playing_track, poke, press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive,
+                     wait_until, window_rect)
+
+WM_LBUTTONUP, WM_RBUTTONDBLCLK = "514", "518"
 
 
 def c_runtime_shuffle(playing, count):
@@ -56,8 +60,18 @@ def test_transport_keys_and_shuffle_with_a_stored_order():
           f"the shuffled order {shuffled} is not track 7, then the tracks as the C runtime's unseeded rand draws them")
     check([t for t in shuffled if t < 0] == [-3], f"track 3 keeps its exclusion mark: {shuffled}")
 
-    player = start(PlayOrder=3)
+    player = start(PlayOrder=3, IconType=1)
     wait_until(lambda: title() == "BRD: The Testers / Twelve", 15, "the disc must be loaded")
+    for way_back in (lambda: poke("tray", WM_RBUTTONDBLCLK), lambda: Player().process.wait(40)):
+        Pointer().click(*MINIMIZE)
+        wait_until(lambda: window_rect() is None, 10, "minimized, a tray-only player hides")
+        way_back()  # a right double click on the tray icon, or starting the program again
+        wait_until(lambda: window_rect() is not None, 10, "the hidden player must come back")
+    poke("tray", WM_LBUTTONUP)
+    wait_until(lambda: drive_state()["frames"] >= starts[0] + 2.5 * FPS, 10, "a click on the tray icon plays")
+    check("Song" not in title(), f"with the tray only the window title stays during play: {title()}")
+    poke("tray", WM_LBUTTONUP)
+    wait_until(lambda: drive_state()["mode"] == "paused", 10, "a second click pauses")
     Pointer().click(*SHUFFLE)
     Pointer().click(SHUFFLE[0] + 20, SHUFFLE[1])  # further than a double click reaches
     press_key("q")

@@ -6,6 +6,7 @@
 //   brdpoke front CLASS    bring the window of that class to the foreground
 //   brdpoke close [CLASS]  ask BRD (or the window of CLASS) to close, as its close button does
 //   brdpoke command ID     send WM_COMMAND ID to the BRD window
+//   brdpoke tray MESSAGE   post the tray icon's message with that mouse message, as the shell does
 #include <windows.h>
 
 #include <cstdio>
@@ -15,7 +16,8 @@
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const char* verb = argv[1];
-    HWND w = FindWindowA(argc > 2 && std::strcmp(verb, "command") ? argv[2] : "BRD", nullptr);
+    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray");
+    HWND w = FindWindowA(names_class ? argv[2] : "BRD", nullptr);
     if (!std::strcmp(verb, "foreground")) {
         char name[256] = "";
         if (HWND f = GetForegroundWindow()) GetClassNameA(f, name, sizeof name);
@@ -39,5 +41,6 @@ int main(int argc, char** argv) {
     if (!std::strcmp(verb, "front")) return SetForegroundWindow(w) ? 0 : 1;
     if (!std::strcmp(verb, "close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
     if (!std::strcmp(verb, "command") && argc > 2) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
+    if (!std::strcmp(verb, "tray") && argc > 2) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
     return 2;
 }

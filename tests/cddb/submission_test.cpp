@@ -38,9 +38,6 @@ TEST(Submission, TheDialogueSendsTheEntryWithoutPlayOrderOrStatusLineAndStopsAtA
     job.mailbox = "refused@mail.test";
     EXPECT_EQ(submit(), 555);
     EXPECT_TRUE(hear().ends_with("\nRCPT refused@mail.test\n")) << "nothing more is sent";
-    job.mailbox = kSubmitMailbox, job.disc_id_text = "0d0d0d0d";
-    EXPECT_EQ(submit(), 555);
-    EXPECT_TRUE(hear().ends_with("\nRCPT gnudb-submit@gnudb.org\n")) << "no message without an entry";
     job.mail_server = "127.0.0.1:1", progress.clear();
     EXPECT_EQ(submit(), 667);
     EXPECT_EQ(progress, std::vector<int>{701});

@@ -71,9 +71,10 @@ def test_grid_and_slider_under_the_mouse_reach_the_lcd_and_the_drive():
     check(dragged is not None and dragged > at + 60, f"the thumb follows the pointer: {dragged}")
     check(shown is not None and low - 1 <= shown <= high + 1,
           f"the LCD shows the disc time left at the thumb: {shown}, expected {low:.0f}..{high:.0f}")
-    check(not plays(), f"nothing is sought before the release: {plays()}")
+    sought = lambda: [play for play in plays() if play[0] not in map(str, starts)]  # not the next range's start
+    check(not sought(), f"nothing is sought before the release: {plays()}")
     slider.release()
-    wait_until(lambda: plays(), 10, "the release must seek")
+    wait_until(sought, 10, "the release must seek")
     target = (disc_seconds - shown) * FPS
     check(target <= drive_state()["frames"] <= target + 3 * FPS,
           f"the drive plays from the thumb's place: {drive_state()['frames']} frames, expected {target}")

@@ -2,7 +2,6 @@
 #include <cstdlib>
 
 #include "app/main_handlers.h"
-#include "app/pending_ui.h"
 #include "app/placement.h"
 #include "app/playback.h"
 #include "app/player.h"
@@ -50,7 +49,7 @@ void Main_OnCommand(HWND hwnd, int id, HWND, UINT) {
             if (Loaded()) QueryLoadedDisc();
             return;
         case IDM_SUBMIT_CD:
-            if (Loaded()) StartSubmission(*Player.Disc);
+            if (Loaded()) SubmitLoadedDisc();
             return;
         case IDM_ALWAYS_ON_TOP:
         case IDM_KEY_ON_TOP: ToggleAlwaysOnTop(hwnd); return;

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "app/main_handlers.h"
-#include "app/pending_ui.h"
+#include "app/menus.h"
 #include "app/placement.h"
 #include "app/playback.h"
 #include "app/player.h"

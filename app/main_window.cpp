@@ -7,12 +7,14 @@
 #include <mmsystem.h>
 
 #include "app/main_handlers.h"
+#include "app/menus.h"
 #include "app/playback.h"
 #include "app/player.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "app/supervision.h"
 #include "app/write_failures.h"
+#include "app/tray.h"
 #include "cdaudio/cd_device.h"
 #include "display/lcd_readout.h"
 #include "display/skin_draw.h"
@@ -21,8 +23,9 @@
 
 namespace {
 
-BOOL Main_OnCreate(HWND, LPCREATESTRUCT) {
+BOOL Main_OnCreate(HWND hwnd, LPCREATESTRUCT) {
     ReadTimerAndPlayType();
+    ExtendSystemMenu(hwnd);
     return TRUE;
 }
 
@@ -49,9 +52,14 @@ BOOL Main_OnEraseBkgnd(HWND, HDC) { return TRUE; }
 
 void Main_OnDestroy(HWND) { ShutDown(); }
 
-// A minimized player without a task bar button lives on as its tray icon.
+// A minimized player without a task bar button lives on as its tray icon;
+// without a tray icon either it stays minimized, so it can be found again.
 void Main_OnSize(HWND hwnd, UINT state, int, int) {
-    if (state == SIZE_MINIMIZED && !(Settings.IconType & kIconTaskBar)) ShowWindow(hwnd, SW_HIDE);
+    if (state == SIZE_MINIMIZED && !(Settings.IconType & kIconTaskBar) && TrayExists()) ShowWindow(hwnd, SW_HIDE);
+}
+
+void Main_OnInitMenuPopup(HWND, HMENU, UINT, BOOL system_menu) {
+    if (system_menu) RefreshSystemMenu();
 }
 
 void Main_OnTimer(HWND, UINT id) {
@@ -94,6 +102,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         HANDLE_MSG(hwnd, WM_LBUTTONUP, Main_OnLButtonUp);
         HANDLE_MSG(hwnd, WM_LBUTTONDBLCLK, Main_OnLButtonDblClk);
         HANDLE_MSG(hwnd, WM_RBUTTONDOWN, Main_OnRButtonDown);
+        HANDLE_MSG(hwnd, WM_INITMENUPOPUP, Main_OnInitMenuPopup);
         case WM_SIZE: HANDLE_WM_SIZE(hwnd, wParam, lParam, Main_OnSize); return 0;
         case WM_MEASUREITEM: Main_OnMeasureItem(hwnd, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
         case WM_DRAWITEM: Main_OnDrawItem(hwnd, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
@@ -102,6 +111,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
         case MM_MCINOTIFY: OnRangeEnd(wParam); return 0;
         case WM_BRD_REQUEST: return OnPrivateRequest(wParam, lParam);
+        case WM_BRD_TRAY: OnTrayMessage(hwnd, static_cast<UINT>(lParam)); return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

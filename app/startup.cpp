@@ -196,6 +196,9 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     StepTrace trace;
     trace("entry");
     if (HWND running = FindWindowA(kMainClass, nullptr)) {
+        // A copy minimized to the tray only is hidden: starting the program
+        // again is the user's other way back to it.
+        if (!IsWindowVisible(running) || IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
         SetForegroundWindow(running);
         return 0;
     }

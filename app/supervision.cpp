@@ -14,6 +14,7 @@
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
 #include "cddb/query_thread.h"
+#include "cddb/submit_thread.h"
 #include "discinfo/entry_text.h"
 #include "discinfo/play_order_store.h"
 #include "display/lcd_readout.h"
@@ -242,6 +243,19 @@ void QueryLoadedDisc() {
     if (!Player.Disc) return;
     StartQuery({Player.Disc, Player.TitleDisplay->SharedLocks(), DuplicateOf(Player.QueryLock.get()),
                 ChooseServer(Player.ServerList)});
+}
+
+void SubmitLoadedDisc() {
+    if (!Player.Disc) return;
+    SubmitThreadJob job{{Player.SmtpServer, Player.UserEmail, {}, {}}, Player.MainWindow,
+                        DuplicateOf(Player.QueryLock.get())};
+    {
+        // A query may be filling these in right now.
+        BothLinesHeld held(Player.TitleDisplay->Locks());
+        job.submit.category = Player.Disc->category;
+        job.submit.disc_id_text = Player.Disc->disc_id_text;
+    }
+    StartSubmit(std::move(job));
 }
 
 void OnQueryNotification(int32_t code) {

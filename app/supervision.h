@@ -25,6 +25,8 @@ void ChangeDrive(int32_t drive, LPARAM how);
 // Looks the disc in the drive up on the CDDB server chosen from the Server
 // list, on a thread of its own.
 void QueryLoadedDisc();
+// Sends the disc's stored entry to the CDDB service by e-mail, on a thread of its own.
+void SubmitLoadedDisc();
 
 // The window title during play, for a time readout of t seconds.
 void SetTitleText(int32_t seconds);

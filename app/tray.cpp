@@ -62,3 +62,5 @@ void TrayRemove() {
     Shell_NotifyIconA(NIM_DELETE, &data);
     tray_exists = false;
 }
+
+bool TrayExists() { return tray_exists; }

@@ -9,3 +9,5 @@ void TrayIcon(int icon_id);
 // The tip is the text cut to 63 characters, copied as it is.
 void TrayTip(std::string_view text);
 void TrayRemove();
+// True while the shell shows the icon.
+bool TrayExists();

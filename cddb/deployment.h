@@ -8,3 +8,5 @@ inline constexpr char kMainServerVariable[] = "BRD_CDDB_MAIN_SERVER";
 inline constexpr char kMainServerValue[] = "MainServer";
 // The example of an HTTP server typed with its CDDB program's path.
 inline constexpr char kHttpServerExample[] = "gnudb.gnudb.org/~cddb/cddb.cgi";
+// The CDDB service's mailbox for submissions by e-mail.
+inline constexpr char kSubmitMailbox[] = "gnudb-submit@gnudb.org";

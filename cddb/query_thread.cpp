@@ -1,9 +1,8 @@
 #include "cddb/query_thread.h"
 
-#include <process.h>
-
 #include <memory>
 
+#include "base/job_thread.h"
 #include "base/owned_handles.h"
 #include "cddb/match_chooser.h"
 #include "cddb/net_socket.h"
@@ -146,21 +145,4 @@ void RunQueryJob(const QueryJob& job) {
     Post(*job.disc, outcome);
 }
 
-namespace {
-
-unsigned __stdcall QueryThread(void* arg) {
-    const std::unique_ptr<QueryJob> job{static_cast<QueryJob*>(arg)};
-    RunQueryJob(*job);
-    return 0;
-}
-
-}  // namespace
-
-bool StartQuery(QueryJob job) {
-    auto owned = std::make_unique<QueryJob>(std::move(job));
-    const uintptr_t thread = _beginthreadex(nullptr, 0, QueryThread, owned.get(), 0, nullptr);
-    if (!thread) return false;
-    owned.release();  // the thread owns it now
-    CloseHandle(reinterpret_cast<HANDLE>(thread));
-    return true;
-}
+bool StartQuery(QueryJob job) { return StartJobThread<QueryJob, RunQueryJob>(std::move(job)); }

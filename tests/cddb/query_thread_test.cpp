@@ -8,6 +8,7 @@
 
 #include "cddb/match_chooser.h"
 #include "cddb/recorded_session.h"
+#include "cddb/submit_thread.h"
 #include "discinfo/database.h"
 #include "resources/resource.h"
 #include "support/cddb_test_server.h"
@@ -170,6 +171,16 @@ TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
     }
     EXPECT_EQ(answers.messages, std::vector<std::string>(2, "The CD being queried already exists in the database.\n"
                                                             "Replace database entry with this new information?"));
+}
+
+TEST_F(Query, ASubmissionChecksTheMailSettingsThenTheEntryAndItsCategoryBeforeTheNetwork) {
+    const std::string mail = "127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), me = "me@example.org";
+    const SubmitJob jobs[] = {{{}, me, {}, {}}, {mail, {}, "rock", "0a0b0c02"}, {mail, me, {}, {}},
+                              {mail, me, "pop", "0a0b0c02"}, {mail, me, "Rock", "0a0b0c02"}};
+    for (const SubmitJob& submit : jobs) RunSubmitJob({submit, window, DuplicateOf(query_lock.get())});
+    EXPECT_EQ(answers.messages, (std::vector<std::string>{kSubmitSettingsMessage, kSubmitSettingsMessage,
+                                                          kSubmitNoEntryMessage, kSubmitCategoryMessage}));
+    EXPECT_EQ(codes(), (std::vector<int>{701, 667}));  // "Rock" went on, to a closed port
 }
 
 std::string Cell(HWND list, int row, int column) {

@@ -303,6 +303,14 @@ def lcd_seconds(shot, lit):
     return None if None in digits else (digits[0] * 10 + digits[1]) * 60 + digits[2] * 10 + digits[3]
 
 
+def tray_icon():
+    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows."""
+    shown, icons = crop(screenshot(), 5, 24, 16, 16).rgb, {136: "brd", 180: "playing", 181: "paused"}
+    drawn = {i: load("convert", os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]"), "-background", "white",
+                     "-flatten").rgb for i, name in icons.items()}
+    return min(drawn, key=lambda i: sum(abs(a - b) for a, b in zip(shown, drawn[i])))
+
+
 def thumb_x(shot):
     """Where the slider's thumb is drawn, found through its sprite; None if nowhere."""
     row, thumb = on_screen(shot, SLIDER_AT, 0, 0, 196, 10), sprite("slider.bmp", 197, 0, 30, 10)

@@ -1,11 +1,12 @@
-"""The transport keys and the SHUFFLE word with a stored Play order."""
+"""The transport keys and the SHUFFLE word with a stored Play order; the tray icon of a tray-only player (the
+shell's part, the icon's mouse message, posted by brdpoke); the write-failure box."""
 import os
 import subprocess
 import tempfile
 
-from brdtest import (BIN, DATABASE, ENV, FPS, IDM_TRACK_FIRST, SCRIPTS, SHUFFLE, Pointer, brd_db, check, drive_state,
-                     playing_track, poke, press_key, run, sample_toc, set_up_drives, start, store_entry, title, vdrive,
-                     wait_until, wine)
+from brdtest import (BIN, DATABASE, ENV, FPS, IDM_TRACK_FIRST, MINIMIZE, SCRIPTS, SHUFFLE, Player, Pointer, brd_db,
+                     check, drive_state, playing_track, poke, press_key, run, sample_toc, set_up_drives, start,
+                     store_entry, title, tray_icon, vdrive, wait_until, window_rect, wine)
 
 
 WRITE_FAILED = ("Error - Could not open 'brd.bdb' for writing.\nMake sure the BRD database file 'brd.bdb'\n"
@@ -65,8 +66,19 @@ def test_transport_keys_and_shuffle_with_a_stored_order():
           f"the shuffled order {shuffled} is not track 7, then the tracks as the C runtime's unseeded rand draws them")
     check([t for t in shuffled if t < 0] == [-3], f"track 3 keeps its exclusion mark: {shuffled}")
 
-    player = start(PlayOrder=3)
+    player = start(PlayOrder=3, IconType=1)
     wait_until(lambda: title() == "BRD: The Testers / Twelve", 15, "the disc must be loaded")
+    for way_back in (lambda: poke("tray", "518"), lambda: Player().process.wait(40)):
+        Pointer().click(*MINIMIZE)
+        wait_until(lambda: window_rect() is None, 10, "minimized, a tray-only player hides")
+        way_back()  # a right double click on the tray icon, or starting the program again
+        wait_until(lambda: window_rect() is not None, 10, "the hidden player must come back")
+    poke("tray", "514")  # a left click: its release
+    wait_until(lambda: drive_state()["frames"] >= starts[0] + 2.5 * FPS and tray_icon() == 180, 10,
+               "a click on the tray icon plays, icon 180")
+    check("Song" not in title(), f"with the tray only the window title stays during play: {title()}")
+    poke("tray", "514")
+    wait_until(lambda: drive_state()["mode"] == "paused" and tray_icon() == 181, 10, "a second click pauses, icon 181")
     Pointer().click(*SHUFFLE)
     Pointer().click(SHUFFLE[0] + 20, SHUFFLE[1])  # further than a double click reaches
     press_key("q")

@@ -13,6 +13,7 @@
 //   brdpoke answer TITLE ID  press button ID of the message box of that caption
 //   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
 //   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
+//   brdpoke tray MESSAGE   post the tray icon's message with that mouse message, as the shell does
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
         const HWND box = FindWindowA(nullptr, argv[2]);
         return box && PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0) ? 0 : 1;
     }
-    HWND w = FindWindowA(argc > 2 && std::strcmp(verb, "command") ? argv[2] : "BRD", nullptr);
+    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray");
+    HWND w = FindWindowA(names_class ? argv[2] : "BRD", nullptr);
     if (!std::strcmp(verb, "foreground")) {
         char name[256] = "";
         if (HWND f = GetForegroundWindow()) GetClassNameA(f, name, sizeof name);
@@ -102,5 +104,6 @@ int main(int argc, char** argv) {
     if (!std::strcmp(verb, "front")) return SetForegroundWindow(w) ? 0 : 1;
     if (!std::strcmp(verb, "close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
     if (!std::strcmp(verb, "command") && argc > 2) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
+    if (!std::strcmp(verb, "tray") && argc > 2) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
     return 2;
 }

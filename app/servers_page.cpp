@@ -86,6 +86,12 @@ void Add(HWND page) {
         MessageBoxA(page, text.c_str(), "BRD Add Host", MB_ICONEXCLAMATION | MB_OK);
         return;
     }
+    // A server whose registry value would not fit could not be read back at
+    // the next start; refuse it now rather than lose it then.
+    if (!server_value_fits(server_from_row(row))) {
+        MessageBoxA(page, "This server name is too long to be stored.", "BRD Add Host", MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
     if (RowCount(page) == 0) row.default_mark = kYes;
     AppendServerRow(List(page), row);
     ListView_EnsureVisible(List(page), RowCount(page) - 1, FALSE);

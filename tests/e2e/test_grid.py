@@ -72,7 +72,7 @@ def test_grid_and_slider_under_the_mouse_reach_the_lcd_and_the_drive():
     check(shown is not None and low - 1 <= shown <= high + 1,
           f"the LCD shows the disc time left at the thumb: {shown}, expected {low:.0f}..{high:.0f}")
     # A track may end during the drag; only a play from inside a track is a seek.
-    seeks = lambda: [start for start, _ in plays() if int(start) not in starts]
+    seeks = lambda: [start for start, _ in plays() if start not in map(str, starts)]
     check(not seeks(), f"nothing is sought before the release: {plays()}")
     slider.release()
     wait_until(seeks, 10, "the release must seek")

@@ -128,6 +128,8 @@ LibraryReader::LibraryReader(const std::filesystem::path& file, LibraryView view
 
 LibraryReader::~LibraryReader() = default;
 
+int32_t LibraryReader::count() const { return reading_->listing.count; }
+
 bool LibraryReader::read_some(size_t records) {
     Reading& r = *reading_;
     for (; !r.done && records > 0 && r.next < r.records.size(); --records) {

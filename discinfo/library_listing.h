@@ -43,6 +43,8 @@ public:
     LibraryReader(const LibraryReader&) = delete;
     LibraryReader& operator=(const LibraryReader&) = delete;
 
+    // The number of entries the header announces, known from the start.
+    int32_t count() const;
     // Reads up to `records` more index records; true when the listing is
     // complete (also at a corrupt record, or when the file did not open).
     bool read_some(size_t records);

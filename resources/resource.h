@@ -31,14 +31,14 @@
 #define IDR_CONTROL_MENU    159
 
 // Dialog templates
-#define IDD_STARTUP_PAGE    126
-#define IDD_GUI_PAGE        129
-#define IDD_SERVERS_PAGE    131
-#define IDD_LIBRARY_PAGE    132
+#define IDD_CREDITS_PAGE    126
+#define IDD_LIBRARY_PAGE    129
+#define IDD_STARTUP_PAGE    131
+#define IDD_GUI_PAGE        132
 #define IDD_EDITOR_PAGE     133
-#define IDD_ABOUT_PAGE      134
+#define IDD_SERVERS_PAGE    134
 #define IDD_INEXACT_MATCH   164
-#define IDD_CREDITS_PAGE    168
+#define IDD_USING_PAGE      168
 
 // Child window control ids
 #define IDC_CONTROLS_WINDOW 1
@@ -102,3 +102,19 @@
 #define TIMER_GRID_FOLLOW   5       /* tracks window */
 #define TIMER_HOVER         6       /* tracks and controls windows */
 #define TIMER_PAUSE_BLINK   7       /* controls window */
+
+// CD Editor page (dialog 133) and CD Library page (dialog 129)
+#define IDC_ED_ALBUM        1042
+#define IDC_ED_TITLE        1044
+#define IDC_ED_CATEGORY     1045
+#define IDC_ED_TRACKS       1072
+#define IDC_ED_ARTIST       1085
+#define IDC_LIB_TREE        1023
+#define IDC_LIB_EDIT        1036
+#define IDC_LIB_DELETE      1037
+#define IDC_LIB_DISC_ID     1038
+#define IDC_LIB_REFRESH     1039
+#define IDC_LIB_COUNT       1040
+#define IDC_LIB_BY_CATEGORY 1082
+#define IDC_LIB_BY_ARTIST   1083
+#define TIMER_LIBRARY_FILL  11      /* CD Library page */

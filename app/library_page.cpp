@@ -69,9 +69,19 @@ void StopFill() {
     Filling.reset();
 }
 
+void FillFor(DWORD start);
+
 // Puts the next items into the tree until the slice's time is up.
 void FillSlice() {
     const DWORD start = GetTickCount();
+    // The tree lays itself out and repaints once per slice, not once per item.
+    HWND tree = Tree();
+    SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    FillFor(start);
+    SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+}
+
+void FillFor(DWORD start) {
     while (Filling && GetTickCount() - start < kSliceMs) {
         TreeFill& fill = *Filling;
         if (fill.reader) {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "app/player.h"
 #include "discinfo/database.h"
@@ -35,9 +36,10 @@ constexpr const char* kCannotRead =
 struct TreeFill {
     std::unique_ptr<LibraryReader> reader;
     LibraryListing listing;
-    size_t top = 0;               // next top-level item
-    size_t disc = 0;              // next disc of that item
-    HTREEITEM group = nullptr;    // that item, once inserted
+    std::vector<HTREEITEM> tops;  // the top-level items inserted so far, in listing order
+    size_t top = 0;               // the group whose discs go in next
+    size_t disc = 0;              // its next disc
+    HTREEITEM group() const { return top < tops.size() ? tops[top] : nullptr; }
 };
 
 HWND LibraryPage = nullptr;
@@ -96,18 +98,19 @@ void FillFor(DWORD start) {
             }
             continue;
         }
-        if (fill.top >= fill.listing.top.size()) return StopFill();
-        const LibraryItem& item = fill.listing.top[fill.top];
-        if (!fill.group) {
-            fill.group = Insert(TVI_ROOT, item);
-        } else if (fill.disc < item.discs.size()) {
-            Insert(fill.group, item.discs[fill.disc++]);
-            continue;
+        // All top-level items first: the tree looks up a parent among the items
+        // in the order they came, so groups found early keep each insert cheap.
+        const std::vector<LibraryItem>& items = fill.listing.top;
+        if (fill.tops.size() < items.size()) {
+            fill.tops.push_back(Insert(TVI_ROOT, items[fill.tops.size()]));
+        } else if (fill.top >= items.size()) {
+            return StopFill();
+        } else if (fill.disc < items[fill.top].discs.size()) {
+            Insert(fill.group(), items[fill.top].discs[fill.disc++]);
+        } else {
+            ++fill.top;
+            fill.disc = 0;
         }
-        if (item.group && fill.disc < item.discs.size()) continue;
-        ++fill.top;
-        fill.disc = 0;
-        fill.group = nullptr;
     }
 }
 
@@ -169,7 +172,7 @@ void DeleteEntry() {
     const bool alone = item && !TreeView_GetPrevSibling(tree, item) && !TreeView_GetNextSibling(tree, item);
     if (item) TreeView_DeleteItem(tree, item);
     // A group still being filled has more discs to come.
-    if (alone && parent && !(Filling && Filling->group == parent)) TreeView_DeleteItem(tree, parent);
+    if (alone && parent && !(Filling && Filling->group() == parent)) TreeView_DeleteItem(tree, parent);
     SetDlgItemInt(LibraryPage, IDC_LIB_COUNT, GetDlgItemInt(LibraryPage, IDC_LIB_COUNT, nullptr, TRUE) - 1, TRUE);
     if (!TreeView_GetSelection(tree)) ShowSelection(nullptr, 0);
 }

@@ -6,11 +6,6 @@
 
 namespace {
 
-DbEntry stored(const std::string& key, const std::string& file) {
-    const size_t slash = key.find('/');
-    return {key, "200 " + key.substr(0, slash) + " " + key.substr(slash + 1) + "\r\n" + test_data(file)};
-}
-
 std::vector<std::string> texts(const std::vector<LibraryItem>& items) {
     std::vector<std::string> out;
     for (const LibraryItem& i : items) out.push_back(i.text);
@@ -23,12 +18,12 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
     ScratchDir dir;
     const fs::path db = dir / "brd.bdb";
     const std::vector<DbEntry> entries = {
-        stored("rock/7908090a", "alrs_freedb_7908090a.xmcd"),
-        stored("misc/00059863", "poisdeux_dummymediafiles_00059863.xmcd"),  // 99 offsets before its DTITLE
-        stored("classical/0a0f5811", "pipian_rubyripper_0a0f5811.xmcd"),    // DTITLE over two lines
-        stored("rock/be0c140e", "gitpan_CDDB-File_be0c140e.xmcd"),
+        stored_entry("rock/7908090a", "alrs_freedb_7908090a.xmcd"),
+        stored_entry("misc/00059863", "poisdeux_dummymediafiles_00059863.xmcd"),  // 99 offsets before its DTITLE
+        stored_entry("classical/0a0f5811", "pipian_rubyripper_0a0f5811.xmcd"),    // DTITLE over two lines
+        stored_entry("rock/be0c140e", "gitpan_CDDB-File_be0c140e.xmcd"),
         {"misc/0badd15c", "200 misc 0badd15c\r\nDTITLE=\xc9mile Sans Slash\r\n"},
-        {"reggae/7908090a", stored("rock/7908090a", "alrs_freedb_7908090a.xmcd").text}};
+        {"reggae/7908090a", stored_entry("rock/7908090a", "alrs_freedb_7908090a.xmcd").text}};
     ASSERT_EQ(db_add_all(entries, db), 1);
 
     LibraryReader by_category(db, LibraryView::by_category);
@@ -42,7 +37,7 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
     EXPECT_EQ(texts(c.top[3].discs),
               (std::vector<std::string>{"Gladys Knight & The Pips / All The Greatest Hits", "Various / Clueless Soundtrack"}));
     EXPECT_TRUE(c.top[3].group && c.top[3].discs[0].disc_id == 0x7908090au && c.top[2].discs[0].disc_id == 0x7908090au);
-    EXPECT_EQ(c.items(), 10u);
+    EXPECT_TRUE(c.items() == 10u && !c.corrupt && disc_id_number("") == 0 && disc_id_number("0009e012") == 0x9e012);
 
     LibraryReader by_artist(db, LibraryView::by_artist);
     while (!by_artist.read_some(100)) {}
@@ -53,29 +48,11 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
     EXPECT_EQ(texts(a.top[1].discs), (std::vector<std::string>{"All The Greatest Hits", "All The Greatest Hits"}));
 }
 
-TEST(LibraryListing, ACorruptRecordStopsTheListingAndAMissingFileListsNothing) {
-    ScratchDir dir;
-    const fs::path db = dir / "brd.bdb";
-    ASSERT_EQ(db_add_all(std::vector{stored("rock/7908090a", "alrs_freedb_7908090a.xmcd"),
-                                     stored("rock/be0c140e", "gitpan_CDDB-File_be0c140e.xmcd")}, db), 1);
-    std::string bytes = file_bytes(db);
-    bytes.replace(bytes.size() - 4, 4, "\xff\xff\xff\xff");  // the second record's length
-    write_bytes(db, bytes);
-    LibraryReader reader(db, LibraryView::by_category);
-    while (!reader.read_some(1)) {}
-    const LibraryListing listing = reader.take();
-    EXPECT_TRUE(listing.corrupt && listing.count == 2 && listing.items() == 2);
-
-    LibraryReader none(dir / "missing.bdb", LibraryView::by_artist);
-    EXPECT_TRUE(none.read_some(1));
-    EXPECT_TRUE(none.take().count == 0 && disc_id_number("") == 0 && disc_id_number("0009e012") == 0x9e012);
-}
-
 TEST(EditorSave, MovesAnEntryToItsNewKeyInOneChangeKeepingEveryOtherByte) {
     ScratchDir dir;
     const fs::path db = dir / "brd.bdb";
-    const DbEntry latin1 = stored("misc/2b055c04", "pipian_rubyripper_2b055c04.xmcd");
-    ASSERT_EQ(db_add_all(std::vector{stored("rock/7908090a", "alrs_freedb_7908090a.xmcd"), latin1}, db), 1);
+    const DbEntry latin1 = stored_entry("misc/2b055c04", "pipian_rubyripper_2b055c04.xmcd");
+    ASSERT_EQ(db_add_all(std::vector{stored_entry("rock/7908090a", "alrs_freedb_7908090a.xmcd"), latin1}, db), 1);
     DiscRecord record;
     LineLocks locks;
     parse_entry(record, latin1.text, locks);

@@ -20,6 +20,7 @@
 #include "app/window_state.h"
 #include "cdaudio/cd_device.h"
 #include "cddb/query_thread.h"
+#include "discinfo/database.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
 #include "resources/resource.h"
@@ -200,6 +201,10 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     }
     LoadSettings();
     Player.QueryLock = CreateLock();
+    // The editor's save and a query's store report a database they cannot write.
+    db_add_failure_hook = [](const char* message) {
+        MessageBoxA(Player.MainWindow, message, "Brindle CD", MB_OK | MB_ICONEXCLAMATION);
+    };
     trace("settings");
     Player.Instance = instance;
     LoadSkin();

@@ -4,15 +4,13 @@
 
 #include <iterator>
 
+#include "app/editor_page.h"
+#include "app/library_page.h"
 #include "app/player.h"
 #include "app/sheet_pages.h"
 #include "resources/resource.h"
 
 namespace {
-
-// The CD Library and CD Editor pages show their controls and nothing more
-// until their own procedures arrive.
-INT_PTR CALLBACK InertPageProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 struct PageSpec {
     int dialog;
@@ -21,8 +19,8 @@ struct PageSpec {
 
 constexpr PageSpec kPreferencesPages[] = {
     {IDD_STARTUP_PAGE, StartupPageProc},      {IDD_GUI_PAGE, GuiOptionsPageProc},
-    {IDD_SERVERS_PAGE, ServersPageProc},      {IDD_LIBRARY_PAGE, InertPageProc},
-    {IDD_EDITOR_PAGE, InertPageProc},
+    {IDD_SERVERS_PAGE, ServersPageProc},      {IDD_LIBRARY_PAGE, LibraryPageProc},
+    {IDD_EDITOR_PAGE, EditorPageProc},
 };
 constexpr PageSpec kAboutPages[] = {{IDD_CREDITS_PAGE, CreatorsPageProc}, {IDD_TIPS_PAGE, TipsPageProc}};
 

@@ -21,6 +21,7 @@
 #include "app/write_failures.h"
 #include "cdaudio/cd_device.h"
 #include "cddb/query_thread.h"
+#include "discinfo/database.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
 #include "resources/resource.h"

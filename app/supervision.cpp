@@ -261,7 +261,11 @@ void SubmitLoadedDisc() {
 void OnQueryNotification(int32_t code) {
     Player.StatusCode = code;
     DrawOnMain(DrawStatusWord, code);
-    if (code != 999 || !Player.Disc) return;
+    if (code == 999) ShowNewTitles();
+}
+
+void ShowNewTitles() {
+    if (!Player.Disc) return;
     DiscRecord& disc = *Player.Disc;
     ShowDiscLine();
     if (disc.playing) {
@@ -269,6 +273,9 @@ void OnQueryNotification(int32_t code) {
         SetTitleText(time_readout(disc, Settings.TimerType));
     } else {
         ShowDiscTitleInCaption();
+        char caption[100] = {};
+        GetWindowTextA(Player.MainWindow, caption, sizeof caption);
+        if (Settings.IconType & kIconTray) TrayTip(caption);
     }
     const std::span<PlayOrderEntry> order = CurrentOrder();
     for (int32_t i = 0; i < static_cast<int32_t>(order.size()); ++i)

@@ -14,6 +14,9 @@ void OnTitleRestoreTimer();
 // MM_MCINOTIFY: only a successful end of the range is acted on.
 void OnRangeEnd(WPARAM code);
 void OnQueryNotification(int32_t status_code);
+// The disc's titles changed (a CDDB reply, the CD Editor): title lines,
+// window title, tray tip and the lit cells' titles follow.
+void ShowNewTitles();
 
 // The Play order has been played through: "DoneEject" and "DoNextCD".
 void OnPlayOrderDone();

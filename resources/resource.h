@@ -151,21 +151,6 @@
 #define IDC_USER_EMAIL      1094
 #define TIMER_SERVER_STATUS 9
 
-// "CD Library" and "CD Editor" pages
-#define IDC_LIB_DELETE      1037
-#define IDC_LIB_REFRESH     1039
-#define IDC_LIB_COUNT       1040
-#define IDC_LIB_DISC_ID     1038
-#define IDC_LIB_EDIT        1036
-#define IDC_LIB_TREE        1023
-#define IDC_LIB_BY_CATEGORY 1082
-#define IDC_LIB_BY_ARTIST   1083
-#define IDC_EDIT_ALBUM      1042
-#define IDC_EDIT_TRACK      1044
-#define IDC_EDIT_CATEGORY   1045
-#define IDC_EDIT_TRACKS     1072
-#define IDC_EDIT_ARTIST     1085
-
 // "Using BRD" page
 #define IDC_TIPS_TEXT       1097
 
@@ -175,3 +160,19 @@
 #define TIMER_GRID_FOLLOW   5       /* tracks window */
 #define TIMER_HOVER         6       /* tracks and controls windows */
 #define TIMER_PAUSE_BLINK   7       /* controls window */
+
+// CD Editor page (dialog 133) and CD Library page (dialog 129)
+#define IDC_ED_ALBUM        1042
+#define IDC_ED_TITLE        1044
+#define IDC_ED_CATEGORY     1045
+#define IDC_ED_TRACKS       1072
+#define IDC_ED_ARTIST       1085
+#define IDC_LIB_TREE        1023
+#define IDC_LIB_EDIT        1036
+#define IDC_LIB_DELETE      1037
+#define IDC_LIB_DISC_ID     1038
+#define IDC_LIB_REFRESH     1039
+#define IDC_LIB_COUNT       1040
+#define IDC_LIB_BY_CATEGORY 1082
+#define IDC_LIB_BY_ARTIST   1083
+#define TIMER_LIBRARY_FILL  11      /* CD Library page */

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cdaudio/disc_record.h"
+#include "discinfo/database.h"
 
 namespace fs = std::filesystem;
 
@@ -39,4 +40,10 @@ inline DiscRecord drive_record(const std::string& xmcd) {
             record.toc[record.track_count++] = {n / 75 / 60, n / 75 % 60, n % 75, n};
     }
     return record;
+}
+
+// A corpus file as stored under "category/discid": behind its status line.
+inline DbEntry stored_entry(const std::string& key, const std::string& file) {
+    const size_t slash = key.find('/');
+    return {key, "200 " + key.substr(0, slash) + " " + key.substr(slash + 1) + "\r\n" + test_data(file)};
 }

@@ -1,0 +1,57 @@
+#pragma once
+// The CD Library's view of brd.bdb: every entry grouped by category or by
+// artist and sorted, ready to be put into a tree. Read in slices so that a
+// window can keep answering while a big file is listed.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "discinfo/database.h"
+
+enum class LibraryView { by_category, by_artist };
+
+// One item of the tree: a group (disc_id 0) with its discs, or a disc.
+struct LibraryItem {
+    std::string text;
+    uint32_t disc_id = 0;
+    bool group = false;
+    std::vector<LibraryItem> discs;  // a group's discs
+};
+
+struct LibraryListing {
+    int32_t count = 0;               // entries the header announces
+    std::vector<LibraryItem> top;    // groups and loose discs, sorted by text
+    bool corrupt = false;            // a record with a negative offset or length stopped the listing
+    size_t items() const;            // tree items in all
+};
+
+// A disc id text as a number: hexadecimal digits by their place, "a" and up
+// as 10 and up, characters below "0" as 0; "" gives 0.
+uint32_t disc_id_number(std::string_view text);
+
+// The order of the tree: alphabetical ignoring case and accents, then by
+// the exact bytes, then file order.
+bool sorts_before(std::string_view a, std::string_view b);
+
+class LibraryReader {
+public:
+    LibraryReader(const std::filesystem::path& file, LibraryView view);
+    ~LibraryReader();
+    LibraryReader(const LibraryReader&) = delete;
+    LibraryReader& operator=(const LibraryReader&) = delete;
+
+    // The number of entries the header announces, known from the start.
+    int32_t count() const;
+    // Reads up to `records` more index records; true when the listing is
+    // complete (also at a corrupt record, or when the file did not open).
+    bool read_some(size_t records);
+    // The sorted listing of what was read.
+    LibraryListing take();
+
+private:
+    struct Reading;
+    std::unique_ptr<Reading> reading_;
+};

@@ -62,10 +62,10 @@ int RunQuery(const QueryJob& job) {
     DiscRecord& disc = *job.disc;
     const HWND owner = static_cast<HWND>(disc.owner_window);
     const NetSession net{2, 0};
-    if (!net.ok()) return QueryNoNetwork;
+    if (!net.ok()) return NoNetwork;
     if (!job.server) {
         QueryUi.message_box(owner, kNoServersText, kTitle, MB_ICONEXCLAMATION | MB_OK);
-        return QueryConnectFailed;
+        return ConnectFailed;
     }
     const ServerEntry& server = *job.server;
     const int protocol = protocol_of(server.protocol);
@@ -73,17 +73,17 @@ int RunQuery(const QueryJob& job) {
     const ReplyFraming framing = http ? ReplyFraming::Http : ReplyFraming::Bare;
 
     const auto address = resolve_host(server.host_name.c_str());
-    if (!address) return QueryConnectFailed;
-    Post(disc, QueryConnecting);
+    if (!address) return ConnectFailed;
+    Post(disc, Connecting);
     Socket connection = connect_tcp(*address, server.port);
-    if (!connection) return QueryConnectFailed;
-    if (!http && !ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return QueryConnectFailed;
+    if (!connection) return ConnectFailed;
+    if (!http && !ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return ConnectFailed;
 
     const ClientNames names = Names();
     if (!http) {
         // The hello's answer is not examined: the query's answer decides.
         send_text(connection.get(), hello_command(names));
-        if (!ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return QueryConnectFailed;
+        if (!ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return ConnectFailed;
     }
     Post(disc, QueryQuerying);
 
@@ -91,7 +91,7 @@ int RunQuery(const QueryJob& job) {
     if (http) request = http_request(request + http_hello_part(names), server);
     send_text(connection.get(), request);
     const Text reply = ReadReply(connection.get(), ReadByStatus, QueryWaits, framing).text;
-    if (!reply) return QueryConnectFailed;
+    if (!reply) return ConnectFailed;
     const int code = reply_status(*reply);
     if (!disc.loaded) return QueryDiscRemoved;
 
@@ -110,19 +110,19 @@ int RunQuery(const QueryJob& job) {
         // Each HTTP request has a connection of its own.
         connection.reset();
         connection = connect_tcp(*address, server.port);
-        if (!connection) return QueryConnectFailed;
+        if (!connection) return ConnectFailed;
         request = http_request(request, server);
     }
     send_text(connection.get(), request);
     ReadResult entry = ReadReply(connection.get(), ReadMultiLine, QueryWaits, framing);
-    if (!entry.text) return QueryConnectFailed;
+    if (!entry.text) return ConnectFailed;
     if (!disc.loaded) return QueryDiscRemoved;
     // Anything but an entry (a refused read, an entry without a title, a
     // malformed one) is not stored: a database entry made of an error text
     // would hide the disc. An entry cut off by a hang-up, the cap, quiet or
     // the deadline is a failed read: a part of an entry is never stored.
     if (reply_status(*entry.text) != 210) return QueryNoMatch;
-    if (entry.end != ReplyEnd::Terminator) return QueryConnectFailed;
+    if (entry.end != ReplyEnd::Terminator) return ConnectFailed;
     if (!storable_entry(*entry.text)) return QueryNoMatch;
     StoreEntry(job, *entry.text);
     return QueryDiscFound;
@@ -136,7 +136,7 @@ ReplyWaits QueryWaits;
 void RunQueryJob(const QueryJob& job) {
     const SemaphoreSlot lock{job.query_lock.get(), 0};
     if (!lock.held()) return;  // another query or a submission runs: end silently
-    int outcome = QueryConnectFailed;
+    int outcome = ConnectFailed;
     try {
         outcome = RunQuery(job);
     } catch (...) {

@@ -11,20 +11,10 @@
 
 #include "base/owned_handles.h"
 #include "cdaudio/disc_record.h"
+#include "cddb/notification_codes.h"
 #include "cddb/reply_reader.h"
 #include "cddb/server_list.h"
 #include "discinfo/line_locks.h"
-
-// Status codes of the query notification (WM_BRD_REQUEST, BRD_QUERY_NOTIFY).
-enum QueryStatus : int {
-    QueryDiscRemoved = 0,
-    QueryNoNetwork = 666,
-    QueryConnectFailed = 667,
-    QueryConnecting = 701,
-    QueryQuerying = 702,
-    QueryNoMatch = 901,
-    QueryDiscFound = 999,
-};
 
 // Everything one query works with, handed to its thread, which owns it: it
 // shares the Disc record (whose owner window gets the notifications and owns

@@ -116,14 +116,14 @@ Text ReadSmtpReply(SocketHandle socket, ReplyWaits waits) {
 
 int RunSmtpSession(const SubmitJob& job, const std::function<void(int)>& progress, ReplyWaits waits) {
     const NetSession net{2, 0};
-    if (!net.ok()) return SubmitNoNetwork;
-    progress(SubmitConnecting);
+    if (!net.ok()) return NoNetwork;
+    progress(Connecting);
     const MailServer server = split_server(job.mail_server.value_or(""));
     const auto address = resolve_host(server.host.c_str());
-    if (!address) return SubmitConnectFailed;
+    if (!address) return ConnectFailed;
     const Socket connection = connect_tcp(*address, server.port);
-    if (!connection) return SubmitConnectFailed;
-    if (!ReadSmtpReply(connection.get(), waits)) return SubmitConnectFailed;
+    if (!connection) return ConnectFailed;
+    if (!ReadSmtpReply(connection.get(), waits)) return ConnectFailed;
     const std::string me = hello_name();
     progress(SubmitInProgress);
 

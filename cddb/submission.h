@@ -10,18 +10,9 @@
 
 #include "base/text.h"
 #include "cddb/deployment.h"
+#include "cddb/notification_codes.h"
 #include "cddb/reply_reader.h"
 #include "discinfo/database.h"
-
-// Codes of the query notification that a submission posts.
-enum SubmitStatus : int {
-    SubmitInProgress = 501,
-    SubmitFailed = 555,
-    SubmitDone = 599,
-    SubmitNoNetwork = 666,
-    SubmitConnectFailed = 667,
-    SubmitConnecting = 701,
-};
 
 inline constexpr char kSubmitSettingsMessage[] =
     "You need to enter the correct information in the\n'CDDB Submit' section of the CDDB Server settings.";

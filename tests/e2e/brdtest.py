@@ -53,7 +53,9 @@ def set_settings(**values):
     with tempfile.NamedTemporaryFile("w", suffix=".reg") as f:
         f.write("\r\n".join(lines if values else lines[:3]) + "\r\n")
         f.flush()
-        check(wine("reg", "import", "Z:" + f.name.replace("/", "\\"))[0] == 0, "reg import failed")
+        # reg.exe now and then fails just after a server restart: try again.
+        check(any(wine("reg", "import", "Z:" + f.name.replace("/", "\\"))[0] == 0 for _ in range(3)),
+              "reg import failed")
 
 
 def stored_settings():
@@ -147,8 +149,8 @@ def set_up_drives(*letters):
     folders = [f"{letter}={os.path.join(BUILD, 'e2e-drives', letter)}" for letter in letters]
     for folder in folders:
         shutil.rmtree(folder[2:], ignore_errors=True)
-    subprocess.run([os.path.join(SCRIPTS, "wine-cdrom"), *folders], env=ENV, check=True, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
+    result = subprocess.run([os.path.join(SCRIPTS, "wine-cdrom"), *folders], env=ENV, capture_output=True, text=True)
+    check(result.returncode == 0, f"wine-cdrom {folders}: {result.stderr.strip()}")
 
 
 def vdrive(*args):

@@ -60,8 +60,13 @@ def set_settings(**values):
 
 def stored_settings():
     """Every stored DWORD setting by name, as a signed number."""
-    rows = [line.split() for line in wine("reg", "query", SETTINGS_KEY)[1].splitlines()]
-    return {r[0]: int(r[2], 16) - (int(r[2], 16) >> 31 << 32) for r in rows if len(r) == 3 and r[1] == "REG_DWORD"}
+    for _ in range(3):  # Wine now and then loses a console program's output: ask again
+        rows = [line.split() for line in wine("reg", "query", SETTINGS_KEY)[1].splitlines()]
+        stored = {r[0]: int(r[2], 16) - (int(r[2], 16) >> 31 << 32)
+                  for r in rows if len(r) == 3 and r[1] == "REG_DWORD"}
+        if stored:
+            break
+    return stored
 
 
 def poke(*args):

@@ -27,14 +27,14 @@ def start(mode):
     program = subprocess.Popen([WINE_RUN, PROGRAM, mode, "0", "8"],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     deadline = time.time() + 30
-    while time.time() < deadline:
+    while time.time() < deadline and program.poll() is None:
         for wid in out("xdotool", "search", "--onlyvisible", "--name", "^BRD$").split():
             g = dict(line.split("=") for line in out("xdotool", "getwindowgeometry", "--shell", wid).split())
             if int(g["WIDTH"]) >= 297:
                 return program, tuple(int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
         time.sleep(0.2)
     program.kill()
-    raise RuntimeError("the BRD window did not appear")
+    raise RuntimeError(f"the BRD window did not appear (display_shot's exit code: {program.wait()})")
 
 
 def shot(name, window, region):

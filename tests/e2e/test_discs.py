@@ -72,8 +72,8 @@ def test_an_arriving_disc_plays_with_load_play_and_eject_quit_ends_at_the_next_d
     wait_until(lambda: "Song 2" in title(), 10, f"the window title shows the track: {title()!r}")
     press_key("r")  # stopped, the disc poll alone watches the tray
     wait_until(lambda: drive_state()["mode"] == "stopped", 10, "R stops")
+    opened = time.time()  # before: a poll may see the open tray before vdrivectl returns
     vdrive("eject", "D")
-    opened = time.time()
     while xdotool("search", "--onlyvisible", "--name", "^BRD") and time.time() - opened < 10:
         time.sleep(0.05)  # the X display answers at once
     closed = time.time()

@@ -106,7 +106,16 @@ void ShowQuickTrackMenu(POINT at, bool shade) {
     keep_clear.cbSize = sizeof keep_clear;
     if (shade) {
         flags |= TPM_VERTICAL;
-        GetWindowRect(Player.MainWindow, &keep_clear.rcExclude);
+        RECT& strip = keep_clear.rcExclude;
+        GetWindowRect(Player.MainWindow, &strip);
+        // Wine ignores the rectangle to keep clear: the menu starts at the
+        // strip's edge, on the side of the screen with more room.
+        MONITORINFO screen{};
+        screen.cbSize = sizeof screen;
+        GetMonitorInfoA(MonitorFromWindow(Player.MainWindow, MONITOR_DEFAULTTONEAREST), &screen);
+        const bool above = strip.top - screen.rcWork.top > screen.rcWork.bottom - strip.bottom;
+        at.y = above ? strip.top : strip.bottom;
+        if (above) flags |= TPM_BOTTOMALIGN;
     }
     TrackPopupMenuEx(menu, flags, at.x, at.y, Player.MainWindow, shade ? &keep_clear : nullptr);
     DestroyMenu(menu);

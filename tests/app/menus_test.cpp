@@ -69,6 +69,15 @@ TEST(Menus, SystemQuickAndTrayMenusShowTheDiscTheDrivesAndThePlayersState) {
     EXPECT_EQ(With(tracks, MFS_GRAYED), (std::vector<int>{0, 4}));
     EXPECT_EQ(Text(tracks, 7) + "|" + Text(tracks, 8), "07. Twenty-nine characters ...|08. " + std::string(26, 't'));
 
+    // In shade mode the menu opens below the one-line window, or above it near the screen's foot; never over it.
+    for (const int y : {50, 700}) {
+        SetWindowPos(Player.MainWindow, nullptr, 300, y, 297, 19, SWP_NOZORDER);
+        WhileOpen([y] { ShowQuickTrackMenu({400, y + 10}, true); }, [](HMENU) {
+            RECT menu, window, both;
+            GetWindowRect(FindWindowA("#32768", nullptr), &menu), GetWindowRect(Player.MainWindow, &window);
+            EXPECT_FALSE(IntersectRect(&both, &menu, &window)) << menu.top << ".." << menu.bottom;
+        });
+    }
     WhileOpen([] { ShowQuickMenu({300, 300}); }, [](HMENU menu) {
         const HMENU drives = At(menu, 4).second.hSubMenu;
         const std::vector<int> checked = With(drives, MFS_CHECKED);

@@ -10,6 +10,7 @@
 #include "app/preferences_sheet.h"
 #include "base/registry.h"
 #include "cddb/server_store.h"
+#include "display/title_display.h"
 #include "resources/resource.h"
 #include "support/cddb_test_server.h"
 
@@ -148,6 +149,21 @@ TEST_F(Sheet, ServersPageEditsAWorkingCopyOfTheList) {
     EXPECT_FALSE(Click(page, IDC_GET_SERVERS, "Brindle CD"));  // no failure message
     EXPECT_EQ(Rows(page), "h.example 888 CDDBP yes|s.example 888 CDDBP  @|");
     SetEnvironmentVariableA("BRD_CDDB_MAIN_SERVER", nullptr);
+
+    // Connect asks the selected row's server, not the default.
+    const std::string port = std::to_string(main.cddbp_port());
+    SetDlgItemTextA(page, IDC_SERVER_HOST, "127.0.0.1");
+    SetDlgItemTextA(page, IDC_SERVER_PORT, port.c_str());
+    Click(page, IDC_SERVER_ADD);
+    ListView_SetItemState(GetDlgItem(page, IDC_SERVER_LIST), 2, LVIS_SELECTED, LVIS_SELECTED);
+    Player.TitleDisplay = std::make_unique<TitleDisplay>(Player.MainWindow, Player.Skin, Player.ShadeLine);
+    const size_t heard = main.received().size();
+    Click(page, IDC_SERVER_CONNECT);
+    EXPECT_EQ(Field(page, IDC_SERVER_STATUS), "Connecting to 127.0.0.1:" + port + " (CDDBP)");
+    for (int i = 0; i < 500 && main.received().size() < heard + 2; ++i) Sleep(10);
+    EXPECT_TRUE(main.received().back().starts_with("cddb query "));
+    SemaphoreSlot ended(Player.QueryLock.get(), 5000);  // the query has let go of the lock
+    Player.TitleDisplay.reset();
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ TEST(QueryCommands, MatchesAndTheChoosersRowsComeFromTheirLines) {
         {list, 3, "misc d50dd30f"}, {list, 4, nullptr} /* the "." line */, {list, 9, nullptr} /* past the reply */,
         {"211 Found inexact matches\r\n.\r\n", 2, nullptr}, {"211 list\r\nbroken\r\n.\r\n", 2, nullptr},
         {"200 jazz\r\n", 1, nullptr}, {"200 rock 1a02e4zz Title\r\n", 1, nullptr},
-        {"200 " + std::string(20, 'c') + " 1a02e403 T\r\n", 1, "cccccccccccccccccccc 1a02e403"},
+        {"200 a0Z9" + std::string(16, 'c') + " 1a02e403 T\r\n", 1, "a0Z9cccccccccccccccc 1a02e403"},
         {"200 " + std::string(21, 'c') + " 1a02e403 T\r\n", 1, nullptr}, {"200 ro/ck 1a02e403 T\r\n", 1, nullptr}};
     for (const auto& [reply, line, key] : picks) {
         const auto match = picked_match(reply, line);

@@ -72,6 +72,8 @@ TEST(Grid, ScrollingRedrawFollowAndTargets) {
     EXPECT_FALSE(scroll_target_valid(Normal(15), kArrowUp));    // 5 rows fit exactly
     EXPECT_TRUE(scroll_target_valid(Normal(16), kArrowDown));
     EXPECT_FALSE(scroll_target_valid(Normal(20), 0));
+    EXPECT_TRUE(scroll_target_valid(Normal(20), 1) && scroll_target_valid(Normal(20), 3));  // 7 rows, 5 shown
+    EXPECT_FALSE(scroll_target_valid(Normal(20), 4));
     EXPECT_FALSE(scroll_target_valid(Normal(20), -5));
     EXPECT_TRUE(scroll_target_valid(Shade(4, 1), 2));  // 2 rows, one visible
 }

@@ -32,7 +32,7 @@ TEST(CueSheet, TracksStartAfterTheLeadInAndTheLeadOutFollowsTheImage) {
     const DiscReading r = read(
         "REM GENRE Rock\r\nPERFORMER \"Someone\"\r\nFILE \"My Disc.bin\" BINARY\r\n"
         "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    INDEX 01 00:00:00\r\n"
-        "  TRACK 02 AUDIO\r\n    INDEX 00 02:58:00\r\n    INDEX 01 03:00:00\r\n"
+        "  TRACK 02 AUDIO\r\n    INDEX 00 02:59:74\r\n    INDEX 01 03:00:00\r\n"
         "  track 03 mode1/2352\r\n    index 01 05:00:00\r\n",
         {{"My Disc.bin", 30000}});
     ASSERT_TRUE(r.layout) << r.error;

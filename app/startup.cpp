@@ -242,6 +242,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     trace("load request");
     Player.TitleDisplay->Start();
     trace("title threads");
+    WarnIfDatabaseFolderReadOnly();
 
     const int exit_code = RunMessageLoop();
     ReleaseLongLivedObjects();

@@ -1,9 +1,13 @@
 #include "app/write_failures.h"
 
 #include <atomic>
+#include <cctype>
+#include <cstring>
+#include <string>
 
 #include "app/player.h"
 #include "discinfo/database.h"
+#include "discinfo/db_file.h"
 #include "resources/resource.h"
 
 namespace {
@@ -34,4 +38,20 @@ void ShowDatabaseWriteFailures() {
         --Unshown;
     }
     showing = false;
+}
+
+void WarnIfDatabaseFolderReadOnly() {
+    // Every change starts with a new file beside brd.bdb; one never committed is removed.
+    if (FileReplacement(kDefaultDatabase).is_open()) return;
+    // The folder as the file system spells it, drive letter in capitals: start-up entered it in lower case.
+    char current[MAX_PATH] = "", folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof current, current);
+    const DWORD length = GetLongPathNameA(current, folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) std::strcpy(folder, current);
+    if (folder[0] && folder[1] == ':') folder[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(folder[0])));
+    const std::string text = std::string("BRD cannot write to its folder:\n\n") + folder +
+                             "\n\nIt keeps the titles of your CDs there, in the file 'brd.bdb', so none can be "
+                             "saved. Move the BRD folder to a folder of your own, such as Documents, and start "
+                             "it from there.";
+    MessageBoxA(Player.MainWindow, text.c_str(), "Brindle CD", MB_ICONEXCLAMATION | MB_OK);
 }

@@ -9,8 +9,9 @@ if(BRD_SANITIZE AND NOT WIN32)
 endif()
 
 if(WIN32)
-  # One self-contained .exe: no MinGW runtime DLLs to ship beside it.
-  target_link_options(brd_options INTERFACE -static -static-libgcc -static-libstdc++)
+  # One self-contained .exe: no MinGW runtime DLLs to ship beside it. No link
+  # time in the PE header, so the same sources give the same bytes.
+  target_link_options(brd_options INTERFACE -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 endif()
 
 if(WIN32)

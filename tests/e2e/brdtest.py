@@ -37,10 +37,10 @@ def wait_until(condition, timeout, message):
         time.sleep(0.2)
 
 
-def wine(*args):
+def wine(*args, cwd=None):
     """(exit code, output) of a Windows program; through a file, as a Wine server would hold a pipe open."""
     with tempfile.TemporaryFile("w+") as out:
-        code = subprocess.run([os.path.join(SCRIPTS, "wine-run"), *args], env=ENV, stdout=out,
+        code = subprocess.run([os.path.join(SCRIPTS, "wine-run"), *args], env=ENV, stdout=out, cwd=cwd,
                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60).returncode
         out.seek(0)
         return code, out.read()
@@ -72,7 +72,8 @@ def stored_settings():
 def poke(*args):
     """brdpoke's answer (tests/support/brdpoke.cpp), or None when it failed."""
     # Now and then Wine loses a console program's output: ask again where there must be one.
-    always_prints = args[0] in ("rect", "title") or args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state")
+    always_prints = args[0] in ("rect", "title", "version", "manifest") or \
+        args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state")
     for _ in range(3):
         code, out = wine(os.path.join(BIN, "brdpoke.exe"), *args)
         if code != 0 or out.strip() or not always_prints:
@@ -103,9 +104,10 @@ def origin():
 
 
 class Player:
-    def __init__(self, *args):
+    def __init__(self, *args, program=os.path.join(BIN, "BRD.exe"), wrapper=()):
+        """BRD.exe (or the program) started under Wine, through the wrapper command if given."""
         _players.append(self)
-        self.process = subprocess.Popen([os.path.join(SCRIPTS, "wine-run"), os.path.join(BIN, "BRD.exe"), *args],
+        self.process = subprocess.Popen([*wrapper, os.path.join(SCRIPTS, "wine-run"), program, *args],
                                         env=ENV, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def wait_window(self):

@@ -14,6 +14,9 @@
 //   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
 //   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
 //   brdpoke tray MESSAGE   post the tray icon's message with that mouse message, as the shell does
+//   brdpoke version FILE   print "a.b.c.d|CompanyName|ProductName|FileDescription|FileVersion|ProductVersion|
+//                          OriginalFilename" from FILE's version resource, as Explorer reads it
+//   brdpoke manifest FILE  print FILE's application manifest
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 void PrintRect(HWND w) {
     RECT r;
@@ -55,9 +59,43 @@ int Sheet(HWND sheet, const char* verb, int arg) {
     return 0;
 }
 
+int PrintVersion(const char* file) {
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(file, &ignored));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    struct Translation { WORD language, code_page; }* translation = nullptr;
+    UINT size = 0;
+    if (info.empty() || !GetFileVersionInfoA(file, 0, static_cast<DWORD>(info.size()), info.data()) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &size) ||
+        !VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &size))
+        return 1;
+    std::printf("%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    for (const char* name :
+         {"CompanyName", "ProductName", "FileDescription", "FileVersion", "ProductVersion", "OriginalFilename"}) {
+        char path[128];
+        std::snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", translation->language,
+                      translation->code_page, name);
+        char* value = nullptr;
+        std::printf("|%s", VerQueryValueA(info.data(), path, reinterpret_cast<void**>(&value), &size) ? value : "");
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int PrintManifest(const char* file) {
+    const HMODULE module = LoadLibraryExA(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+    if (!found) return 1;  // RT_MANIFEST 24, the process's own manifest 1
+    std::fwrite(LockResource(LoadResource(module, found)), 1, SizeofResource(module, found), stdout);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const char* verb = argv[1];
+    if (!std::strcmp(verb, "version") && argc > 2) return PrintVersion(argv[2]);
+    if (!std::strcmp(verb, "manifest") && argc > 2) return PrintManifest(argv[2]);
     if (!std::strcmp(verb, "sheet") && argc > 3) {
         const HWND sheet = FindWindowA(nullptr, argv[2]);
         return sheet ? Sheet(sheet, argv[3], argc > 4 ? std::atoi(argv[4]) : 0) : 1;

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """brd-db as a real process on a CDDB dump tree of real xmcd entries, the
 database bytes set against the layout of the same entries added one by one.
-Usage: brd_db_roundtrip.py TOOL... (brd-db, or scripts/wine-run brd-db.exe)."""
+Usage: brd_db_roundtrip.py TOOL... (brd-db, or scripts/wine-run brd-db.exe),
+with the project's version in BRD_VERSION."""
 import os, struct, subprocess, sys, tempfile
 from pathlib import Path
 
@@ -88,6 +89,7 @@ def round_trip(samples):
     for args, status in [((), 2), (("frobnicate",), 2), (("show",), 2), (("-f", "missing.bdb", "list"), 1)]:
         run(*args, expect=status)
     check(b"Usage: brd-db" in run("--help"), "no usage text")
+    check(run("--version") == f"brd-db {os.environ['BRD_VERSION']}\n".encode(), "--version is not the project's")
 
 
 samples = [Path(DATA, f).read_bytes() for f in sorted(os.listdir(DATA)) if f.endswith(".xmcd")]

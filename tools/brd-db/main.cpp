@@ -8,6 +8,7 @@
 #include <io.h>
 #endif
 
+#include "brd_version.h"
 #include "commands.h"
 
 namespace {
@@ -40,6 +41,7 @@ constexpr const char* kUsageText =
     "Options:\n"
     "  -f FILE         the database file (default: brd.bdb)\n"
     "  -h, --help      show this text\n"
+    "  --version       show brd-db's version\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong usage.\n";
 
@@ -64,6 +66,10 @@ int main(int argc, char** argv) {
     for (; at < args.size() && args[at].starts_with('-'); ++at) {
         if (args[at] == "-h" || args[at] == "--help") {
             std::fputs(kUsageText, stdout);
+            return kDone;
+        }
+        if (args[at] == "--version") {
+            std::puts("brd-db " BRD_VERSION);
             return kDone;
         }
         if (args[at] != "-f") return usage_error("unknown option '" + args[at] + "'");

@@ -1,5 +1,5 @@
 # The commands a person types. Each installs what it needs first.
-.PHONY: all deps host win64 test test-host test-windows test-e2e run bench skin size clean
+.PHONY: all deps host win64 dist test test-host test-windows test-e2e run bench skin size clean
 
 all: host win64
 
@@ -13,6 +13,12 @@ host: deps
 win64: deps
 	@cmake --preset win64 >/dev/null
 	@cmake --build --preset win64
+
+# The release for Windows users, build/dist/BRD-<version>-win64.zip; every
+# win64 build makes it again.
+dist: deps
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64 --target dist
 
 test: host win64
 	@scripts/run-tests

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cctype>
-#include <cstring>
 #include <string>
 
 #include "app/player.h"
@@ -40,16 +39,26 @@ void ShowDatabaseWriteFailures() {
     showing = false;
 }
 
+namespace {
+
+// The current folder as the file system spells it, with its drive letter in
+// capitals: start-up entered it in lower case.
+std::string SpelledCurrentFolder() {
+    char current[MAX_PATH] = "", spelled[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof current, current);
+    const DWORD length = GetLongPathNameA(current, spelled, sizeof spelled);
+    std::string folder = length > 0 && length < sizeof spelled ? spelled : current;
+    if (folder.size() > 1 && folder[1] == ':')
+        folder[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(folder[0])));
+    return folder;
+}
+
+}  // namespace
+
 void WarnIfDatabaseFolderReadOnly() {
     // Every change starts with a new file beside brd.bdb; one never committed is removed.
     if (FileReplacement(kDefaultDatabase).is_open()) return;
-    // The folder as the file system spells it, drive letter in capitals: start-up entered it in lower case.
-    char current[MAX_PATH] = "", folder[MAX_PATH] = "";
-    GetCurrentDirectoryA(sizeof current, current);
-    const DWORD length = GetLongPathNameA(current, folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) std::strcpy(folder, current);
-    if (folder[0] && folder[1] == ':') folder[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(folder[0])));
-    const std::string text = std::string("BRD cannot write to its folder:\n\n") + folder +
+    const std::string text = "BRD cannot write to its folder:\n\n" + SpelledCurrentFolder() +
                              "\n\nIt keeps the titles of your CDs there, in the file 'brd.bdb', so none can be "
                              "saved. Move the BRD folder to a folder of your own, such as Documents, and start "
                              "it from there.";

@@ -6,5 +6,6 @@ set(BRD_DIST_ZIP ${BRD_DIST_DIR}/BRD-${PROJECT_VERSION}-win64.zip)
 add_custom_target(dist ALL
   COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/scripts/make-dist ${BRD_DIST_ZIP} ${CMAKE_STRIP}
           $<TARGET_FILE:BRD> $<TARGET_FILE:brd-db> ${CMAKE_SOURCE_DIR}/docs/README.txt ${CMAKE_SOURCE_DIR}/LICENSE
+  COMMENT "The release zip"
   VERBATIM)
 add_dependencies(dist BRD brd-db)

@@ -79,6 +79,8 @@ TEST_F(Sheet, StartupPageOneDriveAndTheRecordedWindowState) {
     Settings.DoNextCD = 1;
     Settings.StartWinState = 6;
     const HWND page = Open(kStartupPage);
+    SIZE ideal{};  // only common controls 6, which the manifest in brd.rc asks for, know their ideal size
+    EXPECT_TRUE(Button_GetIdealSize(GetDlgItem(page, IDC_EJECT_QUIT), &ideal));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_NEXT_CD)));
     EXPECT_TRUE(On(page, IDC_WIN_SHUTDOWN));
     EXPECT_TRUE(On(page, IDC_EXIT_STOP));  // "OnExit" 1 on a first run

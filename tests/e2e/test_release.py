@@ -1,14 +1,8 @@
 """The release as a Windows user gets it: the zip unpacked into a Wine prefix of its own that never saw the
 build tree, with no CD-ROM drive. brd-db.exe and BRD.exe run from there, BRD.exe also from a folder it
 cannot write to; the programs' version resources and BRD's manifest read as Windows reads them."""
-import hashlib
-import os
-import shutil
-import subprocess
-import tempfile
-import time
+import hashlib, os, shutil, subprocess, tempfile, time, zipfile
 import xml.etree.ElementTree as ElementTree
-import zipfile
 
 WORK = tempfile.mkdtemp(prefix="brd-release-")
 os.environ["BRD_WINEPREFIX"] = os.path.join(WORK, "wine")  # read by the harness's environment below
@@ -25,18 +19,20 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
+def stop_wine_server():
+    subprocess.run(["bash", "-c", f". '{SCRIPTS}/wine-env'; wineserver -k; wineserver -w"], env=ENV)
+
+
 def test_the_zip_holds_the_two_programs_and_two_texts_in_one_folder():
     with zipfile.ZipFile(ZIP) as archive:
         names = archive.namelist()
         archive.extractall(WORK)
     want = [f"BRD-{VERSION}/"] + [f"BRD-{VERSION}/{n}" for n in ("BRD.exe", "brd-db.exe", "README.txt", "LICENSE.txt")]
     check(names == want, f"the zip holds {names}")
-    with open(ZIP, "rb") as f:
-        digest = hashlib.sha256(f.read()).hexdigest()
-    with open(os.path.join(os.path.dirname(ZIP), "SHA256SUMS")) as f:
-        check(f.read() == f"{digest}  {os.path.basename(ZIP)}\n", "SHA256SUMS names the zip with its digest")
-    for name in ("README.txt", "LICENSE.txt"):
-        with open(os.path.join(FOLDER, name), "rb") as f:
+    with open(ZIP, "rb") as f, open(os.path.join(os.path.dirname(ZIP), "SHA256SUMS")) as sums:
+        check(sums.read() == f"{hashlib.sha256(f.read()).hexdigest()}  {os.path.basename(ZIP)}\n", "SHA256SUMS")
+    for name in want[3:]:  # the two texts
+        with open(os.path.join(WORK, name), "rb") as f:
             text = f.read()
         check(text.count(b"\n") > 10 and text.count(b"\r\n") == text.count(b"\n"), f"{name} has Windows line ends")
 
@@ -46,12 +42,11 @@ def test_brd_db_from_the_release():
     code, out = wine(BRD_DB, "--version", cwd=FOLDER)
     print(f"the fresh Wine prefix and brd-db --version took {time.time() - started:.1f} s", flush=True)
     check(code == 0 and out.strip() == f"brd-db {VERSION}", f"brd-db --version: {code} {out!r}")
-    dump = os.path.join(WORK, "cddb")
-    data = os.path.join(SOURCE, "tests", "discinfo", "data")
-    for category, disc_id, sample in (("misc", "7908090a", "alrs_freedb_7908090a.xmcd"),
-                                      ("rock", "be0c140e", "gitpan_CDDB-File_be0c140e.xmcd")):
-        os.makedirs(os.path.join(dump, category))
-        shutil.copy(os.path.join(data, sample), os.path.join(dump, category, disc_id))
+    dump, data = os.path.join(WORK, "cddb"), os.path.join(SOURCE, "tests", "discinfo", "data")
+    for key, sample in (("misc/7908090a", "alrs_freedb_7908090a.xmcd"),
+                        ("rock/be0c140e", "gitpan_CDDB-File_be0c140e.xmcd")):
+        os.makedirs(os.path.join(dump, os.path.dirname(key)))
+        shutil.copy(os.path.join(data, sample), os.path.join(dump, key))
     code, out = wine(BRD_DB, "import", windows_path(dump), cwd=FOLDER)
     check(code == 0 and "imported 2 entries" in out, f"brd-db import: {code} {out!r}")
     keys = [line.split("\t")[0] for line in wine(BRD_DB, "list", cwd=FOLDER)[1].splitlines()]
@@ -66,15 +61,11 @@ def test_the_version_resources_and_the_manifest():
         want = [".".join(numbers), "Brindle CD team", "BRD", description, VERSION, VERSION, name]
         check(fields == want, f"{name}'s version resource: {fields}")
     manifest = ElementTree.fromstring(poke("manifest", windows_path(BRD)))
-    ns = {"v1": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3",
-          "compat": "urn:schemas-microsoft-com:compatibility.v1"}
-    controls = manifest.find("v1:dependency/v1:dependentAssembly/v1:assemblyIdentity", ns).attrib
-    check(controls["name"] == "Microsoft.Windows.Common-Controls" and controls["version"] == "6.0.0.0",
-          f"common controls 6: {controls}")
-    level = manifest.find(".//v3:requestedExecutionLevel", ns).attrib["level"]
-    check(level == "asInvoker", f"runs as its invoker: {level}")
-    systems = [os.attrib["Id"] for os in manifest.findall(".//compat:supportedOS", ns)]
-    check("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" in systems, f"known to Windows 10 and 11: {systems}")
+    found = {(e.tag.split("}")[1], a, e.get(a)) for e in manifest.iter() for a in ("name", "version", "level", "Id")}
+    for want in (("assemblyIdentity", "name", "Microsoft.Windows.Common-Controls"), ("assemblyIdentity", "version",
+                 "6.0.0.0"), ("requestedExecutionLevel", "level", "asInvoker"),
+                 ("supportedOS", "Id", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}")):  # Windows 10 and 11
+        check(want in found, f"BRD's manifest lacks {want}")
 
 
 def no_disc_state():
@@ -96,7 +87,7 @@ def test_brd_from_the_release_without_a_drive():
 def test_brd_in_a_folder_it_cannot_write_to_says_so():
     # The folder is read-only, even for root, inside a mount namespace of BRD's own. The prefix's Wine
     # server, which opens the files, must start in there too: nothing may ask Wine before BRD's box is up.
-    subprocess.run(["bash", "-c", f". '{SCRIPTS}/wine-env'; wineserver -k; wineserver -w"], env=ENV)
+    stop_wine_server()
     read_only = ["unshare", "--mount", "--map-root-user", "sh", "-c",
                  f"mount --bind -o ro '{FOLDER}' '{FOLDER}' && exec \"$@\"", "read-only"]
     player = Player(program=BRD, wrapper=read_only)
@@ -115,5 +106,5 @@ try:
          test_the_version_resources_and_the_manifest, test_brd_from_the_release_without_a_drive,
          test_brd_in_a_folder_it_cannot_write_to_says_so])
 finally:
-    subprocess.run(["bash", "-c", f". '{SCRIPTS}/wine-env'; wineserver -k; wineserver -w"], env=ENV)
+    stop_wine_server()
     shutil.rmtree(WORK, ignore_errors=True)

@@ -24,6 +24,18 @@ void OnWriteFailed(const char*) {
     if (Unshown.fetch_add(1) == 0) PostMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_WRITE_FAILED, 0);
 }
 
+// The current folder as the file system spells it, with its drive letter in
+// capitals: start-up entered it in lower case.
+std::string SpelledCurrentFolder() {
+    char current[MAX_PATH] = "", spelled[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof current, current);
+    const DWORD length = GetLongPathNameA(current, spelled, sizeof spelled);
+    std::string folder = length > 0 && length < sizeof spelled ? spelled : current;
+    if (folder.size() > 1 && folder[1] == ':')
+        folder[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(folder[0])));
+    return folder;
+}
+
 }  // namespace
 
 void WatchDatabaseWrites() { db_add_failure_hook = OnWriteFailed; }
@@ -38,22 +50,6 @@ void ShowDatabaseWriteFailures() {
     }
     showing = false;
 }
-
-namespace {
-
-// The current folder as the file system spells it, with its drive letter in
-// capitals: start-up entered it in lower case.
-std::string SpelledCurrentFolder() {
-    char current[MAX_PATH] = "", spelled[MAX_PATH] = "";
-    GetCurrentDirectoryA(sizeof current, current);
-    const DWORD length = GetLongPathNameA(current, spelled, sizeof spelled);
-    std::string folder = length > 0 && length < sizeof spelled ? spelled : current;
-    if (folder.size() > 1 && folder[1] == ':')
-        folder[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(folder[0])));
-    return folder;
-}
-
-}  // namespace
 
 void WarnIfDatabaseFolderReadOnly() {
     // Every change starts with a new file beside brd.bdb; one never committed is removed.

@@ -43,17 +43,22 @@ void StoreEntry(const QueryJob& job, std::string& entry) {
     DiscRecord& disc = *job.disc;
     const HWND owner = static_cast<HWND>(disc.owner_window);
     const std::string id = disc_id_string(disc_id(disc));
-    const bool exists = db_contains(id);
-    if (exists &&
-        QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
-        return;
+    const auto replace_asked = [&] {
+        return QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) == IDYES;
+    };
+    bool replace = db_contains(id);
+    if (replace && !replace_asked()) return;
     parse_entry(disc, entry, *job.line_locks);
     if (!store_reply(disc, entry)) return;
     const std::string key = entry_key(disc.category, disc.disc_id_text.value_or(id));
-    // The old entry goes in the same write that adds the new one, so a crash
-    // in between cannot lose both.
-    if (exists) db_replace(id, key, entry);
-    else db_add(key, entry);
+    // The old entry goes in the same change that adds the new one, so a crash
+    // in between cannot lose both; one stored since the question (by brd-db,
+    // say) is not replaced unasked.
+    while (db_update(id, [&](const Text& stored) -> std::optional<DbEntry> {
+               if (stored && !replace) return std::nullopt;
+               return DbEntry{key, entry};
+           }) == 0)
+        if (!(replace = replace_asked())) return;
 }
 
 // One query from the choice of server to the stored entry; the result is the

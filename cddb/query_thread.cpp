@@ -52,13 +52,17 @@ void StoreEntry(const QueryJob& job, std::string& entry) {
     if (!store_reply(disc, entry)) return;
     const std::string key = entry_key(disc.category, disc.disc_id_text.value_or(id));
     // The old entry goes in the same change that adds the new one, so a crash
-    // in between cannot lose both; one stored since the question (by brd-db,
-    // say) is not replaced unasked.
-    while (db_update(id, [&](const Text& stored) -> std::optional<DbEntry> {
-               if (stored && !replace) return std::nullopt;
-               return DbEntry{key, entry};
-           }) == 0)
-        if (!(replace = replace_asked())) return;
+    // in between cannot lose both.
+    const auto store = [&] {
+        return db_update(id, [&](const Text& stored) -> std::optional<DbEntry> {
+            if (stored && !replace) return std::nullopt;  // stored since the question (by brd-db, say)
+            return DbEntry{key, entry};
+        });
+    };
+    while (store() == 0) {
+        replace = replace_asked();
+        if (!replace) return;
+    }
 }
 
 // One query from the choice of server to the stored entry; the result is the

@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kStatusLimit = 1024;  // check reads no more of a text than its status line needs
 
 std::string first_line(const std::string& text) {
-    return std::string(text.substr(0, text.find_first_of("\r\n")));
+    return std::string(text.substr(0, text.find_first_of(std::string_view("\r\n\0", 3))));
 }
 
 // What is wrong with an intact entry's status line, or nothing.

@@ -76,7 +76,8 @@ using DbEdit = std::function<std::optional<DbEntry>(const Text& stored)>;
 
 // A read and a write of the database as one change, so nothing stored in
 // between is undone. The edit runs while every other writer waits: it must
-// not wait for the user. 1 stored; 0 when the edit declined; -1 as db_add.
+// neither wait for the user nor change the database itself. 1 stored; 0 when
+// the edit declined; -1 as db_add.
 int db_update(std::string_view search, const DbEdit& edit, const std::filesystem::path& file = kDefaultDatabase);
 
 // Adds the entries that next() gives until it returns false, in one change;

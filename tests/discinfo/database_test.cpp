@@ -156,6 +156,14 @@ TEST_F(Database, DamagedFilesKeepEveryIntactEntryAndACopy) {
     ASSERT_EQ(db_delete("misc/1999", db), 1);
     EXPECT_EQ(file_bytes(db), layout({{"misc/0", big}}));
 
+    // More separate texts than memory keeps apart (only a crafted file has
+    // them): those in order stay intact; one in a gap between two counts as overlapping.
+    bytes = "PACK" + le32(12 + 2 * 70000) + le32(64 * 70001) + std::string(2 * 70000, 'x');
+    for (int i = 0; i < 70000; ++i) bytes += record("k" + std::to_string(i), 12 + 2 * i, 1);
+    write_bytes(db, bytes + record("gap", 13, 1));
+    const auto runs = db_survey(db);
+    EXPECT_TRUE(runs->records == 70001u && runs->damaged_records == 1u);
+
     fs::remove_all(dir.path), fs::create_directory(dir.path);
     write_bytes(db, "");  // an empty file is a database without entries
     EXPECT_TRUE(!db_survey(db)->damaged() && db_add("misc/3", "new", db) == 1 && db_read("misc", db) == "new");

@@ -90,6 +90,7 @@ void FillFor(DWORD start) {
             if (!fill.reader->read_some(kRecordsPerStep)) continue;
             fill.listing = fill.reader->take();
             fill.reader.reset();
+            SetDlgItemInt(LibraryPage, IDC_LIB_COUNT, fill.listing.count, TRUE);  // the file may have changed meanwhile
             if (fill.listing.corrupt) {
                 KillTimer(LibraryPage, TIMER_LIBRARY_FILL);
                 Message(kCorrupt, "Brindle", MB_OK);

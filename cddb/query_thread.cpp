@@ -43,17 +43,26 @@ void StoreEntry(const QueryJob& job, std::string& entry) {
     DiscRecord& disc = *job.disc;
     const HWND owner = static_cast<HWND>(disc.owner_window);
     const std::string id = disc_id_string(disc_id(disc));
-    const bool exists = db_contains(id);
-    if (exists &&
-        QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
-        return;
+    const auto replace_asked = [&] {
+        return QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) == IDYES;
+    };
+    bool replace = db_contains(id);
+    if (replace && !replace_asked()) return;
     parse_entry(disc, entry, *job.line_locks);
     if (!store_reply(disc, entry)) return;
     const std::string key = entry_key(disc.category, disc.disc_id_text.value_or(id));
-    // The old entry goes in the same write that adds the new one, so a crash
+    // The old entry goes in the same change that adds the new one, so a crash
     // in between cannot lose both.
-    if (exists) db_replace(id, key, entry);
-    else db_add(key, entry);
+    const auto store = [&] {
+        return db_update(id, [&](const Text& stored) -> std::optional<DbEntry> {
+            if (stored && !replace) return std::nullopt;  // stored since the question (by brd-db, say)
+            return DbEntry{key, entry};
+        });
+    };
+    while (store() == 0) {
+        replace = replace_asked();
+        if (!replace) return;
+    }
 }
 
 // One query from the choice of server to the stored entry; the result is the

@@ -52,11 +52,10 @@ int save_edited_entry(DiscRecord& record, const Text& old_key, std::string& stor
                       const std::filesystem::path& database) {
     if (!record.disc_id_text) record.disc_id_text = disc_id_string(disc_id(record));
     const std::string key = entry_key(record.category, *record.disc_id_text);
-    if (Text text = old_key ? db_read(*old_key, database) : std::nullopt) {
-        update_entry(record, *text);
-        stored = std::move(*text);
-        return db_replace(*old_key, key, stored, database);
-    }
-    stored = new_entry_text(record);
-    return db_add(key, stored, database);
+    // Read and written back in one change, so nothing stored meanwhile is undone.
+    return db_update(old_key.value_or(key), [&](const Text& current) -> std::optional<DbEntry> {
+        stored = current ? *current : new_entry_text(record);
+        if (current) update_entry(record, stored);
+        return DbEntry{key, stored};
+    }, database);
 }

@@ -169,7 +169,20 @@ TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
         EXPECT_EQ(db_contains("reggae/d50dd30f"), answer == IDYES);
         EXPECT_EQ(disc.disc_title, answer == IDYES ? Text(kSkaIsland) : std::nullopt);
     }
-    EXPECT_EQ(answers.messages, std::vector<std::string>(2, "The CD being queried already exists in the database.\n"
+
+    // An entry stored (by brd-db, say) after the query found none is not replaced unasked. The
+    // line locks hold the query between its look-up and its store.
+    DeleteFileA("brd.bdb");
+    answers.message_box = IDNO;
+    std::optional<BothLinesHeld> held(std::in_place, *locks);
+    std::thread running([&] { RunQueryJob(job(cddbp(server))); });
+    wait_for([&] { return server.received().size() >= 3; });
+    Sleep(300);  // the reply's last line, then the look-up
+    ASSERT_EQ(db_add(std::string("misc/d50dd30f"), std::string("200 misc d50dd30f\nDTITLE=Old / Entry\n")), 1);
+    held.reset();
+    running.join();
+    EXPECT_TRUE(db_contains("misc/d50dd30f") && !db_contains("reggae/d50dd30f"));
+    EXPECT_EQ(answers.messages, std::vector<std::string>(3, "The CD being queried already exists in the database.\n"
                                                             "Replace database entry with this new information?"));
 }
 

@@ -27,7 +27,9 @@
 inline constexpr int kKeySize = 56;
 inline constexpr int kIndexRecordSize = 64;
 inline constexpr int kHeaderSize = 12;
-inline const std::filesystem::path kDefaultDatabase = "brd.bdb";
+// The defaults and hooks are plain values without destructors: a CDDB query
+// may still store its entry while the program's statics go at exit.
+inline constexpr char kDefaultDatabase[] = "brd.bdb";
 
 inline constexpr const char* kDbAddFailedMessage =
     "Error - Could not open 'brd.bdb' for writing.\nMake sure the BRD database file 'brd.bdb'\n"
@@ -35,7 +37,7 @@ inline constexpr const char* kDbAddFailedMessage =
 
 // Called with kDbAddFailedMessage when db_add cannot write the file; the Win32
 // layer sets it to show the message box owned by the main window.
-inline std::function<void(const char* message)> db_add_failure_hook;
+inline void (*db_add_failure_hook)(const char* message) = nullptr;
 
 // 1 added; 0 when key or text is null; -1 when the file cannot be written
 // (after calling db_add_failure_hook, on the calling thread). A key is cut to
@@ -115,4 +117,4 @@ int db_replace(std::string_view search, const Text& key, const Text& text,
 // Test seam: called before every write to the new file and before it
 // replaces the database; returning false makes that step fail, as a full disk
 // or a crash at that instant would.
-inline std::function<bool()> db_write_fault_hook;
+inline bool (*db_write_fault_hook)() = nullptr;

@@ -15,8 +15,12 @@
 
 namespace {
 
-// What the user answers, and what the query asked.
-struct Answers { int message_box = IDYES, chooser = 0; std::vector<std::string> messages, chooser_replies; } answers;
+// What the user answers, what the query asked, and what happens while it asks.
+struct Answers {
+    int message_box = IDYES, chooser = 0;
+    std::vector<std::string> messages, chooser_replies;
+    std::function<void()> meanwhile = [] {};
+} answers;
 
 const char kSkaIsland[] = "Various / Ska Island", kExact[] = "200 reggae d50dd30f Various / Ska Island\r\n";
 const std::string kHead = "210 reggae d50dd30f CD database entry follows (until terminating `.')\r\n";
@@ -41,7 +45,7 @@ protected:
         DeleteFileA("brd.bdb");
         answers = {};
         QueryUi = {[](HWND, const char* text, const char*, UINT) {
-                       return answers.messages.push_back(text), answers.message_box;
+                       return answers.messages.push_back(text), answers.meanwhile(), answers.message_box;
                    },
                    [](HWND, std::string& reply) { return answers.chooser_replies.push_back(reply), answers.chooser; }};
         QueryWaits = {3000, 300};
@@ -52,12 +56,20 @@ protected:
         DeleteFileA("brd.bdb");
         DestroyWindow(window);
     }
-    // The status codes posted so far.
+    // The status codes posted so far, each about the record's disc.
     std::vector<int> codes() {
         MSG msg;
-        while (PeekMessageA(&msg, window, WM_BRD_REQUEST, WM_BRD_REQUEST, PM_REMOVE))
-            if (msg.wParam == BRD_QUERY_NOTIFY) posted.push_back(static_cast<int>(msg.lParam));
+        while (PeekMessageA(&msg, window, WM_BRD_REQUEST, WM_BRD_REQUEST, PM_REMOVE)) {
+            if (msg.wParam != BRD_QUERY_NOTIFY) continue;
+            posted.push_back(notification_code(msg.lParam));
+            EXPECT_EQ(notification_disc(msg.lParam), serial);
+        }
         return posted;
+    }
+    const uint32_t serial = disc.serial;
+    void leave() {  // the disc leaves the drive, as the player lets it go
+        BothLinesHeld held(*locks);
+        disc.loaded = 0;
     }
     QueryJob job(std::optional<ServerEntry> at) { return {record, locks, DuplicateOf(query_lock.get()), at}; }
     // Runs one query on this thread and tells the codes it posted.
@@ -151,7 +163,7 @@ TEST_F(Query, WithoutAMatchAWholeEntryOrTheDiscTheQueryStoresNothing) {
             auto other = std::make_shared<DiscRecord>(window);
             other->loaded = 1;
             RunQueryJob({other, locks, DuplicateOf(query_lock.get()), cddbp(peer)});  // the first holds the lock
-            disc.loaded = 0;
+            leave();
         }
         first.join();
         EXPECT_EQ(codes(), (std::vector<int>{701, 702, c.code}));
@@ -160,16 +172,18 @@ TEST_F(Query, WithoutAMatchAWholeEntryOrTheDiscTheQueryStoresNothing) {
     EXPECT_FALSE(db_contains("reggae/d50dd30f") || db_contains("misc/d50dd30f") || disc.disc_title);
 }
 
-TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
+TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYesWhileTheDiscIsThere) {
     ASSERT_EQ(db_add(std::string("misc/d50dd30f"), std::string("200 misc d50dd30f\nDTITLE=Old / Entry\n")), 1);
+    answers.meanwhile = [this] { leave(); };  // ejected while the question is open: Yes changes nothing
+    EXPECT_EQ(query(cddbp(server)).back(), 0);
+    answers.meanwhile = [] {};
     for (const int answer : {IDNO, IDYES}) {
+        EXPECT_TRUE(db_contains("misc/d50dd30f") && !db_contains("reggae/d50dd30f") && !disc.disc_title);
         answers.message_box = answer;
         EXPECT_EQ(query(cddbp(server)).back(), 999);
-        EXPECT_EQ(db_contains("misc/d50dd30f"), answer == IDNO);
-        EXPECT_EQ(db_contains("reggae/d50dd30f"), answer == IDYES);
-        EXPECT_EQ(disc.disc_title, answer == IDYES ? Text(kSkaIsland) : std::nullopt);
     }
-    EXPECT_EQ(answers.messages, std::vector<std::string>(2, "The CD being queried already exists in the database.\n"
+    EXPECT_TRUE(!db_contains("misc/d50dd30f") && db_contains("reggae/d50dd30f") && disc.disc_title == kSkaIsland);
+    EXPECT_EQ(answers.messages, std::vector<std::string>(3, "The CD being queried already exists in the database.\n"
                                                             "Replace database entry with this new information?"));
 }
 
@@ -177,7 +191,7 @@ TEST_F(Query, ASubmissionChecksTheMailSettingsThenTheEntryAndItsCategoryBeforeTh
     const std::string mail = "127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), me = "me@example.org";
     const SubmitJob jobs[] = {{{}, me, {}, {}}, {mail, {}, "rock", "0a0b0c02"}, {mail, me, {}, {}},
                               {mail, me, "pop", "0a0b0c02"}, {mail, me, "Rock", "0a0b0c02"}};
-    for (const SubmitJob& submit : jobs) RunSubmitJob({submit, window, DuplicateOf(query_lock.get())});
+    for (const SubmitJob& submit : jobs) RunSubmitJob({submit, window, serial, DuplicateOf(query_lock.get())});
     EXPECT_EQ(answers.messages, (std::vector<std::string>{kSubmitSettingsMessage, kSubmitSettingsMessage,
                                                           kSubmitNoEntryMessage, kSubmitCategoryMessage}));
     EXPECT_EQ(codes(), (std::vector<int>{701, 667}));  // "Rock" went on, to a closed port

@@ -14,7 +14,9 @@
 //   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
 //   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
 //   brdpoke tray MESSAGE   post the tray icon's message with that mouse message, as the shell does
+//   brdpoke notify CODE    post MM_MCINOTIFY with that code, as the CD device does at the end of a play
 #include <windows.h>
+#include <mmsystem.h>
 #include <commctrl.h>
 #include <prsht.h>
 
@@ -66,7 +68,8 @@ int main(int argc, char** argv) {
         const HWND box = FindWindowA(nullptr, argv[2]);
         return box && PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0) ? 0 : 1;
     }
-    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray");
+    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray") &&
+                             std::strcmp(verb, "notify");
     HWND w = FindWindowA(names_class ? argv[2] : "BRD", nullptr);
     if (!std::strcmp(verb, "foreground")) {
         char name[256] = "";
@@ -105,5 +108,6 @@ int main(int argc, char** argv) {
     if (!std::strcmp(verb, "close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
     if (!std::strcmp(verb, "command") && argc > 2) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
     if (!std::strcmp(verb, "tray") && argc > 2) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
+    if (!std::strcmp(verb, "notify") && argc > 2) return PostMessageA(w, MM_MCINOTIFY, std::atoi(argv[2]), 1) ? 0 : 1;
     return 2;
 }

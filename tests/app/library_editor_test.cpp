@@ -161,9 +161,6 @@ TEST_F(Pages, EditorComposesTheTitleStoresANewEntryThenMovesItAndWalksTheTracks)
     GetWindowTextA(Player.MainWindow, caption, sizeof caption);
     EXPECT_EQ(std::string(caption), std::string("BRD: ") + kGladys);
 
-    const std::string before = db();
-    Apply();  // nothing changed
-    EXPECT_EQ(db(), before);
     SetText(IDC_ED_ALBUM, "");
     Apply();
     EXPECT_EQ(value_of("DTITLE=", db_read("7908090a").value_or("")), "Gladys Knight & The Pips");
@@ -214,8 +211,8 @@ TEST_F(Pages, EditorWritesOnlyWhatTheUserChangedOverWhatArrivedMeanwhileUnderAWh
     EXPECT_TRUE(value_of("DTITLE=", both) == "Gladys Knight & The Pips / Greatest Hits" &&
                 value_of("TTITLE0=", both) == value_of("TTITLE0=", found.text) && db_survey("brd.bdb")->records == 1);
 
-    // A category must stay one word the status line and the key can hold; the list's entries that merely
-    // start with it are not it.
+    // A category stays one word the status line and the key can hold, shown as it is, not as the list's
+    // entry it starts.
     for (const char* broken : {"hard rock", "rock/pop", ""}) {
         SetText(IDC_ED_CATEGORY, broken);
         MessageBoxUser user("Brindle CD", IDOK);
@@ -225,10 +222,8 @@ TEST_F(Pages, EditorWritesOnlyWhatTheUserChangedOverWhatArrivedMeanwhileUnderAWh
     EXPECT_EQ(db_read("7908090a"), both);
     SetText(IDC_ED_CATEGORY, "new");
     Apply();
-    EXPECT_EQ(Field(IDC_ED_CATEGORY), "new");
-    SetText(IDC_ED_TITLE, "Neither One Of Us");
-    Apply();
-    EXPECT_TRUE(db_contains("new/7908090a", "brd.bdb") && db_survey("brd.bdb")->records == 1);
+    EXPECT_TRUE(Field(IDC_ED_CATEGORY) == "new" && db_contains("new/7908090a", "brd.bdb") &&
+                db_survey("brd.bdb")->records == 1);
 }
 
 TEST_F(Pages, LibraryGroupsListsDeletesAndOpensEntriesInTheEditor) {

@@ -35,10 +35,7 @@ protected:
         {"rock/7908090a", "200 rock 7908090a\r\n" + test_data("alrs_freedb_7908090a.xmcd")},
         {"reggae/0009e012", "200 reggae 0009e012\r\n" + test_data("poisdeux_dummymediafiles_0009e012-reggae.xmcd")}};
     static inline std::vector<std::string> messages;
-    void SetUp() override {
-        messages.clear();
-        db_add_failure_hook = [](const char* m) { messages.emplace_back(m); };
-    }
+    void SetUp() override { messages.clear(), db_add_failure_hook = [](const char* m) { messages.emplace_back(m); }; }
     void TearDown() override { db_add_failure_hook = nullptr; }
     size_t files() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir.path), {})); }
 };

@@ -73,9 +73,7 @@ TEST(GridScroll, HeldArrowsClicksRowTargetsAndRedraws) {
     ASSERT_TRUE(destroyed.Settles(-1));
     destroyed.grid.reset();
     Canvas shown(kGridWidth, 120), start(kGridWidth, 120);
-    HDC window = GetDC(destroyed.window);
-    BitBlt(shown.dc, 0, 0, kGridWidth, 120, window, 0, 0, SRCCOPY);
-    ReleaseDC(destroyed.window, window);
+    BitBlt(shown.dc, 0, 0, kGridWidth, 120, WindowDC(destroyed.window).get(), 0, 0, SRCCOPY);
     at_rest.grid->PaintGrid(start.dc);
     bool first_row = false;
     for (int offset = 4; offset <= 24 && !first_row; offset += 4)

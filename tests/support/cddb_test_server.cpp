@@ -96,19 +96,6 @@ void CddbTestServer::add_site(std::string line) {
     sites_.push_back(std::move(line));
 }
 
-void CddbTestServer::hold_replies(bool on) {
-    std::lock_guard lock(mutex_);
-    holding_ = on;
-}
-
-void CddbTestServer::release() {
-    {
-        std::lock_guard lock(mutex_);
-        ++releases_;
-    }
-    wake_.notify_all();
-}
-
 std::vector<std::string> CddbTestServer::received() const {
     std::lock_guard lock(mutex_);
     return received_;
@@ -126,7 +113,6 @@ void CddbTestServer::serve(int which) {
         if (!http) {
             std::lock_guard lock(mutex_);
             banner = banner_;
-            if (holding_) banner.insert(banner.begin(), hold());
         }
         if (!play(client.get(), banner)) continue;
         std::string pending, line;
@@ -138,7 +124,6 @@ void CddbTestServer::serve(int which) {
             if (http) play(client.get(), http_answer(client.get(), pending, line));
             if (http || !play(client.get(), answer(line))) break;
         }
-        if (!http) ++closed_;
     }
 }
 
@@ -180,12 +165,6 @@ bool CddbTestServer::read_line(SocketHandle client, std::string& pending, std::s
 bool CddbTestServer::play(SocketHandle client, const Script& script) {
     for (const Step& step : script) {
         if (step.kind == Step::HangUp || (step.kind == Step::Send && !send_text(client, step.bytes))) return false;
-        if (step.kind == Step::Hold) {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stop_ || releases_ > 0; });
-            if (stop_) return false;
-            --releases_;
-        }
         if (step.kind == Step::Pause) {
             std::unique_lock lock(mutex_);
             if (wake_.wait_for(lock, std::chrono::milliseconds(step.ms), [this] { return stop_.load(); }))
@@ -196,13 +175,6 @@ bool CddbTestServer::play(SocketHandle client, const Script& script) {
 }
 
 Script CddbTestServer::answer(const std::string& command) {
-    Script script = answer_for(command);
-    std::lock_guard lock(mutex_);
-    if (holding_) script.insert(script.begin(), hold());
-    return script;
-}
-
-Script CddbTestServer::answer_for(const std::string& command) {
     std::lock_guard lock(mutex_);
     for (auto it = scripts_.rbegin(); it != scripts_.rend(); ++it)
         if (command.starts_with(it->first)) return it->second;

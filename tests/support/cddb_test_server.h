@@ -13,14 +13,13 @@
 #include "cddb/net_socket.h"
 
 struct Step {
-    enum Kind { Send, Pause, HangUp, Hold } kind;
+    enum Kind { Send, Pause, HangUp } kind;
     std::string bytes;
     int ms = 0;
 };
 inline Step say(std::string bytes) { return {Step::Send, std::move(bytes), 0}; }
 inline Step pause_ms(int ms) { return {Step::Pause, {}, ms}; }
 inline Step hang_up() { return {Step::HangUp, {}, 0}; }
-inline Step hold() { return {Step::Hold, {}, 0}; }  // waits for a release()
 using Script = std::vector<Step>;
 
 class CddbTestServer {
@@ -34,7 +33,6 @@ public:
     int http_port() const { return port_[1]; }
     int cddbp_connections() const { return connections_[0]; }
     int http_connections() const { return connections_[1]; }
-    int cddbp_closed() const { return closed_; }  // CDDBP connections served to their end
 
     // What a CDDBP connection hears first; an empty script says nothing.
     void banner(Script script);
@@ -47,9 +45,6 @@ public:
     void add_site(std::string line);
     // Every line received, in order, without its line end (HTTP: request and header lines).
     std::vector<std::string> received() const;
-    // With holding on, the banner and every reply wait for a release() each.
-    void hold_replies(bool on);
-    void release();
 
 private:
     struct Disc {
@@ -59,7 +54,6 @@ private:
     bool read_line(SocketHandle client, std::string& pending, std::string& line);
     bool play(SocketHandle client, const Script& script);
     Script answer(const std::string& command);
-    Script answer_for(const std::string& command);
     Script http_answer(SocketHandle client, std::string& pending, const std::string& request_line);
 
     NetSession net_{2, 2};
@@ -70,11 +64,8 @@ private:
     std::vector<std::pair<std::string, Script>> scripts_;
     std::vector<Disc> discs_;
     std::vector<std::string> sites_, received_;
-    bool holding_ = false;
-    int releases_ = 0;
     Socket listener_[2];  // CDDBP, HTTP
     int port_[2] = {0, 0};
     std::atomic<int> connections_[2] = {0, 0};
-    std::atomic<int> closed_{0};
     std::thread thread_[2];
 };

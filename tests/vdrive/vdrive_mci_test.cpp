@@ -212,8 +212,7 @@ TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDiscAndTakesTurnsWithTheContro
     MCI_SEEK_PARMS seek{0, MCI_MAKE_TMSF(7, 0, 10, 0)};
     ASSERT_EQ(cd.send(MCI_SEEK, MCI_TO | MCI_WAIT, &seek), 0u);
     EXPECT_EQ(cd.status(MCI_STATUS_POSITION), MCI_MAKE_TMSF(7, 0, 10, 0));
-    // Seeks back to back, each a change of the drive's state, while the controller opens and closes
-    // the tray, until it leaves a file in the drive.
+    // Seeks, changes of the drive's state, back to back while the controller ejects, until it leaves a file.
     const std::string done{letter[0], ':', '\\', 'd', 'o', 'n', 'e'};
     while (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) cd.send(MCI_SEEK, MCI_TO | MCI_WAIT, &seek);
     ASSERT_EQ(cd.send(MCI_SET, MCI_SET_DOOR_OPEN), 0u);

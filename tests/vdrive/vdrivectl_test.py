@@ -45,8 +45,7 @@ with tempfile.TemporaryDirectory(prefix="brd-vdrive-") as folder:
                                        stdout=out, stderr=subprocess.DEVNULL)
             while run(ctl, "log", "D").count(" SEEK ") < 10 and running.poll() is None:
                 time.sleep(0.1)
-            # The program's seeks rewrite the state file back to back: each eject must stick all the same.
-            undone = 0
+            undone = 0  # the program's seeks rewrite the state file back to back: each eject must stick all the same
             for _ in range(20):
                 run(ctl, "eject", "D")
                 time.sleep(0.1)

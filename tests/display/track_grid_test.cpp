@@ -68,8 +68,7 @@ TEST(GridScroll, HeldArrowsClicksRowTargetsAndRedraws) {
     // waiting for it: the window still shows the grid's first row.
     Grid destroyed(100), at_rest(100);
     destroyed.grid->StartScroll(30);
-    destroyed.grid->SetScrolling(true);
-    destroyed.grid->StartScroll(kArrowDown);
+    destroyed.grid->SetScrolling(true), destroyed.grid->StartScroll(kArrowDown);
     ASSERT_TRUE(destroyed.Settles(-1));
     destroyed.grid.reset();
     Canvas shown(kGridWidth, 120), start(kGridWidth, 120);

@@ -95,6 +95,7 @@ def test_a_query_stores_nothing_for_a_disc_that_left_and_the_editor_only_what_wa
         change(*events[event][1])
 
     # The Editor still shows the disc it was opened on: what is typed there is stored for that disc alone.
+    change((4, OTHER))
     x, y, w, h, _ = map(int, poke("sheet", SHEET, "ctrl", "1044").split())
     xdotool("mousemove", x + w // 2, y + h // 2, "click", 1, "key", "End", "type", "--delay", 80, " (live)")
     poke("sheet", SHEET, "click", "12321")  # Apply

@@ -12,12 +12,9 @@
 #include "discinfo/library_listing.h"
 #include "resources/resource.h"
 
-std::unique_ptr<DiscRecord> LibraryRecord;
+std::shared_ptr<DiscRecord> LibraryRecord;
 
-void DropLibraryRecord() {
-    if (LibraryRecord) free_texts(*LibraryRecord);
-    LibraryRecord.reset();
-}
+void DropLibraryRecord() { LibraryRecord.reset(); }
 
 namespace {
 
@@ -154,7 +151,7 @@ void EditEntry() {
         return;
     }
     DropLibraryRecord();
-    LibraryRecord = std::make_unique<DiscRecord>(nullptr);
+    LibraryRecord = std::make_shared<DiscRecord>(nullptr);
     LineLocks unshared;  // nobody else sees this record yet
     parse_entry(*LibraryRecord, *text, unshared);
     LibraryRecord->disc_id_text = id;

@@ -55,7 +55,7 @@ void ToggleShade() {
     if (Player.TitleDisplay && Player.Disc) {
         // Re-rendered in the new mode's font; the workers redraw at their
         // next tick because their view width changed.
-        Player.TitleDisplay->SetDiscLine(Player.Disc->disc_title);
+        ShowDiscLine();
         if (playing) ShowTrackAt(Player.Disc->current_index);
     }
     if (Player.Disc && Player.Disc->loaded) InvalidateRect(Player.TracksWindow, nullptr, FALSE);

@@ -6,6 +6,7 @@
 #include "cddb/reply_reader.h"
 #include "discinfo/disc_id.h"
 #include "discinfo/entry_text.h"
+#include "discinfo/xmcd_writer.h"
 
 int protocol_of(std::string_view protocol_text) {
     return protocol_text.starts_with("HTTP") ? ProtocolHttp : ProtocolCddbp;
@@ -84,13 +85,6 @@ std::optional<MatchKey> picked_match(std::string_view reply, int line) {
     });
     if (!hex) return std::nullopt;
     return MatchKey{*category, *id};
-}
-
-bool is_category(std::string_view category) {
-    return !category.empty() && category.size() <= kMaxCategory &&
-           std::all_of(category.begin(), category.end(), [](char c) {
-               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-           });
 }
 
 bool storable_entry(std::string_view reply) {

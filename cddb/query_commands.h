@@ -61,11 +61,6 @@ struct MatchKey {
 // made-up id.
 std::optional<MatchKey> picked_match(std::string_view reply, int line);
 
-// A category is a word of letters and digits; CDDB's are short, and a longer
-// one would push the disc id out of the database key.
-inline constexpr size_t kMaxCategory = 20;
-bool is_category(std::string_view category);
-
 // Whether a "cddb read" reply that ended with its terminator line is an entry
 // to store: "210" with a category word, a title, and no zero byte anywhere
 // (text ends at one, so the entry would lose what follows it).

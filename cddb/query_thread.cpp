@@ -26,7 +26,15 @@ int ShowMessageBox(HWND owner, const char* text, const char* title, UINT type) {
 }
 
 void Post(const DiscRecord& disc, int code) {
-    PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY, code);
+    PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY,
+                 notification(code, disc.serial));
+}
+
+// Whether the job's disc is still in the drive, read under the lock the
+// player holds while it lets a disc go.
+bool StillLoaded(const QueryJob& job) {
+    BothLinesHeld held(*job.line_locks);
+    return job.disc->loaded;
 }
 
 Text UserName() {
@@ -38,19 +46,29 @@ Text UserName() {
 
 ClientNames Names() { return {client_name(UserName(), 1), client_name(local_host_name(), 2)}; }
 
-// Stores what "cddb read" returned, unless the user keeps an existing entry.
-void StoreEntry(const QueryJob& job, std::string& entry) {
+// Stores what "cddb read" returned, unless the user keeps an existing entry;
+// false when the disc has left by then, and nothing is stored.
+bool StoreEntry(const QueryJob& job, std::string& entry) {
     DiscRecord& disc = *job.disc;
     const HWND owner = static_cast<HWND>(disc.owner_window);
+    // A loaded record's table of contents never changes, so its id is the
+    // queried disc's, whatever the drive holds now.
     const std::string id = disc_id_string(disc_id(disc));
     const auto replace_asked = [&] {
         return QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) == IDYES;
     };
     bool replace = db_contains(id);
-    if (replace && !replace_asked()) return;
-    parse_entry(disc, entry, *job.line_locks);
-    if (!store_reply(disc, entry)) return;
-    const std::string key = entry_key(disc.category, disc.disc_id_text.value_or(id));
+    if (replace && !replace_asked()) return true;
+    std::string key;
+    {
+        // The disc may have left while the user answered: the record takes
+        // the titles only while it is still the disc in the drive.
+        BothLinesHeld held(*job.line_locks);
+        if (!disc.loaded) return false;
+        fill_from_entry(disc, entry);
+        if (!store_reply(disc, entry)) return true;
+        key = entry_key(disc.category, disc.disc_id_text.value_or(id));
+    }
     // The old entry goes in the same change that adds the new one, so a crash
     // in between cannot lose both.
     const auto store = [&] {
@@ -61,8 +79,11 @@ void StoreEntry(const QueryJob& job, std::string& entry) {
     };
     while (store() == 0) {
         replace = replace_asked();
-        if (!replace) return;
+        if (!replace) return true;
+        BothLinesHeld held(*job.line_locks);
+        if (!disc.loaded) return false;
     }
+    return true;
 }
 
 // One query from the choice of server to the stored entry; the result is the
@@ -102,7 +123,7 @@ int RunQuery(const QueryJob& job) {
     const Text reply = ReadReply(connection.get(), ReadByStatus, QueryWaits, framing).text;
     if (!reply) return ConnectFailed;
     const int code = reply_status(*reply);
-    if (!disc.loaded) return QueryDiscRemoved;
+    if (!StillLoaded(job)) return QueryDiscRemoved;
 
     std::optional<MatchKey> match;
     if (code == 200) {
@@ -125,7 +146,7 @@ int RunQuery(const QueryJob& job) {
     send_text(connection.get(), request);
     ReadResult entry = ReadReply(connection.get(), ReadMultiLine, QueryWaits, framing);
     if (!entry.text) return ConnectFailed;
-    if (!disc.loaded) return QueryDiscRemoved;
+    if (!StillLoaded(job)) return QueryDiscRemoved;
     // Anything but an entry (a refused read, an entry without a title, a
     // malformed one) is not stored: a database entry made of an error text
     // would hide the disc. An entry cut off by a hang-up, the cap, quiet or
@@ -133,8 +154,7 @@ int RunQuery(const QueryJob& job) {
     if (reply_status(*entry.text) != 210) return QueryNoMatch;
     if (entry.end != ReplyEnd::Terminator) return ConnectFailed;
     if (!storable_entry(*entry.text)) return QueryNoMatch;
-    StoreEntry(job, *entry.text);
-    return QueryDiscFound;
+    return StoreEntry(job, *entry.text) ? QueryDiscFound : QueryDiscRemoved;
 }
 
 }  // namespace

@@ -31,7 +31,9 @@
 inline constexpr int kKeySize = 56;
 inline constexpr int kIndexRecordSize = 64;
 inline constexpr int kHeaderSize = 12;
-inline const std::filesystem::path kDefaultDatabase = "brd.bdb";
+// The defaults and hooks are plain values without destructors: a CDDB query
+// may still store its entry while the program's statics go at exit.
+inline constexpr char kDefaultDatabase[] = "brd.bdb";
 
 inline constexpr const char* kDbAddFailedMessage =
     "Error - Could not open 'brd.bdb' for writing.\nMake sure the BRD database file 'brd.bdb'\n"
@@ -39,8 +41,9 @@ inline constexpr const char* kDbAddFailedMessage =
 
 // Called with kDbAddFailedMessage when db_add, db_add_each or db_update cannot
 // write the file; the Win32 layer sets it to show the message box owned by the
-// main window.
-inline std::function<void(const char* message)> db_add_failure_hook;
+// main window. A plain pointer: a worker may still fail a write while the
+// process exits, after every static with a destructor is gone.
+inline void (*db_add_failure_hook)(const char* message) = nullptr;
 
 // How long a change waits for another writer (an import, say) to finish
 // before it fails as a change that cannot write.
@@ -151,4 +154,4 @@ int db_repair(const std::filesystem::path& file, std::filesystem::path& old_copy
 // Test seam: called before every write to the new file and before it
 // replaces the database; returning false makes that step fail, as a full disk
 // or a crash at that instant would.
-inline std::function<bool()> db_write_fault_hook;
+inline bool (*db_write_fault_hook)() = nullptr;

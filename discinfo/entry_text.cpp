@@ -174,6 +174,11 @@ Text title_part(const Text& title) {
 
 int parse_entry(DiscRecord& record, std::string_view text, LineLocks& locks) {
     BothLinesHeld held(locks);
+    fill_from_entry(record, text);
+    return 1;
+}
+
+void fill_from_entry(DiscRecord& record, std::string_view text) {
     free_texts(record);
     record.disc_title = value_of("DTITLE=", text);
     record.category = category_word(text, 1);
@@ -191,7 +196,6 @@ int parse_entry(DiscRecord& record, std::string_view text, LineLocks& locks) {
         }
         record.track_count = count;
     }
-    return 1;
 }
 
 int update_entry(const DiscRecord& record, std::string& text) {

@@ -54,6 +54,8 @@ Text title_part(const Text& title);
 // track; a detached record takes its track count from the TTITLE lines
 // present, 0 upward, at most 100. Always 1.
 int parse_entry(DiscRecord& record, std::string_view text, LineLocks& locks);
+// parse_entry for a caller that holds both line locks already.
+void fill_from_entry(DiscRecord& record, std::string_view text);
 
 // Writes category, disc title and track titles back into the entry text; keys
 // missing from the text are skipped. Always 1. Takes no lock.

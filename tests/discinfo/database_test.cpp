@@ -10,6 +10,8 @@ extern "C" const char* __asan_default_options() { return "max_allocation_size_mb
 
 namespace {
 
+int writes = 0, fail_at = 0;  // the writes a change made so far, and the one that is to fail
+
 std::string le32(int64_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
 std::string record(std::string key, int64_t offset, int64_t length) {
@@ -32,8 +34,8 @@ protected:
         {"country/0009e012", "200 country 0009e012\r\n" + test_data("poisdeux_dummymediafiles_0009e012-country.xmcd")},
         {"rock/7908090a", "200 rock 7908090a\r\n" + test_data("alrs_freedb_7908090a.xmcd")},
         {"reggae/0009e012", "200 reggae 0009e012\r\n" + test_data("poisdeux_dummymediafiles_0009e012-reggae.xmcd")}};
-    std::vector<std::string> messages;
-    void SetUp() override { db_add_failure_hook = [this](const char* m) { messages.emplace_back(m); }; }
+    static inline std::vector<std::string> messages;
+    void SetUp() override { messages.clear(), db_add_failure_hook = [](const char* m) { messages.emplace_back(m); }; }
     void TearDown() override { db_add_failure_hook = nullptr; }
     size_t files() const {  // besides the writers' lock file, which stays
         return static_cast<size_t>(std::distance(fs::directory_iterator(dir.path), {})) - fs::exists(dir / "brd.bdb.lock");
@@ -77,9 +79,10 @@ TEST_F(Database, AChangeIsWholeOrNoneAndChangesFromTwoThreadsAreAllKept) {
         {"update", [&] { return db_update("rock/7908090a", [&](const Text&) { return big; }, db); }, layout({real[0], real[2], big})},
     };
     for (const auto& change : changes) {
-        for (int at = 1, writes = 0; writes >= at - 1; ++at) {
+        for (int at = 1; writes >= at - 1; ++at) {
             write_bytes(db, layout(real));
-            db_write_fault_hook = [&, n = 0]() mutable { return (writes = ++n) != at; };
+            writes = 0, fail_at = at;
+            db_write_fault_hook = [] { return ++writes != fail_at; };
             const int result = change.run();
             db_write_fault_hook = nullptr;
             const bool done = writes < at;

@@ -17,7 +17,9 @@
 //   brdpoke version FILE   print "a.b.c.d|CompanyName|ProductName|FileDescription|FileVersion|ProductVersion|
 //                          OriginalFilename" from FILE's version resource, as Explorer reads it
 //   brdpoke manifest FILE  print FILE's application manifest
+//   brdpoke notify CODE    post MM_MCINOTIFY with that code, as the CD device does at the end of a play
 #include <windows.h>
+#include <mmsystem.h>
 #include <commctrl.h>
 #include <prsht.h>
 
@@ -104,7 +106,8 @@ int main(int argc, char** argv) {
         const HWND box = FindWindowA(nullptr, argv[2]);
         return box && PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0) ? 0 : 1;
     }
-    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray");
+    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray") &&
+                             std::strcmp(verb, "notify");
     HWND w = FindWindowA(names_class ? argv[2] : "BRD", nullptr);
     if (!std::strcmp(verb, "foreground")) {
         char name[256] = "";
@@ -143,5 +146,6 @@ int main(int argc, char** argv) {
     if (!std::strcmp(verb, "close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
     if (!std::strcmp(verb, "command") && argc > 2) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
     if (!std::strcmp(verb, "tray") && argc > 2) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
+    if (!std::strcmp(verb, "notify") && argc > 2) return PostMessageA(w, MM_MCINOTIFY, std::atoi(argv[2]), 1) ? 0 : 1;
     return 2;
 }

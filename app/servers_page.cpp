@@ -6,10 +6,13 @@
 
 #include <cstdio>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/player.h"
 #include "app/sheet_pages.h"
+#include "base/job_thread.h"
 #include "cddb/deployment.h"
 #include "cddb/query_thread.h"
 #include "cddb/server_store.h"
@@ -88,8 +91,12 @@ void Add(HWND page) {
     }
     // A server whose registry value would not fit could not be read back at
     // the next start; refuse it now rather than lose it then.
-    if (!server_value_fits(server_from_row(row))) {
-        MessageBoxA(page, "This server name is too long to be stored.", "BRD Add Host", MB_ICONEXCLAMATION | MB_OK);
+    const ServerEntry server = server_from_row(row);
+    const char* refusal = !valid_port(server.port)         ? "The port must be a number from 1 to 65535."
+                          : !server_value_fits(server) ? "This server name is too long to be stored."
+                                                       : nullptr;
+    if (refusal) {
+        MessageBoxA(page, refusal, "BRD Add Host", MB_ICONEXCLAMATION | MB_OK);
         return;
     }
     if (RowCount(page) == 0) row.default_mark = kYes;
@@ -123,20 +130,88 @@ void SetDefault(HWND page) {
     ReportChange(page);
 }
 
-// Blocks the page for the whole exchange, as the button says it waits.
+// One "sites" retrieval. The worker owns a share of it and ends soon after
+// it is called off; the page it reports to is cleared, under the lock, as
+// soon as the page stops waiting, so the result reaches only a page that
+// still waits for it.
+struct SitesFetch {
+    Exchange exchange{ReplyWaits{}.exchange_ms};
+    std::mutex lock;
+    HWND page = nullptr;
+    bool done = false;
+    Text reply;
+};
+struct SitesJob {
+    std::shared_ptr<SitesFetch> fetch;
+    HostPort main;
+};
+
+void RunSitesJob(const SitesJob& job) {
+    Text sites;
+    try {
+        sites = RetrieveSites(job.main, job.fetch->exchange);
+    } catch (...) {
+        // Out of memory: no sites, as after a failed exchange.
+    }
+    SitesFetch& fetch = *job.fetch;
+    const std::lock_guard held{fetch.lock};
+    if (!fetch.page) return;
+    fetch.reply = std::move(sites);
+    fetch.done = true;
+    PostMessageA(fetch.page, WM_BRD_SITES_DONE, 0, 0);
+}
+
+// The retrieval this page waits for (one sheet, so one page, at a time).
+std::shared_ptr<SitesFetch> Fetching;
+
+void ShowFetching(HWND page, bool fetching) {
+    SetDlgItemTextA(page, IDC_GET_SERVERS, fetching ? "Cancel" : "Get Servers");
+    if (fetching) SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
+    else ShowRowCount(page);
+}
+
+// The page stops waiting: the worker is called off and reports to no one.
+void StopFetching() {
+    if (!Fetching) return;
+    Fetching->exchange.call_off();
+    const std::lock_guard held{Fetching->lock};
+    Fetching->page = nullptr;
+    Fetching.reset();
+}
+
+// The exchange runs on a worker, so the player answers all along; the
+// button cancels it meanwhile.
 void GetServers(HWND page) {
-    EnableWindow(GetDlgItem(page, IDC_GET_SERVERS), FALSE);
-    SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
-    if (const Text sites = RetrieveSites()) {
+    if (Fetching) {
+        StopFetching();
+        return ShowFetching(page, false);
+    }
+    auto fetch = std::make_shared<SitesFetch>();
+    fetch->page = page;
+    if (!StartJobThread<SitesJob, RunSitesJob>({fetch, MainCddbServer()})) return;
+    Fetching = std::move(fetch);
+    ShowFetching(page, true);
+}
+
+void OnSitesDone(HWND page) {
+    if (!Fetching) return;  // cancelled after the worker had posted
+    Text sites;
+    {
+        const std::lock_guard held{Fetching->lock};
+        if (!Fetching->done) return;  // posted by a retrieval cancelled before this one
+        sites = std::move(Fetching->reply);
+    }
+    Fetching.reset();
+    ShowFetching(page, false);
+    if (sites) {
         AddSitesToList(page, *sites);
+        ShowRowCount(page);
     } else {
         MessageBoxA(page,
                     "There was a problem retrieving the sites.\n\nMake sure your network is working properly\n"
                     "and try again.",
                     kAppTitle, MB_ICONERROR | MB_OK);
     }
-    EnableWindow(GetDlgItem(page, IDC_GET_SERVERS), TRUE);
-    ShowRowCount(page);
 }
 
 void ShowStatusFor(HWND page, const char* text, UINT ms) {
@@ -208,9 +283,11 @@ INT_PTR CALLBACK ServersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         case WM_NOTIFY: OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam)); return TRUE;
         case WM_TIMER:
             if (wParam != TIMER_SERVER_STATUS) return FALSE;
-            ShowRowCount(page);
+            ShowFetching(page, Fetching != nullptr);
             KillTimer(page, TIMER_SERVER_STATUS);
             return TRUE;
+        case WM_BRD_SITES_DONE: OnSitesDone(page); return TRUE;
+        case WM_DESTROY: StopFetching(); return FALSE;
     }
     return FALSE;
 }

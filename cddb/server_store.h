@@ -19,10 +19,12 @@ std::vector<ServerEntry> FirstRunServerList();
 // the page's list (control IDC_SERVER_LIST) and writes it to the registry,
 // dropping values beyond it.
 void SaveServerList(HWND page, std::vector<ServerEntry>& stored_list);
-// The "sites" reply of the main CDDB server, or absent on any failure.
-Text RetrieveSites();
+// The "sites" reply of the main CDDB server, or absent on any failure, within
+// the exchange's time: it runs on a worker that the page may call off.
+Text RetrieveSites(const HostPort& main, const Exchange& exchange);
 // Appends the sites of the reply to the page's list, skipping duplicates,
-// and tells the property sheet that the page changed.
+// and tells the property sheet that the page changed. The list is drawn
+// again once, after the last row.
 void AddSitesToList(HWND page, const std::string& reply);
 
 // The main CDDB server: the environment variable, else the registry value,

@@ -88,6 +88,9 @@ def round_trip(samples):
     for args, status in [((), 2), (("frobnicate",), 2), (("show",), 2), (("-f", "missing.bdb", "list"), 1)]:
         run(*args, expect=status)
     check(b"Usage: brd-db" in run("--help"), "no usage text")
+    Path("long").write_bytes(b"# xmcd\nDISCID=9e0fffff\nDTITLE=" + b"x" * 1025 + b"\n")  # the player would cut it
+    refused = subprocess.run(TOOL + ["-f", "d.bdb", "import", "long"], capture_output=True)
+    check(refused.returncode == 1 and b"a title longer than 1024 bytes" in refused.stderr, f"long title {refused}")
 
 
 samples = [Path(DATA, f).read_bytes() for f in sorted(os.listdir(DATA)) if f.endswith(".xmcd")]

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/player.h"
 #include "app/sheet_pages.h"
@@ -161,17 +162,28 @@ void RunSitesJob(const SitesJob& job) {
     PostMessageA(fetch.page, WM_BRD_SITES_DONE, 0, 0);
 }
 
-// The retrieval this page waits for (one sheet, so one page, at a time).
+// The retrieval this page waits for (one sheet, so one page, at a time),
+// and then the sites it brought, listed a slice at a time so that the
+// player answers in between.
 std::shared_ptr<SitesFetch> Fetching;
+std::vector<ServerRow> Pending;
+size_t Listed = 0;
+constexpr DWORD kSliceMs = 30;
 
-void ShowFetching(HWND page, bool fetching) {
-    SetDlgItemTextA(page, IDC_GET_SERVERS, fetching ? "Cancel" : "Get Servers");
-    if (fetching) SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
+bool Busy() { return Fetching || Listed < Pending.size(); }
+
+void ShowBusy(HWND page) {
+    SetDlgItemTextA(page, IDC_GET_SERVERS, Busy() ? "Cancel" : "Get Servers");
+    if (Busy()) SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
     else ShowRowCount(page);
 }
 
-// The page stops waiting: the worker is called off and reports to no one.
-void StopFetching() {
+// The page stops waiting: the worker is called off and reports to no one,
+// and sites not yet listed are dropped.
+void StopFetching(HWND page) {
+    KillTimer(page, TIMER_SITES_FILL);
+    Pending.clear();
+    Listed = 0;
     if (!Fetching) return;
     Fetching->exchange.call_off();
     const std::lock_guard held{Fetching->lock};
@@ -179,18 +191,30 @@ void StopFetching() {
     Fetching.reset();
 }
 
+void ListSlice(HWND page) {
+    const DWORD start = GetTickCount();
+    const HWND list = List(page);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    while (Listed < Pending.size() && GetTickCount() - start < kSliceMs) AppendServerRow(list, Pending[Listed++]);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, FALSE);
+    if (Busy()) return;
+    StopFetching(page);
+    ShowBusy(page);
+}
+
 // The exchange runs on a worker, so the player answers all along; the
 // button cancels it meanwhile.
 void GetServers(HWND page) {
-    if (Fetching) {
-        StopFetching();
-        return ShowFetching(page, false);
+    if (Busy()) {
+        StopFetching(page);
+        return ShowBusy(page);
     }
     auto fetch = std::make_shared<SitesFetch>();
     fetch->page = page;
     if (!StartJobThread<SitesJob, RunSitesJob>({fetch, MainCddbServer()})) return;
     Fetching = std::move(fetch);
-    ShowFetching(page, true);
+    ShowBusy(page);
 }
 
 void OnSitesDone(HWND page) {
@@ -202,16 +226,18 @@ void OnSitesDone(HWND page) {
         sites = std::move(Fetching->reply);
     }
     Fetching.reset();
-    ShowFetching(page, false);
-    if (sites) {
-        AddSitesToList(page, *sites);
-        ShowRowCount(page);
-    } else {
+    if (!sites) {
+        ShowBusy(page);
         MessageBoxA(page,
                     "There was a problem retrieving the sites.\n\nMake sure your network is working properly\n"
                     "and try again.",
                     kAppTitle, MB_ICONERROR | MB_OK);
+        return;
     }
+    Pending = SiteRows(page, *sites);
+    if (!Pending.empty()) ReportChange(page);
+    SetTimer(page, TIMER_SITES_FILL, USER_TIMER_MINIMUM, nullptr);
+    ListSlice(page);
 }
 
 void ShowStatusFor(HWND page, const char* text, UINT ms) {
@@ -274,6 +300,18 @@ void OnNotify(HWND page, const NMHDR& header) {
         EnableWindow(GetDlgItem(page, IDC_SERVER_DEFAULT), ListView_GetSelectedCount(List(page)) == 1);
 }
 
+BOOL OnTimer(HWND page, WPARAM timer) {
+    if (timer == TIMER_SITES_FILL) {
+        ListSlice(page);
+    } else if (timer == TIMER_SERVER_STATUS) {
+        ShowBusy(page);
+        KillTimer(page, TIMER_SERVER_STATUS);
+    } else {
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 INT_PTR CALLBACK ServersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -281,13 +319,9 @@ INT_PTR CALLBACK ServersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         case WM_INITDIALOG: Fill(page); return TRUE;
         case WM_COMMAND: OnCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
         case WM_NOTIFY: OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam)); return TRUE;
-        case WM_TIMER:
-            if (wParam != TIMER_SERVER_STATUS) return FALSE;
-            ShowFetching(page, Fetching != nullptr);
-            KillTimer(page, TIMER_SERVER_STATUS);
-            return TRUE;
+        case WM_TIMER: return OnTimer(page, wParam);
         case WM_BRD_SITES_DONE: OnSitesDone(page); return TRUE;
-        case WM_DESTROY: StopFetching(); return FALSE;
+        case WM_DESTROY: StopFetching(page); return FALSE;
     }
     return FALSE;
 }

@@ -1,7 +1,6 @@
 #include "cddb/server_store.h"
 
 #include <commctrl.h>
-#include <prsht.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -138,13 +137,6 @@ Text RetrieveSites(const HostPort& main, const Exchange& exchange) {
     return std::move(sites.text);
 }
 
-void AddSitesToList(HWND page, const std::string& reply) {
-    const HWND list = GetDlgItem(page, IDC_SERVER_LIST);
-    const std::vector<ServerRow> rows = rows_from_sites(ReadServerRows(list), reply);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    ListView_SetItemCountEx(list, ListView_GetItemCount(list) + static_cast<int>(rows.size()), LVSICF_NOSCROLL);
-    for (const ServerRow& row : rows) AppendServerRow(list, row);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    PropSheet_Changed(GetParent(page), page);
+std::vector<ServerRow> SiteRows(HWND page, const std::string& reply) {
+    return rows_from_sites(ReadServerRows(GetDlgItem(page, IDC_SERVER_LIST)), reply);
 }

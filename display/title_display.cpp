@@ -1,6 +1,7 @@
 #include "display/title_display.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "display/skin_draw.h"
 
@@ -76,19 +77,21 @@ void TitleDisplay::RenderStrip(Strip& strip, const std::string& text, bool shade
     // The character before the first reaches into its cell when it is narrow.
     TextPlace at = strip.first;
     if (at.index > 0) at.x -= glyph_advance(static_cast<unsigned char>(text[--at.index]), shade);
+    // Letters first, then digits: a digit overwrites what a narrow character
+    // before it spills, as it would drawn in text order.
+    std::vector<SpriteBlit> letters, digits;
     for (; at.index < text.size() && at.x < strip.first.x + kStripWidth; ++at.index) {
         const auto c = static_cast<unsigned char>(text[at.index]);
         const int x = at.x - strip.first.x;
         const Glyph g = GlyphFor(c, shade);
-        if (g.kind == kGlyphFont) {
-            BlitCopy(dc, x, 0, font.glyph_width, font.glyph_height, g.src_x, g.src_y, skin_.Font.get());
-        } else if (g.kind == kGlyphDigit) {
-            // The LCD digits sit one row lower in their cells than the letters.
-            if (shade) BlitCopy(dc, x, 0, 5, 8, g.src_x, g.src_y, skin_.Digits.get());
-            else BlitCopy(dc, x, -1, 7, 12, g.src_x, g.src_y, skin_.Digits.get());
-        }
+        // The LCD digits sit one row lower in their cells than the letters.
+        if (g.kind == kGlyphFont) letters.push_back({x, 0, font.glyph_width, font.glyph_height, g.src_x, g.src_y});
+        if (g.kind == kGlyphDigit && shade) digits.push_back({x, 0, 5, 8, g.src_x, g.src_y});
+        if (g.kind == kGlyphDigit && !shade) digits.push_back({x, -1, 7, 12, g.src_x, g.src_y});
         at.x += glyph_advance(c, shade);
     }
+    BlitCopyEach(dc, skin_.Font.get(), letters);
+    BlitCopyEach(dc, skin_.Digits.get(), digits);
 }
 
 void TitleDisplay::PaintColumns(HDC frame, Strip& strip, const std::string& text, bool shade, int from, int count,

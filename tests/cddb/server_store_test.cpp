@@ -96,8 +96,8 @@ TEST_F(ServerStore, SitesComeFromTheMainServerOfTheEnvironmentOrTheRegistry) {
     for (int i = 0; i < 1000 && main.received().size() < 3; ++i) Sleep(10);  // "quit" goes out as the client leaves
     EXPECT_EQ(main.received(), (std::vector<std::string>{"proto 3", "sites", "quit"}));
     ServersPage page;
-    AddSitesToList(page.page, *sites);
-    AddSitesToList(page.page, *fetch());  // fetched twice, listed once
+    for (int fetched = 0; fetched < 2; ++fetched)  // fetched twice, listed once
+        for (const ServerRow& row : SiteRows(page.page, fetched ? *fetch() : *sites)) AppendServerRow(page.list, row);
     std::vector<ServerEntry> list;
     SaveServerList(page.page, list);
     EXPECT_EQ(Stored(), "2|gnudb.gnudb.org 8880 CDDBP - 1 Random gnudb server " + std::string(47, 'x') + ".|"

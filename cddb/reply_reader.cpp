@@ -132,10 +132,6 @@ ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFrami
     return {std::move(joined), end};
 }
 
-Text ReadResponse(SocketHandle socket, int mode, ReplyWaits waits, const Exchange* exchange) {
-    return ReadReply(socket, mode, waits, ReplyFraming::Bare, exchange).text;
-}
-
 int reply_status(std::string_view reply) {
     if (reply.size() < 3) return 0;
     int code = 0;

@@ -57,8 +57,6 @@ struct ReadResult {
 // Reads one reply and tells how it ended; within the exchange's time, if given.
 ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits = {}, ReplyFraming framing = ReplyFraming::Bare,
                      const Exchange* exchange = nullptr);
-// The reply text, or absent when the peer said nothing within the first wait.
-Text ReadResponse(SocketHandle socket, int mode, ReplyWaits waits = {}, const Exchange* exchange = nullptr);
 
 // The number formed by a reply's first three characters; 0 when they are not digits.
 int reply_status(std::string_view reply);

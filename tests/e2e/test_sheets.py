@@ -72,7 +72,7 @@ def test_get_servers_leaves_the_player_answering_and_can_be_cancelled():
     set_up_drives("d")
     player = start()
     del ENV["BRD_CDDB_MAIN_SERVER"]
-    poke("command", IDM_KEY_SERVERS)
+    poke("command", str(IDM_KEY_SERVERS))
     wait_until(lambda: sheet("page") == "2 5", 10, "the CDDB Servers page opens")
     sheet("click", GET_SERVERS)
     wait_until(lambda: sheet("text", GET_SERVERS) == "Cancel", 5, "Get Servers works and offers to cancel")

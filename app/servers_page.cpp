@@ -173,7 +173,7 @@ constexpr DWORD kSliceMs = 30;
 bool Busy() { return Fetching || Listed < Pending.size(); }
 
 void ShowBusy(HWND page) {
-    SetDlgItemTextA(page, IDC_GET_SERVERS, Busy() ? "Cancel" : "Get Servers");
+    SetDlgItemTextA(page, IDC_GET_SERVERS, Busy() ? "Stop" : "Get Servers");
     if (Busy()) SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
     else ShowRowCount(page);
 }
@@ -204,7 +204,7 @@ void ListSlice(HWND page) {
 }
 
 // The exchange runs on a worker, so the player answers all along; the
-// button cancels it meanwhile.
+// button, now "Stop", calls it off meanwhile.
 void GetServers(HWND page) {
     if (Busy()) {
         StopFetching(page);

@@ -64,7 +64,7 @@ def serve_sites(server, heard):
         client.close()
 
 
-def test_get_servers_leaves_the_player_answering_and_can_be_cancelled():
+def test_get_servers_leaves_the_player_answering_and_can_be_stopped():
     server = socket.create_server(("127.0.0.1", 0))
     ENV["BRD_CDDB_MAIN_SERVER"] = f"127.0.0.1:{server.getsockname()[1]}"  # also the first run's one server
     heard = []
@@ -75,16 +75,16 @@ def test_get_servers_leaves_the_player_answering_and_can_be_cancelled():
     poke("command", str(IDM_KEY_SERVERS))
     wait_until(lambda: sheet("page") == "2 5", 10, "the CDDB Servers page opens")
     sheet("click", GET_SERVERS)
-    wait_until(lambda: sheet("text", GET_SERVERS) == "Cancel", 5, "Get Servers works and offers to cancel")
+    wait_until(lambda: sheet("text", GET_SERVERS) == "Stop", 5, "Get Servers works and offers to stop")
     for _ in range(4):
         check(poke("answers") == "1", "the player answers while the sites trickle in")
         time.sleep(0.5)
     sheet("click", GET_SERVERS)
-    wait_until(lambda: heard == ["hung up"], 10, f"Cancel ends the exchange: {heard}")
+    wait_until(lambda: heard == ["hung up"], 10, f"Stop ends the exchange: {heard}")
     check(sheet("text", GET_SERVERS) == "Get Servers", "and the page is ready again")
     sheet("click", GET_SERVERS)
     wait_until(lambda: sheet("rows", SERVER_LIST) == "3", 10, "the two sites join the main server's row")
     check(player.close() == 0, "BRD must exit with 0")
 
 
-run([test_sheet_in_the_player, test_get_servers_leaves_the_player_answering_and_can_be_cancelled])
+run([test_sheet_in_the_player, test_get_servers_leaves_the_player_answering_and_can_be_stopped])

@@ -5,6 +5,7 @@
 #include "base/job_thread.h"
 #include "base/owned_handles.h"
 #include "cddb/match_chooser.h"
+#include "cddb/match_list.h"
 #include "cddb/net_socket.h"
 #include "cddb/query_commands.h"
 #include "discinfo/database.h"
@@ -102,25 +103,29 @@ int RunQuery(const QueryJob& job) {
     const bool http = protocol == ProtocolHttp;
     const ReplyFraming framing = http ? ReplyFraming::Http : ReplyFraming::Bare;
 
+    // From the connection to the entry the query ends in its own time, however
+    // each reply is paced; the user's time in the chooser does not count.
+    Exchange exchange{QueryWaits.exchange_ms};
     const auto address = resolve_host(server.host_name.c_str());
     if (!address) return ConnectFailed;
     Post(disc, Connecting);
-    Socket connection = connect_tcp(*address, server.port);
+    Socket connection = connect_tcp(*address, server.port, &exchange);
     if (!connection) return ConnectFailed;
-    if (!http && !ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return ConnectFailed;
+    const auto read = [&](int mode) { return ReadReply(connection.get(), mode, QueryWaits, framing, &exchange); };
+    if (!http && !read(ReadSingleLine).answered()) return ConnectFailed;
 
     const ClientNames names = Names();
     if (!http) {
         // The hello's answer is not examined: the query's answer decides.
         send_text(connection.get(), hello_command(names));
-        if (!ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return ConnectFailed;
+        if (!read(ReadSingleLine).answered()) return ConnectFailed;
     }
     Post(disc, QueryQuerying);
 
     std::string request = BuildQueryCommand(disc, protocol, server);
     if (http) request = http_request(request + http_hello_part(names), server);
     send_text(connection.get(), request);
-    const Text reply = ReadReply(connection.get(), ReadByStatus, QueryWaits, framing).text;
+    const Text reply = read(ReadByStatus).text;
     if (!reply) return ConnectFailed;
     const int code = reply_status(*reply);
     if (!StillLoaded(job)) return QueryDiscRemoved;
@@ -130,8 +135,15 @@ int RunQuery(const QueryJob& job) {
         match = picked_match(*reply, 1);
     } else if (code == 211) {
         std::string copy = *reply;
-        const int chosen = QueryUi.choose_match(owner, copy);
-        if (chosen >= 0) match = picked_match(*reply, chosen + 2);
+        int chosen = -1;
+        {
+            const Exchange::Pause user{exchange};
+            chosen = QueryUi.choose_match(owner, copy);
+        }
+        // The chooser lists only the rows a read can use.
+        const std::vector<MatchRow> rows = match_rows(*reply);
+        if (chosen >= 0 && chosen < static_cast<int>(rows.size()))
+            match = MatchKey{std::string(rows[chosen].category), std::string(rows[chosen].disc_id)};
     }
     if (!match) return QueryNoMatch;
 
@@ -139,12 +151,12 @@ int RunQuery(const QueryJob& job) {
     if (http) {
         // Each HTTP request has a connection of its own.
         connection.reset();
-        connection = connect_tcp(*address, server.port);
+        connection = connect_tcp(*address, server.port, &exchange);
         if (!connection) return ConnectFailed;
         request = http_request(request, server);
     }
     send_text(connection.get(), request);
-    ReadResult entry = ReadReply(connection.get(), ReadMultiLine, QueryWaits, framing);
+    ReadResult entry = read(ReadMultiLine);
     if (!entry.text) return ConnectFailed;
     if (!StillLoaded(job)) return QueryDiscRemoved;
     // Anything but an entry (a refused read, an entry without a title, a

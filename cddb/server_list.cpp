@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "cddb/deployment.h"
+#include "cddb/net_socket.h"
 #include "cddb/tokens.h"
 #include "discinfo/entry_text.h"
 
@@ -134,7 +135,7 @@ std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std
         row.protocol = upper(protocol->substr(0, 6));
         row.port = std::string(port->substr(0, 6));
         row.location = std::string(description->substr(0, 100));
-        if (row.protocol == "SMTP" || is_listed(row, host)) continue;
+        if (row.protocol == "SMTP" || !valid_port(leading_int(row.port)) || is_listed(row, host)) continue;
         row.name = std::string(host);
         if (row.protocol == "HTTP") row.name += *address;
         // A server whose name would not fit its registry value is not added:
@@ -159,7 +160,7 @@ std::optional<HostPort> parse_host_port(std::string_view text, int default_port)
             return std::nullopt;
         result.port = leading_int(digits);
     }
-    if (result.host.empty() || result.host.find(' ') != std::string::npos || result.port < 1 || result.port > 65535)
+    if (result.host.empty() || result.host.find(' ') != std::string::npos || !valid_port(result.port))
         return std::nullopt;
     return result;
 }

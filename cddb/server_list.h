@@ -53,9 +53,9 @@ ServerEntry server_from_row(const ServerRow& row);
 ServerRow row_from_server(const ServerEntry& server);
 
 // The rows that a "sites" reply adds to the rows already listed: site lines
-// in reply order, without SMTP sites, without servers whose registry value
-// would not fit and without duplicates of listed (or just added) rows; the
-// first row added to an empty list is the default.
+// in reply order, without SMTP sites, ports outside 1 to 65535, servers whose
+// registry value would not fit and duplicates of listed (or just added) rows;
+// the first row added to an empty list is the default.
 std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std::string_view reply);
 
 // A host and its port, as the main CDDB server of "sites" is configured.

@@ -45,10 +45,11 @@ Text dtitle_of(FileReader& file, const DbIndexRecord& record) {
             pos = lf == std::string::npos ? lf : lf + 1;
         }
         // The line after the run must be there far enough to tell it is no DTITLE line.
-        if (pos != std::string::npos && bytes.size() - pos >= 7) return value_of("DTITLE=", std::string_view(bytes).substr(0, pos));
+        if (pos != std::string::npos && bytes.size() - pos >= 7)
+            return title_value("DTITLE=", std::string_view(bytes).substr(0, pos));
         if (!file.read_string(record.offset, length, bytes)) return std::nullopt;
     }
-    return value_of("DTITLE=", bytes);
+    return title_value("DTITLE=", bytes);
 }
 
 void sort_items(std::vector<LibraryItem>& items) {

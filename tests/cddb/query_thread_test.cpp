@@ -96,7 +96,8 @@ TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
 }
 
 TEST_F(Query, OverHttpEachRequestHasAConnectionAndTheChosenInexactMatchIsRead) {
-    const std::string list = recorded("211_query_inexact_d50dd30f.txt");
+    std::string list = recorded("211_query_inexact_d50dd30f.txt");
+    list.insert(list.find('\n') + 1, "ro/ck d50dd30f A row the chooser leaves out\r\n");
     server.reply("cddb query", {say(list)});
     server.add_disc("misc", "d50dd30f", kSkaIsland, recorded("pear_Net_CDDB_d50dd30f.xmcd"));
     answers.chooser = 1;
@@ -116,13 +117,16 @@ TEST_F(Query, NoServerUnreachableOrSilentServersGive667) {
     QueryWaits = {500, 300};
     server.banner({});
     const int closed_port = CddbTestServer().cddbp_port();
+    CddbTestServer other;
     const std::pair<std::optional<ServerEntry>, std::vector<int>> cases[] = {
         {std::nullopt, {667}},  // the user is told
         {cddbp(server), {701, 667}},
         {ServerEntry{"127.0.0.1", closed_port, 1, {}, "CDDBP", "-"}, {701, 667}},
+        {ServerEntry{"127.0.0.1", other.cddbp_port() + 65536, 1, {}, "CDDBP", "-"}, {701, 667}},  // never port & 0xffff
         {ServerEntry{"no-such-host.invalid", 888, 1, {}, "CDDBP", "-"}, {667}}};
     for (const auto& [at, expected] : cases) EXPECT_EQ(query(at), expected) << (at ? at->host_name : "none");
     EXPECT_TRUE(server.received().empty());  // no hello without a banner
+    EXPECT_EQ(other.cddbp_connections(), 0);
     EXPECT_EQ(answers.messages, std::vector<std::string>{"No CDDB servers have been defined.\n\nPlease set a server, "
                                                          "or disable CDDB\nconnectivity in the preferences."});
 }
@@ -146,6 +150,30 @@ TEST_F(Query, WithoutAMatchOrAWholeEntryTheQueryStoresNothing) {
         EXPECT_EQ(peer.received().size(), c.read.empty() ? 2u : 3u);
     }
     EXPECT_FALSE(db_contains("reggae/d50dd30f") || db_contains("misc/d50dd30f") || disc.disc_title);
+}
+
+// Each reply within its own time, the whole too late; a greeting trickled past its time is none at all.
+TEST_F(Query, ASlowServerEndsAQueryOrASubmissionAtTheExchangesDeadline) {
+    QueryWaits = {2500, 1000, 2000, 3750};  // the replies come at 1.5 s, 3 s, 4.5 s...
+    const Step late = pause_ms(1500);
+    server.banner({late, say(recorded("201_banner.txt"))});
+    server.reply("cddb hello", {late, say("200 Hello and welcome\r\n")});
+    server.reply("cddb query", {late, say(kExact)});
+    EXPECT_EQ(query(cddbp(server)), (std::vector<int>{701, 702, 667}));
+    CddbTestServer trickle;
+    Script drops = {say("201 ")};
+    for (const char* drop : {"a", "b", "c", "d", "\r\n"}) drops.insert(drops.end(), {pause_ms(500), say(drop)});
+    trickle.banner(drops);
+    EXPECT_EQ(query(cddbp(trickle)), (std::vector<int>{701, 667}));
+    EXPECT_TRUE(trickle.received().empty());  // no hello
+    CddbTestServer mail;
+    mail.banner({late, say("220 mail ready\r\n")});
+    for (const char* step : {"EHLO", "MAIL", "RCPT"}) mail.reply(step, {late, say("250 OK\r\n")});
+    posted.clear();
+    RunSubmitJob({{"127.0.0.1:" + std::to_string(mail.cddbp_port()), "me@example.org", "rock", "0a0b0c02"}, window, 0,
+                  DuplicateOf(query_lock.get())});
+    EXPECT_EQ(codes(), (std::vector<int>{701, 501, 555}));
+    EXPECT_EQ(mail.received().size(), 2u);  // EHLO and MAIL FROM, no recipient
 }
 
 TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {

@@ -99,6 +99,9 @@ def round_trip(samples):
         run(*args, expect=status)
     check(b"Usage: brd-db" in run("--help"), "no usage text")
     check(run("--version") == f"brd-db {os.environ['BRD_VERSION']}\n".encode(), "--version is not the project's")
+    Path("long").write_bytes(b"# xmcd\nDISCID=9e0fffff\nDTITLE=" + b"x" * 1025 + b"\n")  # the player would cut it
+    refused = subprocess.run(TOOL + ["-f", "d.bdb", "import", "long"], capture_output=True)
+    check(refused.returncode == 1 and b"a title longer than 1024 bytes" in refused.stderr, f"long title {refused}")
 
 
 def two_writers(samples, rounds=50):

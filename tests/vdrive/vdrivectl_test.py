@@ -4,6 +4,7 @@ driver installed, D: made a CD-ROM drive, a sample disc put in with the
 controller, a Windows program driving it through MCI, and the controller
 reading back the tray, the play state and the command log."""
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -73,5 +74,20 @@ with tempfile.TemporaryDirectory(prefix="brd-vdrive-") as folder:
         check(not [n for n in os.listdir(folder) if n.endswith((".cue", ".bin"))], "no disc files left")
     finally:
         run(os.path.join(source, "scripts", "wine-cdrom"))
+
+# The controller never reaches outside the drive's folder: a sheet naming ../outside is refused, and
+# one put there by hand is taken out without touching the file it names.
+with tempfile.TemporaryDirectory(prefix="brd-vdrive-") as top:
+    drive, outside, sheet = os.path.join(top, "drive"), os.path.join(top, "outside.bin"), os.path.join(top, "x.cue")
+    os.mkdir(drive)
+    with open(outside, "w") as f:
+        f.write("kept")
+    with open(sheet, "w") as f:
+        f.write('FILE "../outside.bin" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n')
+    refused = subprocess.run([ctl, "insert", drive, sheet], capture_output=True, text=True)
+    check(refused.returncode != 0 and "../outside.bin, which lies outside" in refused.stderr, refused.stderr)
+    shutil.copy(sheet, drive)
+    run(ctl, "remove", drive)
+    check(open(outside).read() == "kept" and not os.path.exists(os.path.join(drive, "x.cue")), "outside kept")
 
 sys.exit(1 if failures else 0)

@@ -181,6 +181,12 @@ int import_entries(const fs::path& db, std::span<const std::string> paths) {
                 ++failures;
                 continue;
             }
+            // The same rule as for an entry from a CDDB server.
+            if (const EntryFault fault = entry_fault(*bytes); fault != EntryFault::None) {
+                report("skipped '" + file.path.string() + "': it holds " + entry_fault_text(fault));
+                ++failures;
+                continue;
+            }
             std::string category = "nocategory", id = name;
             if (is_disc_id(name)) {
                 const std::string folder = file.path.parent_path().filename().string();

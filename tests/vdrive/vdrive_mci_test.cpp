@@ -172,9 +172,6 @@ TEST_F(VirtualDrive, AnswersCommandStringsAndSharesOnlyAmongShareableOpens) {
     EXPECT_EQ(send("close alone"), 0u);
 }
 
-// Run by tests/vdrive/vdrivectl_test.py on a drive that the controller has
-// loaded with the twelve-track sample disc: its table of contents, a play, a
-// seek and the eject.
 TEST_F(VirtualDrive, CapturesTheSameSoundFromBinaryBigEndianAndWaveImages) {
     std::string pcm(75 * 2352, '\0');  // one second in two tracks, a fixed sequence of samples
     uint32_t x = 18;
@@ -199,16 +196,15 @@ TEST_F(VirtualDrive, CapturesTheSameSoundFromBinaryBigEndianAndWaveImages) {
     }
 }
 
-TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDiscAndTakesTurnsWithTheController) {
+// Run by tests/vdrive/vdrivectl_test.py on a drive that the controller has
+// loaded with the twelve-track sample disc (the end-to-end tests play it): a
+// seek, then seeks while the controller ejects, and the eject.
+TEST(VirtualDriveSample, SeeksTheTwelveTrackSampleDiscAndTakesTurnsWithTheController) {
     const char* letter = std::getenv("BRD_SAMPLE_DRIVE");
     if (!letter) GTEST_SKIP() << "run by the controller's test";
     Mci cd(std::string{letter[0], ':'});
     ASSERT_EQ(cd.open_error, 0u);
-    ASSERT_EQ(cd.status(MCI_STATUS_NUMBER_OF_TRACKS), 12u);
-    EXPECT_EQ(cd.status(MCI_STATUS_LENGTH, 12), pack_msf({4, 39, 74}));
     ASSERT_EQ(cd.set_format(MCI_FORMAT_TMSF), 0u);
-    ASSERT_EQ(cd.play(MCI_FROM | MCI_TO, MCI_MAKE_TMSF(3, 0, 0, 0), MCI_MAKE_TMSF(4, 0, 0, 0)), 0u);
-    EXPECT_EQ(cd.status(MCI_STATUS_CURRENT_TRACK), 3u);
     MCI_SEEK_PARMS seek{0, MCI_MAKE_TMSF(7, 0, 10, 0)};
     ASSERT_EQ(cd.send(MCI_SEEK, MCI_TO | MCI_WAIT, &seek), 0u);
     EXPECT_EQ(cd.status(MCI_STATUS_POSITION), MCI_MAKE_TMSF(7, 0, 10, 0));

@@ -4,16 +4,11 @@ import os
 import random
 import time
 
-from brdtest import (BUILD, FPS, IDM_TRACK_FIRST, SLIDER_AT, Pointer, check, drive_state, poke, press_key, run,
-                     screenshot, set_up_drives, start, thumb_x, title, vdrive, wait_until)
+from brdtest import (BUILD, FPS, IDM_TRACK_FIRST, SLIDER_AT, Pointer, check, drive_state, logged, poke, press_key,
+                     run, screenshot, set_up_drives, start, thumb_x, title, vdrive, wait_until)
 
 SECTOR, SECONDS = 2352, 30
 START = [150 + t * SECONDS * FPS for t in range(5)]  # five tracks of noise; the disc lasts 152 s
-
-
-def logged(command):
-    return [dict(w.split("=", 1) for w in line.split() if "=" in w)
-            for line in vdrive("log", "D").splitlines() if f" {command} " in line]
 
 
 def frames_alike(a, b):

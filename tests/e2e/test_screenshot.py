@@ -5,8 +5,8 @@ import os
 import subprocess
 import time
 
-from brdtest import (BUILD, SOURCE, check, crop, load, run, screenshot, set_up_drives, start, store_entry, title,
-                     vdrive, wait_until, window_rect, xdotool)
+from brdtest import (BUILD, SOURCE, check, crop, load, poke, run, screenshot, set_up_drives, start, store_entry,
+                     title, vdrive, wait_until, window_rect, xdotool)
 
 DISC = "Miles Davis / Kind of Blue (1959 Stereo Remaster)"
 
@@ -41,6 +41,7 @@ def test_the_main_window_in_normal_and_shade_mode():
                 write_png(got, os.path.join(BUILD, f"screenshot-{mode}.png"))
                 wrong = sum(got.rgb[i:i + 3] != reference.rgb[i:i + 3] for i in range(0, len(got.rgb), 3))
                 raise AssertionError(f"{mode}: {wrong} pixels differ from {want}; the screenshot is in {BUILD}")
+        check(poke("box") is None, f"no message box in a folder BRD can write to: {poke('box')!r}")
         check(player.close() == 0, "BRD must exit with 0")
 
 

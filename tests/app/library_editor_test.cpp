@@ -29,12 +29,9 @@ public:
         thread_ = std::thread([this, title, button] {
             HWND box = nullptr;
             for (int i = 0; i < 400 && !(box && IsWindowVisible(box)); ++i, Sleep(25)) box = FindWindowA("#32770", title);
-            EnumChildWindows(box, [](HWND child, LPARAM out) {
-                char s[512] = {}, cls[16] = {};
-                GetClassNameA(child, cls, sizeof cls);
-                if (GetWindowTextA(child, s, sizeof s) && !lstrcmpiA(cls, "Static")) *reinterpret_cast<std::string*>(out) += s;
-                return TRUE;
-            }, reinterpret_cast<LPARAM>(&text));
+            char said[512] = {};
+            GetDlgItemTextA(box, 0xFFFF, said, sizeof said);  // a message box's text
+            text = said;
             PostMessageA(box, WM_COMMAND, button, 0);
         });
     }

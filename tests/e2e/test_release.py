@@ -3,6 +3,7 @@ build tree, with no CD-ROM drive. brd-db.exe runs from there, and BRD.exe from t
 cannot write to; the programs' version resources and BRD's manifest read as Windows reads them."""
 import hashlib, os, shutil, subprocess, tempfile, time, zipfile
 import xml.etree.ElementTree as ElementTree
+from pathlib import Path
 
 WORK = tempfile.mkdtemp(prefix="brd-release-")
 os.environ["BRD_WINEPREFIX"] = os.path.join(WORK, "wine")  # read by the harness's environment below
@@ -32,8 +33,7 @@ def test_the_zip_holds_the_two_programs_and_two_texts_in_one_folder():
     with open(ZIP, "rb") as f, open(os.path.join(os.path.dirname(ZIP), "SHA256SUMS")) as sums:
         check(sums.read() == f"{hashlib.sha256(f.read()).hexdigest()}  {os.path.basename(ZIP)}\n", "SHA256SUMS")
     for name in want[3:]:  # the two texts
-        with open(os.path.join(WORK, name), "rb") as f:
-            text = f.read()
+        text = Path(WORK, name).read_bytes()
         check(text.count(b"\n") > 10 and text.count(b"\r\n") == text.count(b"\n"), f"{name} has Windows line ends")
 
 

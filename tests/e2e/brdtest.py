@@ -176,12 +176,16 @@ def drive_state(letter="D"):
     return state
 
 
+def logged(command, letter="D"):
+    """The drive's logged commands of that name ("PLAY", "SEEK", ...), each as its fields."""
+    return [dict(w.split("=", 1) for w in line.split() if "=" in w)
+            for line in vdrive("log", letter).splitlines() if f" {command} " in line]
+
+
 def plays(letter="D"):
     """The logged PLAY commands as (from, to); "head" and "-" for none."""
-    logged = [dict(w.split("=", 1) for w in line.split() if "=" in w)
-              for line in vdrive("log", letter).splitlines() if " PLAY " in line]
     return [(f.get("from", "-") if "FROM" in f.get("flags", "").split("|") else "head", f.get("to", "-"))
-            for f in logged]
+            for f in logged("PLAY", letter)]
 
 
 @functools.lru_cache

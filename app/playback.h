@@ -49,6 +49,7 @@ PlaybackHooks WindowPlaybackHooks();
 
 // The tray icon for the player's state (136 stopped, 180 playing, 181
 // paused); nothing while there is no tray icon.
+int StateIconId();
 void ShowStateIcon();
 void SetTrayIcon(int icon_id);
 

@@ -53,14 +53,17 @@ struct PlayerState {
     int32_t DragX = 0;
     int32_t DragY = 0;
 
-    HICON IconStopped = nullptr;  // 136, also the window icon
+    // 16 x 16, for the tray; the first is also the window's small icon.
+    HICON IconStopped = nullptr;  // 136
     HICON IconPlaying = nullptr;  // 180
     HICON IconPaused = nullptr;   // 181
     HACCEL Accelerators = nullptr;
 
-    // Outgoing mail server and the user's address for submissions.
+    // Outgoing mail server and the user's address for submissions, and
+    // whether the CDDB Servers page changed them since they were stored.
     Text SmtpServer;
     Text UserEmail;
+    bool SubmitTextsChanged = false;
 
     // The CDDB servers in list order, empty when none are defined; a query
     // may mark the first one default in memory.

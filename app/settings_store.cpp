@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr size_t kSubmitTextBuffer = 100;
-
 int32_t ReadOrMissing(const RegKey& key, const char* name) {
     return key.read_dword(name).value_or(setting_value(name).when_missing);
 }
@@ -20,11 +18,13 @@ Text ReadSubmitText(const RegKey& key, const char* name) {
 
 void WriteSubmitText(const RegKey& key, const char* name, const Text& text) {
     if (text && !text->empty()) key.write_string(name, *text);
+    else RegDeleteValueA(key.get(), name);
 }
 
 }  // namespace
 
 void LoadSettings() {
+    Player.SubmitTextsChanged = false;
     {
         SoftwareSubkey settings = CreateSoftwareSubkey(kSettingsKey);
         if (settings.created) {
@@ -70,9 +70,12 @@ void SaveSettings() {
         for (const char* name : settings_save_order()) key.write_dword(name, Settings.*setting_value(name).field);
     }
 
-    RegKey submit = OpenKey(HKEY_CURRENT_USER, "Software\\Brindle\\Submit");
-    if (submit) {
-        WriteSubmitText(submit, "SmtpServer", Player.SmtpServer);
-        WriteSubmitText(submit, "UserEmail", Player.UserEmail);
-    }
+    // Only texts the user changed: one too long to be read is left alone.
+    // A first run has no Submit key yet.
+    if (!Player.SubmitTextsChanged) return;
+    SoftwareSubkey submit = CreateSoftwareSubkey(kSubmitKey);
+    if (!submit.key) return;
+    WriteSubmitText(submit.key, "SmtpServer", Player.SmtpServer);
+    WriteSubmitText(submit.key, "UserEmail", Player.UserEmail);
+    Player.SubmitTextsChanged = false;
 }

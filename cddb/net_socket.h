@@ -12,6 +12,9 @@
 using SocketHandle = std::uintptr_t;
 inline constexpr SocketHandle kNoSocket = ~SocketHandle{0};
 
+// TCP ports run from 1 to 65535; any other number read from anywhere is refused.
+inline bool valid_port(int64_t port) { return port >= 1 && port <= 65535; }
+
 // Waits for the socket to become readable: above 0 readable (or closed by the
 // peer), 0 timed out, below 0 failed.
 int wait_readable(SocketHandle socket, int timeout_ms);

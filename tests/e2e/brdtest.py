@@ -73,7 +73,7 @@ def poke(*args):
     """brdpoke's answer (tests/support/brdpoke.cpp), or None when it failed."""
     # Now and then Wine loses a console program's output: ask again where there must be one.
     always_prints = args[0] in ("rect", "title", "version", "manifest") or \
-        args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state")
+        args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state") or args == ("tray", "shown")
     for _ in range(3):
         code, out = wine(os.path.join(BIN, "brdpoke.exe"), *args)
         if code != 0 or out.strip() or not always_prints:
@@ -88,7 +88,7 @@ def title():
 def window_rect():
     """(x, y, width, height) of the visible BRD window, or None."""
     values = [int(v) for v in (poke("rect") or "").split()]
-    return tuple(values[:4]) if len(values) == 5 and values[4] else None
+    return tuple(values[:4]) if len(values) == 6 and values[4] else None
 
 
 _origin, _players = [], []
@@ -314,11 +314,12 @@ def lcd_seconds(shot, lit):
 
 
 def tray_icon():
-    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows."""
+    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows, its
+    16 x 16 frame pixel for pixel (a 32 x 32 one shrunk by the shell is blurred); None for anything else."""
     shown, icons = crop(screenshot(), 5, 24, 16, 16).rgb, {136: "brd", 180: "playing", 181: "paused"}
     drawn = {i: load("convert", os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]"), "-background", "white",
                      "-flatten").rgb for i, name in icons.items()}
-    return min(drawn, key=lambda i: sum(abs(a - b) for a, b in zip(shown, drawn[i])))
+    return next((i for i in drawn if max(abs(a - b) for a, b in zip(shown, drawn[i])) <= 2), None)
 
 
 def thumb_x(shot):

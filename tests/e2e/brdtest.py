@@ -314,12 +314,16 @@ def lcd_seconds(shot, lit):
 
 
 def tray_icon():
-    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows, its
-    16 x 16 frame pixel for pixel (a 32 x 32 one shrunk by the shell is blurred); None for anything else."""
-    shown, icons = crop(screenshot(), 5, 24, 16, 16).rgb, {136: "brd", 180: "playing", 181: "paused"}
-    drawn = {i: load("convert", os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]"), "-background", "white",
-                     "-flatten").rgb for i, name in icons.items()}
-    return next((i for i in drawn if max(abs(a - b) for a, b in zip(shown, drawn[i])) <= 2), None)
+    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows: its
+    16 x 16 frame's opaque pixels as they are (a 32 x 32 frame shrunk by the shell is blurred), the others blended
+    with what was there; None for anything else."""
+    shown = crop(screenshot(), 5, 24, 16, 16).rgb
+
+    def shows(name):
+        frame = os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]")
+        drawn, alpha = load("convert", frame, "-alpha", "off").rgb, load("convert", frame, "-alpha", "extract").rgb
+        return all(abs(a - b) <= 2 for a, b, opaque in zip(shown, drawn, alpha) if opaque == 255)
+    return next((i for i, name in {136: "brd", 180: "playing", 181: "paused"}.items() if shows(name)), None)
 
 
 def thumb_x(shot):

@@ -18,6 +18,13 @@ class SliderState;
 class ButtonBank;
 class TrackGrid;
 
+// A submission text, and whether the CDDB Servers page changed it since it
+// was read or stored.
+struct SubmitSetting {
+    Text text;
+    bool changed = false;
+};
+
 struct PlayerState {
     HINSTANCE Instance = nullptr;
     HWND MainWindow = nullptr;
@@ -59,11 +66,9 @@ struct PlayerState {
     HICON IconPaused = nullptr;   // 181
     HACCEL Accelerators = nullptr;
 
-    // Outgoing mail server and the user's address for submissions, and
-    // whether the CDDB Servers page changed them since they were stored.
-    Text SmtpServer;
-    Text UserEmail;
-    bool SubmitTextsChanged = false;
+    // Outgoing mail server and the user's address for submissions.
+    SubmitSetting SmtpServer;
+    SubmitSetting UserEmail;
 
     // The CDDB servers in list order, empty when none are defined; a query
     // may mark the first one default in memory.

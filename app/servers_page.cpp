@@ -99,8 +99,8 @@ void Fill(HWND page) {
     for (int field : {IDC_SERVER_HOST, IDC_SERVER_PORT}) SetWindowSubclass(GetDlgItem(page, field), AddOnEnter, 0, 0);
     ShowRowCount(page);
     FollowSelection(page);
-    if (Player.SmtpServer) SetDlgItemTextA(page, IDC_SMTP_SERVER, Player.SmtpServer->c_str());
-    if (Player.UserEmail) SetDlgItemTextA(page, IDC_USER_EMAIL, Player.UserEmail->c_str());
+    if (Player.SmtpServer.text) SetDlgItemTextA(page, IDC_SMTP_SERVER, Player.SmtpServer.text->c_str());
+    if (Player.UserEmail.text) SetDlgItemTextA(page, IDC_USER_EMAIL, Player.UserEmail.text->c_str());
 }
 
 void Refuse(HWND page, const char* why) { MessageBoxA(page, why, "BRD Add Host", MB_ICONEXCLAMATION | MB_OK); }
@@ -198,18 +198,17 @@ void OnProtocolChange(HWND page) {
     else if (protocol == "CDDBP") SetDlgItemTextA(page, IDC_SERVER_PORT, "888");
 }
 
-Text FieldText(HWND page, int id) {
-    std::string text = ItemText(page, id, kSubmitTextBuffer - 1);
-    return text.empty() ? Text{} : Text{std::move(text)};
+// An empty field makes the text absent.
+void TakeField(HWND page, int id, SubmitSetting& setting) {
+    std::string typed = ItemText(page, id, kSubmitTextBuffer - 1);
+    const Text text = typed.empty() ? Text{} : Text{std::move(typed)};
+    if (text == setting.text) return;
+    setting = {text, true};
 }
 
 void Apply(HWND page) {
-    Text smtp_server = FieldText(page, IDC_SMTP_SERVER), user_email = FieldText(page, IDC_USER_EMAIL);
-    if (smtp_server != Player.SmtpServer || user_email != Player.UserEmail) {
-        Player.SmtpServer = std::move(smtp_server);
-        Player.UserEmail = std::move(user_email);
-        Player.SubmitTextsChanged = true;
-    }
+    TakeField(page, IDC_SMTP_SERVER, Player.SmtpServer);
+    TakeField(page, IDC_USER_EMAIL, Player.UserEmail);
     SaveServerList(page, Player.ServerList);
 }
 

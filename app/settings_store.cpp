@@ -11,20 +11,25 @@ int32_t ReadOrMissing(const RegKey& key, const char* name) {
 }
 
 // A submission text is absent or non-empty.
-Text ReadSubmitText(const RegKey& key, const char* name) {
+SubmitSetting ReadSubmitText(const RegKey& key, const char* name) {
     Text text = key.read_string(name, kSubmitTextBuffer);
-    return text && !text->empty() ? text : std::nullopt;
+    return {text && !text->empty() ? text : std::nullopt};
 }
 
-void WriteSubmitText(const RegKey& key, const char* name, const Text& text) {
-    if (text && !text->empty()) key.write_string(name, *text);
+// Only a text the user changed is written (an absent one clears its value),
+// so one too long to be read is left alone.
+void WriteSubmitText(const RegKey& key, const char* name, SubmitSetting& setting) {
+    if (!setting.changed) return;
+    if (setting.text) key.write_string(name, *setting.text);
     else RegDeleteValueA(key.get(), name);
+    setting.changed = false;
 }
 
 }  // namespace
 
 void LoadSettings() {
-    Player.SubmitTextsChanged = false;
+    Player.SmtpServer = {};
+    Player.UserEmail = {};
     {
         SoftwareSubkey settings = CreateSoftwareSubkey(kSettingsKey);
         if (settings.created) {
@@ -70,12 +75,9 @@ void SaveSettings() {
         for (const char* name : settings_save_order()) key.write_dword(name, Settings.*setting_value(name).field);
     }
 
-    // Only texts the user changed: one too long to be read is left alone.
-    // A first run has no Submit key yet.
-    if (!Player.SubmitTextsChanged) return;
-    SoftwareSubkey submit = CreateSoftwareSubkey(kSubmitKey);
+    if (!Player.SmtpServer.changed && !Player.UserEmail.changed) return;
+    SoftwareSubkey submit = CreateSoftwareSubkey(kSubmitKey);  // a first run has none yet
     if (!submit.key) return;
     WriteSubmitText(submit.key, "SmtpServer", Player.SmtpServer);
     WriteSubmitText(submit.key, "UserEmail", Player.UserEmail);
-    Player.SubmitTextsChanged = false;
 }

@@ -9,7 +9,8 @@ void LoadSettings();
 inline constexpr int kSubmitTextBuffer = 100;
 
 // Writes the whole record into an existing Settings key, and the submission
-// texts the CDDB Servers page changed (an absent one clears its value).
+// texts the CDDB Servers page changed (an absent one clears its value) into
+// the Submit key, made if need be.
 void SaveSettings();
 
 // The main window's own reads at creation: "TimerType", then "PlayType" with

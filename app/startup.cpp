@@ -291,8 +291,8 @@ void ShutDown() {
     Player.Skin.Buttons.reset();
     Player.Skin.Digits.reset();
     Player.Skin.Slider.reset();
-    Player.SmtpServer.reset();
-    Player.UserEmail.reset();
+    Player.SmtpServer = {};
+    Player.UserEmail = {};
     if (Player.Disc) {
         BothLinesHeld held(Player.TitleDisplay->Locks());
         clear_disc(*Player.Disc);

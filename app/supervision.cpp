@@ -247,7 +247,7 @@ void QueryLoadedDisc() {
 
 void SubmitLoadedDisc() {
     if (!Player.Disc) return;
-    SubmitThreadJob job{{Player.SmtpServer, Player.UserEmail, {}, {}}, Player.MainWindow,
+    SubmitThreadJob job{{Player.SmtpServer.text, Player.UserEmail.text, {}, {}}, Player.MainWindow,
                         DuplicateOf(Player.QueryLock.get())};
     {
         // A query may be filling these in right now.

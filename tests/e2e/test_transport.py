@@ -1,6 +1,5 @@
 """The transport keys and the SHUFFLE word with a stored Play order; the tray icon of a tray-only player (the
-shell's part, the icon's mouse message, a restart of the shell, posted by brdpoke) and the way back to the window
-from there; the write-failure box."""
+shell's part, the icon's mouse message, posted by brdpoke); the write-failure box."""
 import os
 import subprocess
 import tempfile
@@ -10,7 +9,6 @@ from brdtest import (BIN, DATABASE, ENV, FPS, IDM_TRACK_FIRST, MINIMIZE, SCRIPTS
                      store_entry, title, tray_icon, vdrive, wait_until, window_rect, wine)
 
 
-SHEET = "Properties for Brindle CD"
 WRITE_FAILED = ("Error - Could not open 'brd.bdb' for writing.\nMake sure the BRD database file 'brd.bdb'\n"
                 "and directory are not write protected.\n\nThe information for this CD will not be saved.")
 
@@ -75,15 +73,6 @@ def test_transport_keys_and_shuffle_with_a_stored_order():
         wait_until(lambda: window_rect() is None, 10, "minimized, a tray-only player hides")
         way_back()  # a right double click on the tray icon, or starting the program again
         wait_until(lambda: window_rect() is not None, 10, "the hidden player must come back")
-    # The shell restarts and loses the icon: minimized without it the player stays in sight, and at the shell's
-    # "TaskbarCreated" the icon comes back and the player goes into it.
-    poke("tray", "lose")
-    Pointer().click(*MINIMIZE)
-    wait_until(lambda: poke("rect").endswith(" 1"), 10, "the player must minimize")
-    check(window_rect() is not None, "minimized, a tray-only player without its icon must stay visible")
-    poke("tray", "restart")
-    wait_until(lambda: poke("tray", "shown") == "1" and window_rect() is None, 10, "the icon must come back")
-    poke("tray", "518")
     poke("tray", "514")  # a left click: its release
     wait_until(lambda: drive_state()["frames"] >= starts[0] + 2.5 * FPS and tray_icon() == 180, 10,
                "a click on the tray icon plays, icon 180")
@@ -94,15 +83,6 @@ def test_transport_keys_and_shuffle_with_a_stored_order():
     Pointer().click(SHUFFLE[0] + 20, SHUFFLE[1])  # further than a double click reaches
     press_key("q")
     wait_until(lambda: drive_state()["tray"] == "open", 10, "Q ejects")
-    # Hidden in the tray, the Task Bar ticked and the System Tray unticked from the TrayMenu's Preferences: the
-    # window comes back, or nothing would lead to it.
-    Pointer().click(*MINIMIZE)
-    wait_until(lambda: window_rect() is None, 10, "minimized, a tray-only player hides")
-    poke("command", "40020")
-    wait_until(lambda: poke("sheet", SHEET, "select", "1") is not None, 10, "the TrayMenu opens the Preferences")
-    for button in (1098, 1102, 12321):  # Task Bar, System Tray, Apply
-        poke("sheet", SHEET, "click", str(button))
-    wait_until(lambda: window_rect() is not None and poke("tray", "shown") == "0", 10, "Apply shows the window")
     player.close()
     check(stored_order(key) == disc_order, f"SHUFFLE off restores disc order with the marks: {stored_order(key)}")
 

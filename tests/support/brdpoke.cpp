@@ -1,30 +1,25 @@
 // brdpoke: lets the end-to-end tests look at and steer a running BRD from
 // inside Wine, where the X tools cannot see window classes or send messages.
-//   brdpoke rect           print "x y width height visible minimized" of the BRD window
+//   brdpoke rect           print "x y width height visible" of the BRD window
 //   brdpoke title          print the BRD window's title
 //   brdpoke foreground     print the class of the foreground window
 //   brdpoke front CLASS    bring the window of that class to the foreground
 //   brdpoke close [CLASS]  ask BRD (or the window of CLASS) to close, as its close button does
 //   brdpoke command ID     send WM_COMMAND ID to the BRD window
 //   brdpoke sheet TITLE VERB [ID|N]   the property sheet of that caption:
-//     page (print "index count"), select N, rect, home (move it to 0,0), cues (show the Alt+letter
-//     underlines), ctrl ID (its screen rect),
+//     page (print "index count"), select N, rect, home (move it to 0,0), ctrl ID (its screen rect),
 //     state ID (print "checked enabled"), click ID (a button of the page or
-//     the sheet: 1 OK, 2 Cancel, 12321 Apply)
+//     the sheet: 1 OK, 2 Cancel, 12321 Apply), cues (underline the Alt+letters)
 //   brdpoke answer TITLE ID  press button ID of the message box of that caption
 //   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
 //   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
 //   brdpoke tray MESSAGE   post the tray icon's message with that mouse message, as the shell does
-//   brdpoke tray shown     print 1 while the shell shows BRD's tray icon, else 0
-//   brdpoke tray lose      take BRD's tray icon away, as a shell that restarts loses it
-//   brdpoke tray restart   send BRD the message a (re)started shell sends, "TaskbarCreated"
 //   brdpoke version FILE   print "a.b.c.d|CompanyName|ProductName|FileDescription|FileVersion|ProductVersion|
 //                          OriginalFilename" from FILE's version resource, as Explorer reads it
 //   brdpoke manifest FILE  print FILE's application manifest
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,19 +29,7 @@
 void PrintRect(HWND w) {
     RECT r;
     GetWindowRect(w, &r);
-    std::printf("%ld %ld %ld %ld %d %d\n", r.left, r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(w) ? 1 : 0,
-                IsIconic(w) ? 1 : 0);
-}
-
-int Tray(HWND w, const char* what) {
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = w;
-    icon.uID = 22476;
-    if (!std::strcmp(what, "shown")) return std::printf("%d\n", Shell_NotifyIconA(NIM_MODIFY, &icon) ? 1 : 0), 0;
-    if (!std::strcmp(what, "lose")) return Shell_NotifyIconA(NIM_DELETE, &icon) ? 0 : 1;
-    if (!std::strcmp(what, "restart")) return PostMessageA(w, RegisterWindowMessageA("TaskbarCreated"), 0, 0) ? 0 : 1;
-    return PostMessageA(w, 22476, 22476, std::atoi(what)) ? 0 : 1;
+    std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(w) ? 1 : 0);
 }
 
 int Sheet(HWND sheet, const char* verb, int arg) {
@@ -161,6 +144,6 @@ int main(int argc, char** argv) {
     if (!std::strcmp(verb, "front")) return SetForegroundWindow(w) ? 0 : 1;
     if (!std::strcmp(verb, "close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
     if (!std::strcmp(verb, "command") && argc > 2) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
-    if (!std::strcmp(verb, "tray") && argc > 2) return Tray(w, argv[2]);
+    if (!std::strcmp(verb, "tray") && argc > 2) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
     return 2;
 }

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     ShowWindow(Player.TracksWindow, SW_HIDE);
     UpdateWindow(Player.MainWindow);
 
-    Player.TitleDisplay->SetDiscLine(std::string("Miles Davis / Kind of Blue (1959 Stereo Remaster)"));
+    Player.TitleDisplay->SetDiscLine(std::string("Miles Davis / 1959: Kind of Blue (Stereo Remaster)"));
     Player.TitleDisplay->SetTrackLine(std::string("So What"));
     Player.TitleDisplay->Start();
 

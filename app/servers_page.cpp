@@ -62,7 +62,10 @@ void Add(HWND page);
 LRESULT CALLBACK AddOnEnter(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     const bool enter = wParam == VK_RETURN;
     if (message == WM_GETDLGCODE && enter) return DefSubclassProc(field, message, wParam, lParam) | DLGC_WANTALLKEYS;
-    if (message == WM_KEYDOWN && enter) return Add(GetParent(field)), 0;
+    if (message == WM_KEYDOWN && enter) {
+        Add(GetParent(field));
+        return 0;
+    }
     if (message == WM_CHAR && enter) return 0;
     return DefSubclassProc(field, message, wParam, lParam);
 }

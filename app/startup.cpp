@@ -45,11 +45,12 @@ void LoadSkin() {
     load(Player.Skin.Buttons, IDB_BUTTONS);
     load(Player.Skin.Digits, IDB_DIGITS);
     load(Player.Skin.Slider, IDB_SLIDER);
-    // The icons' own 16 x 16 frames: the shell would shrink the 32 x 32 ones, blurred.
+    // The icons' own 16 x 16 frames: the shell would shrink the 32 x 32 ones,
+    // blurred. Not shared: the shared cache may hand out the size loaded
+    // first. They live as long as the process, the first in the window class.
     auto small_icon = [](int id) {
         return static_cast<HICON>(LoadImageA(Player.Instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                             LR_SHARED));
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     };
     Player.IconStopped = small_icon(IDI_BRD);
     Player.IconPlaying = small_icon(IDI_PLAYING);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "discinfo/database.h"
 #include "discinfo/entry_edit.h"
 #include "discinfo/entry_text.h"
+#include "discinfo/xmcd_writer.h"
 #include "display/title_display.h"
 #include "resources/resource.h"
 
@@ -25,13 +27,23 @@ constexpr const char* kStartCategories[] = {"blues", "classical", "country", "da
 constexpr const char* kQueryRunning =
     "To preserve the integrity of the database, no changes\ncan be saved while a query is in progress.\n\n"
     "Be sure to reload the editor after the query has completed.";
+constexpr const char* kNotACategory =
+    "A category is one word of 1 to 20 letters and digits,\nsuch as rock or soundtrack.\n\n"
+    "Please change the category and apply again.";
 
 HWND EditorPage = nullptr;
 WNDPROC EditClassProc = nullptr;  // what the subclassed edits pass other keys to
 bool Filling = false;             // the page's own changes of its controls are no edits
-const DiscRecord* Shown = nullptr;
 
-DiscRecord* EditedRecord() { return LibraryRecord ? LibraryRecord.get() : Player.Disc.get(); }
+// What the page shows: the record it was filled from (held, so no other
+// disc can take its place), whether the user may change it (a loaded disc or
+// a library entry, when it was shown), and the fields as filled. Apply
+// writes only what differs from them, into that record.
+struct ShownRecord {
+    std::shared_ptr<DiscRecord> record;
+    bool editable = false;
+    EditorFields fields;
+} Shown;
 
 LineLocks& Locks() {
     static LineLocks no_display;  // before the title display exists nobody else reads the record
@@ -100,8 +112,13 @@ void FillCategories() {
     const auto categories = [&](const DbIndexRecord& record, const Text&) {
         add(record.key.substr(0, record.key.find('/')));
     };
-    if (!db_survey(kDefaultDatabase, categories) && Player.Disc && Player.Disc->category)
-        add(*Player.Disc->category);
+    if (db_survey(kDefaultDatabase, categories) || !Player.Disc) return;
+    Text category;
+    {
+        BothLinesHeld held(Locks());  // a query may be filling it in
+        category = Player.Disc->category;
+    }
+    if (category) add(*category);
 }
 
 void SetUp(HWND page) {
@@ -126,28 +143,36 @@ void SetUp(HWND page) {
     ComboBox_LimitText(Item(IDC_ED_CATEGORY), kCategoryLimit);
 }
 
+// The list entry that is the category, whatever its case, never one that
+// merely starts with it; the field shows the category as stored.
 void SelectCategory(const Text& category) {
     HWND combo = Item(IDC_ED_CATEGORY);
-    int at = category ? ComboBox_FindString(combo, -1, category->c_str()) : CB_ERR;
+    int at = category ? ComboBox_FindStringExact(combo, -1, category->c_str()) : CB_ERR;
     if (at == CB_ERR && category) at = ComboBox_AddString(combo, category->c_str());
     ComboBox_SetCurSel(combo, at);
-    if (at == CB_ERR) SetText(IDC_ED_CATEGORY, "");
+    SetText(IDC_ED_CATEGORY, category.value_or(""));
 }
 
-// Activation: the controls show the edited record.
-void Fill() {
-    const DiscRecord* record = EditedRecord();
-    Shown = record;
-    if (!record) return;
-    const bool drive = record == Player.Disc.get();
+EditorFields ReadFields() {
+    EditorFields fields{ItemText(IDC_ED_ARTIST, kEditLimit), ItemText(IDC_ED_ALBUM, kEditLimit),
+                        ItemText(IDC_ED_CATEGORY, kCategoryLimit), {}};
+    const int rows = ListView_GetItemCount(Item(IDC_ED_TRACKS));
+    for (int i = 0; i < rows; ++i) fields.titles.push_back(RowTitle(i));
+    return fields;
+}
+
+void SetRowTitle(int row, std::string title) { ListView_SetItemText(Item(IDC_ED_TRACKS), row, 0, title.data()); }
+
+// The controls show the record's texts.
+void ShowRecord(const DiscRecord& record, bool drive) {
     DiscRecord copy;  // a query may be replacing the drive's texts
     {
         BothLinesHeld held(Locks());
-        copy.disc_title = record->disc_title;
-        copy.category = record->category;
-        copy.track_count = std::clamp(record->track_count, 0, kMaxTracks);
-        copy.track_titles = record->track_titles;
-        copy.track_seconds = record->track_seconds;
+        copy.disc_title = record.disc_title;
+        copy.category = record.category;
+        copy.track_count = std::clamp(record.track_count, 0, kMaxTracks);
+        copy.track_titles = record.track_titles;
+        copy.track_seconds = record.track_seconds;
     }
     SetText(IDC_ED_ARTIST, artist_part(copy.disc_title).value_or(""));
     SetText(IDC_ED_ALBUM, title_part(copy.disc_title).value_or(""));
@@ -173,38 +198,76 @@ void Fill() {
     }
     if (copy.track_count > 0) ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     Filling = false;
+}
+
+// Activation: the controls show the edited record as it is now. Changes not
+// applied yet stay on top of it and stay with their disc, also one that has
+// left the drive meanwhile; only an entry opened in the library replaces them.
+void Fill() {
+    const EditorFields typed = ReadFields();
+    const bool pending = Shown.editable && typed != Shown.fields;
+    std::shared_ptr<DiscRecord> record = LibraryRecord ? LibraryRecord : Player.Disc;
+    if (pending && (!LibraryRecord || LibraryRecord == Shown.record)) record = Shown.record;
+    const bool kept = pending && record == Shown.record;
+    const bool editable = record && (kept || record == LibraryRecord || record->loaded);
+    if (record) ShowRecord(*record, record == Player.Disc);
+    Shown = {record, editable, ReadFields()};
+    if (kept) {
+        const EditorFields& was = Shown.fields;
+        if (typed.artist != was.artist) SetText(IDC_ED_ARTIST, typed.artist);
+        if (typed.album != was.album) SetText(IDC_ED_ALBUM, typed.album);
+        if (typed.category != was.category) SetText(IDC_ED_CATEGORY, typed.category);
+        for (size_t i = 0; i < typed.titles.size() && i < was.titles.size(); ++i)
+            if (typed.titles[i] != was.titles[i]) SetRowTitle(static_cast<int>(i), typed.titles[i]);
+        PropSheet_Changed(GetParent(EditorPage), EditorPage);
+    }
     ShowRowTitle(SelectedRow());
 }
 
-void Apply() {
-    DiscRecord* record = EditedRecord();
-    const bool drive = record == Player.Disc.get();
-    if (!record || record != Shown || (drive && !record->loaded)) return;
-    EditorFields fields{ItemText(IDC_ED_ARTIST, kEditLimit), ItemText(IDC_ED_ALBUM, kEditLimit),
-                        ItemText(IDC_ED_CATEGORY, kCategoryLimit), {}};
-    const int rows = ListView_GetItemCount(Item(IDC_ED_TRACKS));
-    for (int i = 0; i < rows; ++i) fields.titles.push_back(RowTitle(i));
-    Text old_key;
-    bool changed = false;
+// Stores the changed fields for the shown disc; the caller holds the query
+// lock. The record takes the texts only once they are stored, so a save that
+// failed leaves both as they were and can be applied again.
+bool Save(const EditorFields& fields) {
+    DiscRecord& record = *Shown.record;
+    DiscRecord edited;
     {
         BothLinesHeld held(Locks());
-        old_key = editor_old_key(*record);
-        changed = apply_editor_fields(*record, fields);
+        edited = record;
     }
-    if (!changed) return;
-    if (drive && Player.TitleDisplay) Player.TitleDisplay->RequestRedraw();
-    // A query stores entries too: the file is changed by one of us at a time.
-    if (WaitForSingleObject(Player.QueryLock.get(), 0) != WAIT_OBJECT_0) {
-        MessageBoxA(GetParent(EditorPage), kQueryRunning, "Brindle CD", MB_OK | MB_ICONEXCLAMATION);
-        return;
+    const Text old_key = editor_old_key(edited);
+    apply_editor_fields(edited, Shown.fields, fields);
+    std::string stored;
+    if (save_edited_entry(edited, old_key, stored) != 1) return false;
+    BothLinesHeld held(Locks());
+    fill_from_entry(record, stored);
+    record.disc_id_text = edited.disc_id_text;  // a library entry's id comes from its key, not a table
+    return true;
+}
+
+// PSN_APPLY's answer: PSNRET_INVALID_NOCHANGEPAGE keeps changes that could
+// not be saved on the page, pending, for the next Apply.
+LONG_PTR Apply() {
+    if (!Shown.editable) return PSNRET_NOERROR;
+    const EditorFields fields = ReadFields();
+    if (fields == Shown.fields) return PSNRET_NOERROR;
+    const HWND sheet = GetParent(EditorPage);
+    if (fields.category != Shown.fields.category && !is_category(fields.category)) {
+        MessageBoxA(sheet, kNotACategory, "Brindle CD", MB_OK | MB_ICONEXCLAMATION);
+        return PSNRET_INVALID_NOCHANGEPAGE;
     }
-    std::string text;
-    save_edited_entry(*record, old_key, text);
-    if (drive) {
-        parse_entry(*record, text, Locks());
-        ShowNewTitles();
+    {
+        // A query stores entries too: the file is changed by one of us at a time.
+        const SemaphoreSlot lock(Player.QueryLock.get(), 0);
+        if (!lock.held()) {
+            MessageBoxA(sheet, kQueryRunning, "Brindle CD", MB_OK | MB_ICONEXCLAMATION);
+            return PSNRET_INVALID_NOCHANGEPAGE;
+        }
+        // A failed write is shown by the main window (write_failures.h).
+        if (!Save(fields)) return PSNRET_INVALID_NOCHANGEPAGE;
     }
-    ReleaseSemaphore(Player.QueryLock.get(), 1, nullptr);
+    Shown.fields = fields;
+    if (Shown.record == Player.Disc) ShowNewTitles();
+    return PSNRET_NOERROR;
 }
 
 void OnCommand(int id, int code) {
@@ -223,10 +286,7 @@ void OnCommand(int id, int code) {
 INT_PTR OnNotify(const NMHDR& header) {
     switch (header.code) {
         case PSN_SETACTIVE: Fill(); break;
-        case PSN_APPLY:
-            Apply();
-            SetWindowLongPtrA(EditorPage, DWLP_MSGRESULT, PSNRET_NOERROR);
-            return TRUE;
+        case PSN_APPLY: SetWindowLongPtrA(EditorPage, DWLP_MSGRESULT, Apply()); return TRUE;
         case NM_CLICK:
             if (header.idFrom == IDC_ED_TRACKS) ShowRowTitle(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
             break;
@@ -250,7 +310,7 @@ INT_PTR CALLBACK EditorPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lPara
         case WM_DESTROY:
             DropLibraryRecord();
             EditorPage = nullptr;
-            Shown = nullptr;
+            Shown = {};
             return TRUE;
     }
     return FALSE;

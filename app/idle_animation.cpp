@@ -22,6 +22,7 @@ std::thread animation;
 // Each start gets a new number, so a run that has not yet seen the flag
 // cleared before a quick restart still ends at its next frame.
 std::atomic<int> current_run{0};
+bool stopped = false;  // for good: the shutdown joined the last run
 
 void Animate(int run) {
     // Copies of its own: the shared skin bitmaps stay free for the painters.
@@ -54,12 +55,14 @@ void Animate(int run) {
 }  // namespace
 
 void StartIdleAnimationThread() {
+    if (stopped) return;
     const int run = ++current_run;
     if (animation.joinable()) animation.join();  // the previous run ends within a frame
     animation = std::thread(Animate, run);
 }
 
 void StopIdleAnimation() {
+    stopped = true;
     Player.AnimationRunning = 0;
     if (animation.joinable()) animation.join();
 }

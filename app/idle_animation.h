@@ -7,5 +7,6 @@
 // has ended is joined first, so at most one runs.
 void StartIdleAnimationThread();
 
-// Clears `AnimationRunning` and waits for the thread to end (shutdown).
+// Clears `AnimationRunning` and waits for the thread to end (shutdown); no
+// run starts after it.
 void StopIdleAnimation();

@@ -12,12 +12,9 @@
 #include "discinfo/library_listing.h"
 #include "resources/resource.h"
 
-std::unique_ptr<DiscRecord> LibraryRecord;
+std::shared_ptr<DiscRecord> LibraryRecord;
 
-void DropLibraryRecord() {
-    if (LibraryRecord) free_texts(*LibraryRecord);
-    LibraryRecord.reset();
-}
+void DropLibraryRecord() { LibraryRecord.reset(); }
 
 namespace {
 
@@ -90,6 +87,7 @@ void FillFor(DWORD start) {
             if (!fill.reader->read_some(kRecordsPerStep)) continue;
             fill.listing = fill.reader->take();
             fill.reader.reset();
+            SetDlgItemInt(LibraryPage, IDC_LIB_COUNT, fill.listing.count, TRUE);  // the file may have changed meanwhile
             if (fill.listing.corrupt) {
                 KillTimer(LibraryPage, TIMER_LIBRARY_FILL);
                 Message(kCorrupt, "Brindle", MB_OK);
@@ -153,7 +151,7 @@ void EditEntry() {
         return;
     }
     DropLibraryRecord();
-    LibraryRecord = std::make_unique<DiscRecord>(nullptr);
+    LibraryRecord = std::make_shared<DiscRecord>(nullptr);
     LineLocks unshared;  // nobody else sees this record yet
     parse_entry(*LibraryRecord, *text, unshared);
     LibraryRecord->disc_id_text = id;

@@ -13,5 +13,5 @@ INT_PTR CALLBACK LibraryPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lPar
 // The stored entry that "Edit Entry" opened, a record without a drive; the
 // CD Editor edits it instead of the drive's disc. Owned by the two pages:
 // whichever is destroyed first drops it. Main thread only.
-extern std::unique_ptr<DiscRecord> LibraryRecord;
+extern std::shared_ptr<DiscRecord> LibraryRecord;
 void DropLibraryRecord();

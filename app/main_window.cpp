@@ -80,7 +80,7 @@ void Main_OnTimer(HWND, UINT id) {
 
 LRESULT OnPrivateRequest(WPARAM what, LPARAM value) {
     if (what == BRD_LOAD_REQUEST) OnLoadRequest(value);
-    else if (what == BRD_QUERY_NOTIFY) OnQueryNotification(static_cast<int32_t>(value));
+    else if (what == BRD_QUERY_NOTIFY) OnQueryNotification(value);
     else if (what == BRD_WRITE_FAILED) ShowDatabaseWriteFailures();
     return 0;
 }

@@ -28,9 +28,25 @@ void UseGeometry(int32_t display_mode) {
     Place(Player.TracksWindow, g.tracks);
 }
 
+// A stored place off every monitor (one unplugged since, a damaged value)
+// moves onto the nearest monitor's work area, as Windows programs do.
+void BringOnScreen() {
+    RECT r{};
+    GetWindowRect(Player.MainWindow, &r);
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const ScreenPoint corner = inside_work_area({r.left, r.top, r.right - r.left, r.bottom - r.top},
+                                                {work.left, work.top, work.right, work.bottom});
+    SetWindowPos(Player.MainWindow, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void ApplyStartState(int32_t value) {
+    BringOnScreen();
     const StartState state = start_state_for(value);
     Player.Skin.DisplayMode = state.display_mode;
     if (state.display_mode == kDisplayNormal)
@@ -56,7 +72,7 @@ void ToggleShade() {
     if (Player.TitleDisplay && Player.Disc) {
         // Re-rendered in the new mode's font; the workers redraw at their
         // next tick because their view width changed.
-        Player.TitleDisplay->SetDiscLine(Player.Disc->disc_title);
+        ShowDiscLine();
         if (playing) ShowTrackAt(Player.Disc->current_index);
     }
     if (Player.Disc && Player.Disc->loaded) InvalidateRect(Player.TracksWindow, nullptr, FALSE);

@@ -3,6 +3,7 @@
 // caption strip with edge snapping, and where the user finds it again.
 #include <cstdint>
 
+// Also brings a window placed off every monitor onto the nearest one.
 void ApplyStartState(int32_t start_win_state);
 
 // Normal size <-> one-line shade strip, keeping the top-left corner.

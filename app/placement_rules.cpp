@@ -1,5 +1,6 @@
 #include "app/placement_rules.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/window_state.h"
@@ -25,6 +26,13 @@ int Snap(int start, int size, int low, int high, int resistance) {
 }
 
 }  // namespace
+
+ScreenPoint inside_work_area(Box window, WorkArea work) {
+    const auto into = [](int start, int size, int low, int high) {
+        return std::max(low, std::min(start, high - size));
+    };
+    return {into(window.x, window.width, work.left, work.right), into(window.y, window.height, work.top, work.bottom)};
+}
 
 ScreenPoint drag_position(ScreenPoint pointer, int drag_x, int drag_y, int width, int height, WorkArea work,
                           int resistance) {

@@ -28,6 +28,11 @@ struct ScreenPoint {
     bool operator==(const ScreenPoint&) const = default;
 };
 
+// The top-left corner that puts a window of this size wholly inside the work
+// area, moved no further than it must (a window larger than the area keeps
+// its top-left corner in it).
+ScreenPoint inside_work_area(Box window, WorkArea work);
+
 // The new top-left corner for a drag: `pointer` is the mouse in screen
 // coordinates, (drag_x, drag_y) where in the window the drag began. The
 // pointer is first held inside the work area; then an edge of the window

@@ -47,6 +47,10 @@ void ShowTrackAt(int32_t index) {
     if (Player.TitleDisplay) Player.TitleDisplay->SetTrackLine(TrackTitleAt(index));
 }
 
+void ShowDiscLine() {
+    if (Player.TitleDisplay) Player.TitleDisplay->SetDiscLine(DiscTitle());
+}
+
 void ShowTime(int32_t seconds, bool lit) {
     WindowDC dc(Player.MainWindow);
     DrawTime(dc.get(), Player.Skin, seconds, lit);

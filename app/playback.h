@@ -20,6 +20,8 @@ Text TrackTitleAt(int32_t index);
 Text DiscTitle();
 // Title line 2 shows the track at a Play order position.
 void ShowTrackAt(int32_t index);
+// Title line 1 shows the disc title.
+void ShowDiscLine();
 
 // The LCD time readout, lit or dim, on the main window.
 void ShowTime(int32_t seconds, bool lit);

@@ -6,11 +6,15 @@
 
 #include <cstdio>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/player.h"
 #include "app/settings_store.h"
 #include "app/sheet_pages.h"
+#include "base/job_thread.h"
 #include "cddb/deployment.h"
 #include "cddb/query_thread.h"
 #include "cddb/server_store.h"
@@ -156,20 +160,113 @@ void SetDefault(HWND page) {
     ReportChange(page);
 }
 
-// Blocks the page for the whole exchange, as the button says it waits.
+// One "sites" retrieval. The worker owns a share of it and ends soon after
+// it is called off; the page it reports to is cleared, under the lock, as
+// soon as the page stops waiting, so the result reaches only a page that
+// still waits for it.
+struct SitesFetch {
+    Exchange exchange{ReplyWaits{}.exchange_ms};
+    std::mutex lock;
+    HWND page = nullptr;
+    bool done = false;
+    Text reply;
+};
+struct SitesJob {
+    std::shared_ptr<SitesFetch> fetch;
+    HostPort main;
+};
+
+void RunSitesJob(const SitesJob& job) {
+    Text sites;
+    try {
+        sites = RetrieveSites(job.main, job.fetch->exchange);
+    } catch (...) {
+        // Out of memory: no sites, as after a failed exchange.
+    }
+    SitesFetch& fetch = *job.fetch;
+    const std::lock_guard held{fetch.lock};
+    if (!fetch.page) return;
+    fetch.reply = std::move(sites);
+    fetch.done = true;
+    PostMessageA(fetch.page, WM_BRD_SITES_DONE, 0, 0);
+}
+
+// The retrieval this page waits for (one sheet, so one page, at a time),
+// and then the sites it brought, listed a slice at a time so that the
+// player answers in between.
+std::shared_ptr<SitesFetch> Fetching;
+std::vector<ServerRow> Pending;
+size_t Listed = 0;
+constexpr DWORD kSliceMs = 30;
+
+bool Busy() { return Fetching || Listed < Pending.size(); }
+
+void ShowBusy(HWND page) {
+    SetDlgItemTextA(page, IDC_GET_SERVERS, Busy() ? "S&top" : "&Get Servers");
+    if (Busy()) SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
+    else ShowRowCount(page);
+}
+
+// The page stops waiting: the worker is called off and reports to no one,
+// and sites not yet listed are dropped.
+void StopFetching(HWND page) {
+    KillTimer(page, TIMER_SITES_FILL);
+    Pending.clear();
+    Listed = 0;
+    if (!Fetching) return;
+    Fetching->exchange.call_off();
+    const std::lock_guard held{Fetching->lock};
+    Fetching->page = nullptr;
+    Fetching.reset();
+}
+
+void ListSlice(HWND page) {
+    const DWORD start = GetTickCount();
+    const HWND list = List(page);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    while (Listed < Pending.size() && GetTickCount() - start < kSliceMs) AppendServerRow(list, Pending[Listed++]);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, FALSE);
+    if (Busy()) return;
+    StopFetching(page);
+    ShowBusy(page);
+}
+
+// The exchange runs on a worker, so the player answers all along; the
+// button, now "Stop", calls it off meanwhile.
 void GetServers(HWND page) {
-    EnableWindow(GetDlgItem(page, IDC_GET_SERVERS), FALSE);
-    SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
-    if (const Text sites = RetrieveSites()) {
-        AddSitesToList(page, *sites);
-    } else {
+    if (Busy()) {
+        StopFetching(page);
+        return ShowBusy(page);
+    }
+    auto fetch = std::make_shared<SitesFetch>();
+    fetch->page = page;
+    if (!StartJobThread<SitesJob, RunSitesJob>({fetch, MainCddbServer()})) return;
+    Fetching = std::move(fetch);
+    ShowBusy(page);
+}
+
+void OnSitesDone(HWND page) {
+    if (!Fetching) return;  // cancelled after the worker had posted
+    Text sites;
+    {
+        const std::lock_guard held{Fetching->lock};
+        if (!Fetching->done) return;  // posted by a retrieval cancelled before this one
+        sites = std::move(Fetching->reply);
+    }
+    Fetching.reset();
+    if (!sites) {
+        ShowBusy(page);
         MessageBoxA(page,
                     "There was a problem retrieving the sites.\n\nMake sure your network is working properly\n"
                     "and try again.",
                     kAppTitle, MB_ICONERROR | MB_OK);
+        return;
     }
-    EnableWindow(GetDlgItem(page, IDC_GET_SERVERS), TRUE);
-    ShowRowCount(page);
+    Pending = SiteRows(page, *sites);
+    if (!Pending.empty()) ReportChange(page);
+    SetTimer(page, TIMER_SITES_FILL, USER_TIMER_MINIMUM, nullptr);
+    ListSlice(page);
 }
 
 void ShowStatusFor(HWND page, const char* text, UINT ms) {
@@ -234,6 +331,18 @@ void OnNotify(HWND page, const NMHDR& header) {
     else if (header.code == LVN_ITEMCHANGED) FollowSelection(page);
 }
 
+BOOL OnTimer(HWND page, WPARAM timer) {
+    if (timer == TIMER_SITES_FILL) {
+        ListSlice(page);
+    } else if (timer == TIMER_SERVER_STATUS) {
+        ShowBusy(page);
+        KillTimer(page, TIMER_SERVER_STATUS);
+    } else {
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 INT_PTR CALLBACK ServersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -241,11 +350,9 @@ INT_PTR CALLBACK ServersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         case WM_INITDIALOG: Fill(page); return TRUE;
         case WM_COMMAND: OnCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
         case WM_NOTIFY: OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam)); return TRUE;
-        case WM_TIMER:
-            if (wParam != TIMER_SERVER_STATUS) return FALSE;
-            ShowRowCount(page);
-            KillTimer(page, TIMER_SERVER_STATUS);
-            return TRUE;
+        case WM_TIMER: return OnTimer(page, wParam);
+        case WM_BRD_SITES_DONE: OnSitesDone(page); return TRUE;
+        case WM_DESTROY: StopFetching(page); return FALSE;
     }
     return FALSE;
 }

@@ -151,10 +151,7 @@ int RunMessageLoop() {
 // writes the titles only under those locks.
 void ReleaseLongLivedObjects() {
     Player.TrackGrid.reset();
-    if (Player.Disc) {
-        BothLinesHeld held(Player.TitleDisplay->Locks());
-        close_disc(*Player.Disc);
-    }
+    if (Player.Disc) close_disc(*Player.Disc);
     Player.Disc.reset();
     Player.TitleDisplay.reset();
 }
@@ -253,13 +250,17 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
 
     const int exit_code = RunMessageLoop();
     ReleaseLongLivedObjects();
+    // A box shown inside the shutdown would run the window's timers there.
+    ShowDatabaseWriteFailures();
     return exit_code;
 }
 
 void ShutDown() {
+    // Nothing may start again from here on: the disc poll would restart the
+    // idle animation or destroy the window a second time.
+    KillTimer(Player.MainWindow, TIMER_DISC_POLL);
     StopIdleAnimation();
     if (Player.Disc && Player.Disc->loaded && (Settings.PlayOrder & 2)) SavePlayOrder();
-    ShowDatabaseWriteFailures();
     if (Settings.IconType & kIconTray) TrayRemove();
     if (Player.SystemMenu) DestroyMenu(Player.SystemMenu);
     Player.SystemMenu = nullptr;
@@ -294,10 +295,6 @@ void ShutDown() {
     Player.Skin.Slider.reset();
     Player.SmtpServer = {};
     Player.UserEmail = {};
-    if (Player.Disc) {
-        BothLinesHeld held(Player.TitleDisplay->Locks());
-        clear_disc(*Player.Disc);
-    }
     // A running query holds a handle of its own to the lock.
     Player.QueryLock.reset();
     PostQuitMessage(0);

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/idle_animation.h"
 #include "app/playback.h"
@@ -30,8 +31,6 @@ void DrawOnMain(void (*draw)(HDC, const Skin&, int32_t), int32_t value) {
     draw(dc.get(), Player.Skin, value);
 }
 
-void ShowDiscLine() { Player.TitleDisplay->SetDiscLine(Player.Disc ? Player.Disc->disc_title : Text{}); }
-
 void DestroyTrackGrid() {
     ShowWindow(Player.TracksWindow, SW_HIDE);
     Player.TrackGrid.reset();
@@ -50,9 +49,9 @@ void SetUpLoadedDisc() {
     Player.TrackGrid = std::make_unique<TrackGrid>(Player.TracksWindow, Player.Skin, disc.track_count);
     ShowWindow(Player.TracksWindow, SW_SHOW);
     Player.AnimationRunning = 0;
-    disc.loaded = 1;
     {
         BothLinesHeld held(Player.TitleDisplay->Locks());
+        disc.loaded = 1;
         set_default_titles(disc);
     }
     if (!lookup_disc(disc, Player.TitleDisplay->Locks()) && Settings.ConnectCDDB) QueryLoadedDisc();
@@ -75,7 +74,6 @@ void FollowStateIndicators() {
 
 void ShowNoDisc(const char* name) {
     DiscRecord& disc = *Player.Disc;
-    disc.loaded = 0;
     {
         BothLinesHeld held(Player.TitleDisplay->Locks());
         free_texts(disc);
@@ -133,25 +131,35 @@ void DiscArrived() {
     FollowStateIndicators();
 }
 
-void DiscLeft() {
-    DiscRecord& disc = *Player.Disc;
-    disc.loaded = 0;
-    if (disc.playing) {
-        disc.playing = 0;
-        disc.paused = 0;
-        KillTimer(Player.MainWindow, TIMER_PLAYING);
-        KillTimer(Player.TracksWindow, TIMER_GRID_BLINK);
+// The disc leaves the player. Its record is never refilled with another
+// disc: whoever still holds it (a query, the CD Editor) keeps it as it was,
+// marked as gone under the line locks, and the drive gets a fresh record,
+// with the open device unless `close_device`. The status line went with it.
+void RetireDisc(bool close_device) {
+    auto fresh = std::make_shared<DiscRecord>(Player.MainWindow);
+    if (Player.Disc) {
+        DiscRecord& old = *Player.Disc;
+        {
+            BothLinesHeld held(Player.TitleDisplay->Locks());
+            old.loaded = 0;
+        }
+        if (close_device) close_disc(old);
+        else fresh->device_id = std::exchange(old.device_id, 0);
     }
+    Player.Disc = std::move(fresh);
+    Player.StatusCode = 0;
+    DrawOnMain(DrawStatusWord, 0);
+}
+
+void DiscLeft() {
+    RetireDisc(false);
+    KillTimer(Player.MainWindow, TIMER_PLAYING);
+    KillTimer(Player.TracksWindow, TIMER_GRID_BLINK);
     Player.TitleDisplay->SetDiscLine(std::nullopt);
     Player.TitleDisplay->SetTrackLine(std::nullopt);
     ShowTime(0, false);
-    DrawOnMain(DrawStatusWord, 0);
     SetWindowTextA(Player.MainWindow, "BRD");
     DrawSliderNow(0, true);
-    {
-        BothLinesHeld held(Player.TitleDisplay->Locks());
-        clear_disc(disc);
-    }
     Player.ShadeLine = kShadeDiscLine;
     SetTrayIcon(IDI_BRD);
     DestroyTrackGrid();
@@ -214,7 +222,9 @@ void OnTitleRestoreTimer() {
 }
 
 void OnRangeEnd(WPARAM code) {
-    if (code != MCI_NOTIFY_SUCCESSFUL || !Player.Disc) return;
+    // A notice whose play has been followed by another one (a click on a
+    // track while it was on its way) would move the new play on.
+    if (code != MCI_NOTIFY_SUCCESSFUL || !Player.Disc || range_running(*Player.Disc)) return;
     range_finished(*Player.Disc, CurrentOrder(), Settings.PlayType, WindowPlaybackHooks());
 }
 
@@ -229,13 +239,8 @@ void OnPlayOrderDone() {
 
 void ChangeDrive(int32_t drive, LPARAM how) {
     Settings.UseDrive = drive;
-    if (Player.Disc) {
-        BothLinesHeld held(Player.TitleDisplay->Locks());
-        close_disc(*Player.Disc);
-    }
-    Player.Disc.reset();
+    RetireDisc(true);
     DestroyTrackGrid();
-    Player.Disc = std::make_shared<DiscRecord>(Player.MainWindow);
     SendMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_LOAD_REQUEST, how);
 }
 
@@ -247,7 +252,7 @@ void QueryLoadedDisc() {
 
 void SubmitLoadedDisc() {
     if (!Player.Disc) return;
-    SubmitThreadJob job{{Player.SmtpServer.text, Player.UserEmail.text, {}, {}}, Player.MainWindow,
+    SubmitThreadJob job{{Player.SmtpServer.text, Player.UserEmail.text, {}, {}}, Player.MainWindow, Player.Disc->serial,
                         DuplicateOf(Player.QueryLock.get())};
     {
         // A query may be filling these in right now.
@@ -258,7 +263,10 @@ void SubmitLoadedDisc() {
     StartSubmit(std::move(job));
 }
 
-void OnQueryNotification(int32_t code) {
+void OnQueryNotification(LPARAM notice) {
+    // A notice about a disc that has left since it was posted is no news.
+    if (!Player.Disc || notification_disc(notice) != Player.Disc->serial) return;
+    const int32_t code = notification_code(notice);
     Player.StatusCode = code;
     DrawOnMain(DrawStatusWord, code);
     if (code == 999) ShowNewTitles();

@@ -13,7 +13,8 @@ void OnSecondTimer();
 void OnTitleRestoreTimer();
 // MM_MCINOTIFY: only a successful end of the range is acted on.
 void OnRangeEnd(WPARAM code);
-void OnQueryNotification(int32_t status_code);
+// The query notification: the status code and the serial of the disc it is about.
+void OnQueryNotification(LPARAM notice);
 // The disc's titles changed (a CDDB reply, the CD Editor): title lines,
 // window title, tray tip and the lit cells' titles follow.
 void ShowNewTitles();

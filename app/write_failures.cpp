@@ -11,17 +11,20 @@
 
 namespace {
 
+// Plain words: a CDDB query may still fail to store its entry while the
+// program's statics go at exit.
 std::atomic<int> Unshown{0};
+std::atomic<HWND> Watcher{nullptr};
 
 // Called on the thread whose change failed. The box is never shown there:
 // the CDDB query thread would keep the query lock while the box waits, and a
 // box it owned could outlive the main window; a Play order save on the main
 // thread holds the title display's locks, which the box's message loop (timers,
 // painting) would need. So the failure is posted, and the main window shows
-// it from its message loop, holding nothing. ShutDown shows what the last
-// save left, since no message loop runs after it.
+// it from its message loop, holding nothing. What the shutdown's own save
+// leaves is shown once the window has gone (RunPlayer).
 void OnWriteFailed(const char*) {
-    if (Unshown.fetch_add(1) == 0) PostMessageA(Player.MainWindow, WM_BRD_REQUEST, BRD_WRITE_FAILED, 0);
+    if (Unshown.fetch_add(1) == 0) PostMessageA(Watcher, WM_BRD_REQUEST, BRD_WRITE_FAILED, 0);
 }
 
 // The current folder as the file system spells it, with its drive letter in
@@ -38,14 +41,19 @@ std::string SpelledCurrentFolder() {
 
 }  // namespace
 
-void WatchDatabaseWrites() { db_add_failure_hook = OnWriteFailed; }
+void WatchDatabaseWrites() {
+    Watcher = Player.MainWindow;
+    db_add_failure_hook = OnWriteFailed;
+}
 
 void ShowDatabaseWriteFailures() {
     static bool showing = false;  // a failure posted while a box is up waits for it
     if (showing) return;
     showing = true;
+    // Owned by the main window while there is one.
+    const HWND owner = IsWindow(Player.MainWindow) ? Player.MainWindow : nullptr;
     while (Unshown.load() > 0) {
-        MessageBoxA(Player.MainWindow, kDbAddFailedMessage, "Brindle CD", MB_ICONEXCLAMATION | MB_OK);
+        MessageBoxA(owner, kDbAddFailedMessage, "Brindle CD", MB_ICONEXCLAMATION | MB_OK);
         --Unshown;
     }
     showing = false;

@@ -6,7 +6,8 @@
 
 // Start-up, once the main window exists: failures from now on are shown.
 void WatchDatabaseWrites();
-// Main thread: shows each failure not shown yet, one box after the other.
+// Main thread: shows each failure not shown yet, one box after the other,
+// owned by the main window while it exists.
 void ShowDatabaseWriteFailures();
 
 // Start-up, in the program's folder, with the main window shown: when no

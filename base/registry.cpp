@@ -25,6 +25,12 @@ std::optional<int32_t> RegKey::read_dword(const char* name) const {
     return value;
 }
 
+std::optional<DWORD> RegKey::value_type(const char* name) const {
+    DWORD type = 0;
+    if (!key_ || RegQueryValueExA(key_, name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) return std::nullopt;
+    return type;
+}
+
 void RegKey::write_dword(const char* name, int32_t value) const {
     if (key_) RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }

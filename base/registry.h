@@ -29,6 +29,8 @@ public:
 
     // Reads into a 4-byte buffer; the stored type is not checked.
     std::optional<int32_t> read_dword(const char* name) const;
+    // The value's type (REG_DWORD, REG_SZ, ...), or absent when there is no such value.
+    std::optional<DWORD> value_type(const char* name) const;
     void write_dword(const char* name, int32_t value) const;
     // Reads at most buffer_size - 1 characters, as into a zero-terminated buffer.
     std::optional<std::string> read_string(const char* name, size_t buffer_size) const;

@@ -45,13 +45,6 @@ int32_t play_range_on_device(const DiscRecord& disc, const PlayRange& range, boo
                                                                                       : kDeviceOk;
 }
 
-void free_texts(DiscRecord& disc) {
-    disc.disc_title.reset();
-    disc.disc_id_text.reset();
-    disc.category.reset();
-    for (int32_t i = 0; i < disc.track_count && i < kMaxTracks; ++i) disc.track_titles[i].reset();
-}
-
 }  // namespace
 
 int32_t open_disc(DiscRecord& disc, int32_t drive) {
@@ -166,16 +159,14 @@ int32_t time_readout(const DiscRecord& disc, int32_t mode) {
     return readout_seconds(disc, mode, disc_wide ? 0 : position_tmsf(disc), disc_wide ? position_msf(disc) : 0);
 }
 
-void clear_disc(DiscRecord& disc) {
-    free_texts(disc);
-    for (int32_t i = 0; i < disc.track_count && i < kMaxTracks; ++i) disc.track_seconds[i] = -1;
-    disc.track_count = 0;
-}
-
 void close_disc(DiscRecord& disc) {
-    free_texts(disc);
     if (disc.device_id) mciSendCommandA(device(disc), MCI_CLOSE, 0, 0);
     disc.device_id = 0;
+}
+
+bool range_running(const DiscRecord& disc) {
+    const std::optional<DWORD> mode = status_item(disc, MCI_STATUS_MODE);
+    return mode && (*mode == MCI_MODE_PLAY || *mode == MCI_MODE_PAUSE);
 }
 
 PlaybackHooks device_playback_hooks(DiscRecord& disc, std::span<const PlayOrderEntry> order, int32_t play_type) {

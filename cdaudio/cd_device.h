@@ -42,10 +42,11 @@ uint32_t position_tmsf(const DiscRecord& disc);
 uint32_t position_msf(const DiscRecord& disc);
 // Whole seconds for the LCD: "TimerType" bits (disc and/or remaining).
 int32_t time_readout(const DiscRecord& disc, int32_t mode);
-// Forgets the disc's texts and table; the device stays open.
-void clear_disc(DiscRecord& disc);
-// Frees the texts and closes the device; the caller then releases the record.
+// Closes the device; the record keeps its texts for whoever still holds it.
 void close_disc(DiscRecord& disc);
+// The device plays or holds a paused range: an end-of-range notice that
+// arrives now belongs to an earlier play.
+bool range_running(const DiscRecord& disc);
 
 // The Play order rules' device side bound to these operations; the window
 // hooks are left for the caller to fill. The hooks refer to `disc` and

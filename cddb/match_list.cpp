@@ -1,6 +1,8 @@
 #include "cddb/match_list.h"
 
+#include "cddb/query_commands.h"
 #include "cddb/tokens.h"
+#include "discinfo/entry_text.h"
 
 std::vector<MatchRow> match_rows(std::string_view reply) {
     std::vector<MatchRow> rows;
@@ -14,7 +16,7 @@ std::vector<MatchRow> match_rows(std::string_view reply) {
         auto title = tokens.next("\n");
         if (!title) break;
         if (title->ends_with('\r')) title->remove_suffix(1);
-        rows.push_back({*title, *category, *disc_id});
+        if (is_match_key(*category, *disc_id)) rows.push_back({title->substr(0, kMaxTitle), *category, *disc_id});
     }
     return rows;
 }

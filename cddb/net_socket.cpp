@@ -1,18 +1,23 @@
 #include "cddb/net_socket.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
 #include <winsock2.h>
 using NativeSocket = SOCKET;
+using OptionSize = int;
 #else
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 using NativeSocket = int;
+using OptionSize = socklen_t;
 #endif
 
 namespace {
@@ -21,17 +26,48 @@ NativeSocket native(SocketHandle s) { return static_cast<NativeSocket>(s); }
 
 }  // namespace
 
-int wait_readable(SocketHandle socket, int timeout_ms) {
+int Exchange::left_ms() const {
+    if (called_off_) return 0;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, INT32_MAX));
+}
+
+namespace {
+
+// One select on the socket for reading, or for writing with its failures.
+int wait_once(SocketHandle socket, int timeout_ms, bool writable) {
 #ifndef _WIN32
     if (native(socket) < 0 || native(socket) >= FD_SETSIZE) return -1;  // beyond what a set can hold
 #endif
-    fd_set read_set;
-    FD_ZERO(&read_set);
-    FD_SET(native(socket), &read_set);
+    fd_set set, failed;
+    FD_ZERO(&set);
+    FD_ZERO(&failed);
+    FD_SET(native(socket), &set);
+    FD_SET(native(socket), &failed);
     timeval timeout{};
     timeout.tv_sec = timeout_ms / 1000;
     timeout.tv_usec = (timeout_ms % 1000) * 1000;
-    return select(static_cast<int>(native(socket)) + 1, &read_set, nullptr, nullptr, &timeout);
+    // Winsock tells a failed connect in the exception set.
+    return select(static_cast<int>(native(socket)) + 1, writable ? nullptr : &set, writable ? &set : nullptr,
+                  writable ? &failed : nullptr, &timeout);
+}
+
+// Waits in slices, so that an exchange called off ends the wait soon.
+int wait_for(SocketHandle socket, int timeout_ms, const Exchange* exchange, bool writable) {
+    for (;;) {
+        const int left = exchange ? std::min(timeout_ms, exchange->left_ms()) : timeout_ms;
+        if (left <= 0) return 0;
+        const int slice = std::min(left, kWaitSliceMs);
+        const int ready = wait_once(socket, slice, writable);
+        if (ready != 0) return ready;
+        timeout_ms -= slice;
+    }
+}
+
+}  // namespace
+
+int wait_readable(SocketHandle socket, int timeout_ms, const Exchange* exchange) {
+    return wait_for(socket, timeout_ms, exchange, false);
 }
 
 int receive_some(SocketHandle socket, char* buffer, int max_bytes) {
@@ -79,19 +115,39 @@ std::optional<Ipv4> resolve_host(const char* host_name) {
     return address.s_addr;
 }
 
-Socket connect_tcp(Ipv4 address, int port) {
+Socket connect_tcp(Ipv4 address, int port, const Exchange* exchange) {
+    if (!valid_port(port)) return Socket{};
     const NativeSocket s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
 #ifdef _WIN32
     if (s == INVALID_SOCKET) return Socket{};
+    const auto blocking = [s](bool on) {
+        u_long non_blocking = on ? 0 : 1;
+        return ioctlsocket(s, FIONBIO, &non_blocking) == 0;
+    };
+    const auto pending = [] { return WSAGetLastError() == WSAEWOULDBLOCK; };
 #else
     if (s < 0) return Socket{};
+    const auto blocking = [s](bool on) {
+        const int flags = fcntl(s, F_GETFL);
+        return flags >= 0 && fcntl(s, F_SETFL, on ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
+    };
+    const auto pending = [] { return errno == EINPROGRESS; };
 #endif
     Socket owned{static_cast<SocketHandle>(s)};
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<unsigned short>(port));
     to.sin_addr.s_addr = address;
-    if (connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) return Socket{};
+    // With an exchange the connect waits no longer than the exchange may.
+    if (exchange && !blocking(false)) return Socket{};
+    if (connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+        if (!exchange || !pending() || wait_for(owned.get(), INT32_MAX, exchange, true) <= 0) return Socket{};
+        int error = 0;
+        OptionSize size = sizeof error;
+        if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0 || error != 0)
+            return Socket{};
+    }
+    if (exchange && !blocking(true)) return Socket{};
     return owned;
 }
 

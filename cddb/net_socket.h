@@ -3,6 +3,8 @@
 // on Winsock and on POSIX sockets, so that the reply reader and the command
 // exchanges are tested natively as well as under Wine. Windows headers stay
 // inside net_socket.cpp.
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,9 +17,44 @@ inline constexpr SocketHandle kNoSocket = ~SocketHandle{0};
 // TCP ports run from 1 to 65535; any other number read from anywhere is refused.
 inline bool valid_port(int64_t port) { return port >= 1 && port <= 65535; }
 
+// The time one whole conversation with a peer may take (a query from its
+// connection to the entry, a submission, a "sites" retrieval), on top of the
+// waits of each reply, and a way for another thread to call it off. Every
+// wait of the conversation ends by its deadline.
+class Exchange {
+    using Clock = std::chrono::steady_clock;
+
+public:
+    explicit Exchange(int total_ms) : deadline_(Clock::now() + std::chrono::milliseconds(total_ms)) {}
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+    // Milliseconds left; 0 once the deadline has passed or it was called off.
+    int left_ms() const;
+    // Any thread: the conversation's waits end within kWaitSliceMs.
+    void call_off() { called_off_ = true; }
+
+    // While one lives, time does not count: the user is in a dialog.
+    class Pause {
+        Exchange& exchange_;
+        Clock::time_point since_ = Clock::now();
+
+    public:
+        explicit Pause(Exchange& exchange) : exchange_(exchange) {}
+        ~Pause() { exchange_.deadline_ += Clock::now() - since_; }
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+    };
+
+private:
+    Clock::time_point deadline_;
+    std::atomic<bool> called_off_{false};
+};
+// How often a wait looks whether its exchange was called off.
+inline constexpr int kWaitSliceMs = 100;
+
 // Waits for the socket to become readable: above 0 readable (or closed by the
-// peer), 0 timed out, below 0 failed.
-int wait_readable(SocketHandle socket, int timeout_ms);
+// peer), 0 timed out (or the exchange is over), below 0 failed.
+int wait_readable(SocketHandle socket, int timeout_ms, const Exchange* exchange = nullptr);
 // One recv with flags 0: bytes received, 0 when the peer closed, below 0 failed.
 int receive_some(SocketHandle socket, char* buffer, int max_bytes);
 // One send of the text's characters: true when all of them were taken.
@@ -66,7 +103,8 @@ public:
 // An IPv4 address in network byte order, as the first address of a host.
 using Ipv4 = std::uint32_t;
 std::optional<Ipv4> resolve_host(const char* host_name);
-// A TCP stream connected to the address and port; empty when that fails.
-Socket connect_tcp(Ipv4 address, int port);
+// A TCP stream connected to the address and port; empty when that fails, when
+// the port is not one, or when the exchange is over before the peer answers.
+Socket connect_tcp(Ipv4 address, int port, const Exchange* exchange = nullptr);
 // This machine's host name as gethostname reports it; absent on failure.
 std::optional<std::string> local_host_name();

@@ -6,6 +6,7 @@
 #include "cddb/reply_reader.h"
 #include "discinfo/disc_id.h"
 #include "discinfo/entry_text.h"
+#include "discinfo/xmcd_writer.h"
 
 int protocol_of(std::string_view protocol_text) {
     return protocol_text.starts_with("HTTP") ? ProtocolHttp : ProtocolCddbp;
@@ -78,22 +79,17 @@ std::string BuildQueryCommand(const DiscRecord& disc, int protocol, const Server
 std::optional<MatchKey> picked_match(std::string_view reply, int line) {
     const Text category = category_word(reply, line);
     const Text id = disc_id_word(reply, line);
-    if (!category || !id || !is_category(*category)) return std::nullopt;
-    const bool hex = std::all_of(id->begin(), id->end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    });
-    if (!hex) return std::nullopt;
+    if (!category || !id || !is_match_key(*category, *id)) return std::nullopt;
     return MatchKey{*category, *id};
 }
 
-bool is_category(std::string_view category) {
-    return !category.empty() && category.size() <= kMaxCategory &&
-           std::all_of(category.begin(), category.end(), [](char c) {
-               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+bool is_match_key(std::string_view category, std::string_view disc_id) {
+    return is_category(category) && disc_id.size() == 8 && std::all_of(disc_id.begin(), disc_id.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
            });
 }
 
 bool storable_entry(std::string_view reply) {
-    return reply_status(reply) == 210 && reply.find('\0') == std::string_view::npos &&
-           is_category(category_word(reply, 1).value_or("")) && value_of("DTITLE=", reply);
+    return reply_status(reply) == 210 && entry_fault(reply) == EntryFault::None &&
+           is_category(category_word(reply, 1).value_or(""));
 }

@@ -61,12 +61,10 @@ struct MatchKey {
 // made-up id.
 std::optional<MatchKey> picked_match(std::string_view reply, int line);
 
-// A category is a word of letters and digits; CDDB's are short, and a longer
-// one would push the disc id out of the database key.
-inline constexpr size_t kMaxCategory = 20;
-bool is_category(std::string_view category);
+// A match the query can read: a category word and 8 hexadecimal digits.
+bool is_match_key(std::string_view category, std::string_view disc_id);
 
 // Whether a "cddb read" reply that ended with its terminator line is an entry
-// to store: "210" with a category word, a title, and no zero byte anywhere
-// (text ends at one, so the entry would lose what follows it).
+// to store: "210" with a category word, and an entry text without a fault
+// (entry_fault: a zero byte, no title, a title too long).
 bool storable_entry(std::string_view reply);

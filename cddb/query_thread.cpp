@@ -5,6 +5,7 @@
 #include "base/job_thread.h"
 #include "base/owned_handles.h"
 #include "cddb/match_chooser.h"
+#include "cddb/match_list.h"
 #include "cddb/net_socket.h"
 #include "cddb/query_commands.h"
 #include "discinfo/database.h"
@@ -26,7 +27,15 @@ int ShowMessageBox(HWND owner, const char* text, const char* title, UINT type) {
 }
 
 void Post(const DiscRecord& disc, int code) {
-    PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY, code);
+    PostMessageA(static_cast<HWND>(disc.owner_window), WM_BRD_REQUEST, BRD_QUERY_NOTIFY,
+                 notification(code, disc.serial));
+}
+
+// Whether the job's disc is still in the drive, read under the lock the
+// player holds while it lets a disc go.
+bool StillLoaded(const QueryJob& job) {
+    BothLinesHeld held(*job.line_locks);
+    return job.disc->loaded;
 }
 
 Text UserName() {
@@ -38,22 +47,44 @@ Text UserName() {
 
 ClientNames Names() { return {client_name(UserName(), 1), client_name(local_host_name(), 2)}; }
 
-// Stores what "cddb read" returned, unless the user keeps an existing entry.
-void StoreEntry(const QueryJob& job, std::string& entry) {
+// Stores what "cddb read" returned, unless the user keeps an existing entry;
+// false when the disc has left by then, and nothing is stored.
+bool StoreEntry(const QueryJob& job, std::string& entry) {
     DiscRecord& disc = *job.disc;
     const HWND owner = static_cast<HWND>(disc.owner_window);
+    // A loaded record's table of contents never changes, so its id is the
+    // queried disc's, whatever the drive holds now.
     const std::string id = disc_id_string(disc_id(disc));
-    const bool exists = db_contains(id);
-    if (exists &&
-        QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) != IDYES)
-        return;
-    parse_entry(disc, entry, *job.line_locks);
-    if (!store_reply(disc, entry)) return;
-    const std::string key = entry_key(disc.category, disc.disc_id_text.value_or(id));
-    // The old entry goes in the same write that adds the new one, so a crash
+    const auto replace_asked = [&] {
+        return QueryUi.message_box(owner, kReplaceText, kTitle, MB_ICONINFORMATION | MB_YESNO) == IDYES;
+    };
+    bool replace = db_contains(id);
+    if (replace && !replace_asked()) return true;
+    std::string key;
+    {
+        // The disc may have left while the user answered: the record takes
+        // the titles only while it is still the disc in the drive.
+        BothLinesHeld held(*job.line_locks);
+        if (!disc.loaded) return false;
+        fill_from_entry(disc, entry);
+        if (!store_reply(disc, entry)) return true;
+        key = entry_key(disc.category, disc.disc_id_text.value_or(id));
+    }
+    // The old entry goes in the same change that adds the new one, so a crash
     // in between cannot lose both.
-    if (exists) db_replace(id, key, entry);
-    else db_add(key, entry);
+    const auto store = [&] {
+        return db_update(id, [&](const Text& stored) -> std::optional<DbEntry> {
+            if (stored && !replace) return std::nullopt;  // stored since the question (by brd-db, say)
+            return DbEntry{key, entry};
+        });
+    };
+    while (store() == 0) {
+        replace = replace_asked();
+        if (!replace) return true;
+        BothLinesHeld held(*job.line_locks);
+        if (!disc.loaded) return false;
+    }
+    return true;
 }
 
 // One query from the choice of server to the stored entry; the result is the
@@ -72,36 +103,47 @@ int RunQuery(const QueryJob& job) {
     const bool http = protocol == ProtocolHttp;
     const ReplyFraming framing = http ? ReplyFraming::Http : ReplyFraming::Bare;
 
+    // From the connection to the entry the query ends in its own time, however
+    // each reply is paced; the user's time in the chooser does not count.
+    Exchange exchange{QueryWaits.exchange_ms};
     const auto address = resolve_host(server.host_name.c_str());
     if (!address) return ConnectFailed;
     Post(disc, Connecting);
-    Socket connection = connect_tcp(*address, server.port);
+    Socket connection = connect_tcp(*address, server.port, &exchange);
     if (!connection) return ConnectFailed;
-    if (!http && !ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return ConnectFailed;
+    const auto read = [&](int mode) { return ReadReply(connection.get(), mode, QueryWaits, framing, &exchange); };
+    if (!http && !read(ReadSingleLine).answered()) return ConnectFailed;
 
     const ClientNames names = Names();
     if (!http) {
         // The hello's answer is not examined: the query's answer decides.
         send_text(connection.get(), hello_command(names));
-        if (!ReadResponse(connection.get(), ReadSingleLine, QueryWaits)) return ConnectFailed;
+        if (!read(ReadSingleLine).answered()) return ConnectFailed;
     }
     Post(disc, QueryQuerying);
 
     std::string request = BuildQueryCommand(disc, protocol, server);
     if (http) request = http_request(request + http_hello_part(names), server);
     send_text(connection.get(), request);
-    const Text reply = ReadReply(connection.get(), ReadByStatus, QueryWaits, framing).text;
+    const Text reply = read(ReadByStatus).text;
     if (!reply) return ConnectFailed;
     const int code = reply_status(*reply);
-    if (!disc.loaded) return QueryDiscRemoved;
+    if (!StillLoaded(job)) return QueryDiscRemoved;
 
     std::optional<MatchKey> match;
     if (code == 200) {
         match = picked_match(*reply, 1);
     } else if (code == 211) {
         std::string copy = *reply;
-        const int chosen = QueryUi.choose_match(owner, copy);
-        if (chosen >= 0) match = picked_match(*reply, chosen + 2);
+        int chosen = -1;
+        {
+            const Exchange::Pause user{exchange};
+            chosen = QueryUi.choose_match(owner, copy);
+        }
+        // The chooser lists only the rows a read can use.
+        const std::vector<MatchRow> rows = match_rows(*reply);
+        if (chosen >= 0 && chosen < static_cast<int>(rows.size()))
+            match = MatchKey{std::string(rows[chosen].category), std::string(rows[chosen].disc_id)};
     }
     if (!match) return QueryNoMatch;
 
@@ -109,14 +151,14 @@ int RunQuery(const QueryJob& job) {
     if (http) {
         // Each HTTP request has a connection of its own.
         connection.reset();
-        connection = connect_tcp(*address, server.port);
+        connection = connect_tcp(*address, server.port, &exchange);
         if (!connection) return ConnectFailed;
         request = http_request(request, server);
     }
     send_text(connection.get(), request);
-    ReadResult entry = ReadReply(connection.get(), ReadMultiLine, QueryWaits, framing);
+    ReadResult entry = read(ReadMultiLine);
     if (!entry.text) return ConnectFailed;
-    if (!disc.loaded) return QueryDiscRemoved;
+    if (!StillLoaded(job)) return QueryDiscRemoved;
     // Anything but an entry (a refused read, an entry without a title, a
     // malformed one) is not stored: a database entry made of an error text
     // would hide the disc. An entry cut off by a hang-up, the cap, quiet or
@@ -124,8 +166,7 @@ int RunQuery(const QueryJob& job) {
     if (reply_status(*entry.text) != 210) return QueryNoMatch;
     if (entry.end != ReplyEnd::Terminator) return ConnectFailed;
     if (!storable_entry(*entry.text)) return QueryNoMatch;
-    StoreEntry(job, *entry.text);
-    return QueryDiscFound;
+    return StoreEntry(job, *entry.text) ? QueryDiscFound : QueryDiscRemoved;
 }
 
 }  // namespace

@@ -17,10 +17,12 @@
 #include "discinfo/line_locks.h"
 
 // Everything one query works with, handed to its thread, which owns it: it
-// shares the Disc record (whose owner window gets the notifications and owns
-// the message boxes) and the line locks under which its titles are replaced,
-// holds a handle of its own to the query lock and a copy of the server. So
-// nothing it uses can go while it runs, also when the player exits first.
+// shares the Disc record of the disc it looks up (whose owner window gets the
+// notifications and owns the message boxes) and the line locks under which
+// its titles are replaced, holds a handle of its own to the query lock and a
+// copy of the server. So nothing it uses can go while it runs, also when the
+// player exits first. The record is that disc's for good: when the disc
+// leaves, the query finds it no longer `loaded` and stores nothing.
 struct QueryJob {
     std::shared_ptr<DiscRecord> disc;
     std::shared_ptr<LineLocks> line_locks;

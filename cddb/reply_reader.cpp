@@ -77,15 +77,17 @@ public:
 
 }  // namespace
 
-ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFraming framing) {
+ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFraming framing, const Exchange* exchange) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waits.total_ms);
     ReplyEnd end = ReplyEnd::Quiet;
-    // Waits for more within the reply's deadline; false when none came.
+    // Waits for more within the reply's and the exchange's deadlines; false when none came.
     const auto more = [&](int wait_ms) {
-        const long long left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left > 0 && wait_readable(socket, static_cast<int>(std::min<long long>(wait_ms, left))) > 0) return true;
-        end = left <= wait_ms ? ReplyEnd::Overdue : ReplyEnd::Quiet;  // the wait ran to the deadline
+        long long left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (exchange) left = std::min<long long>(left, exchange->left_ms());
+        if (left > 0 && wait_readable(socket, static_cast<int>(std::min<long long>(wait_ms, left)), exchange) > 0)
+            return true;
+        const bool over = left <= wait_ms || (exchange && exchange->left_ms() == 0);
+        end = over ? ReplyEnd::Overdue : ReplyEnd::Quiet;  // the wait ran to a deadline
         return false;
     };
     if (!more(waits.first_ms)) return {};
@@ -97,7 +99,9 @@ ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFrami
     HttpHeader header{framing};
     for (;;) {
         Chunk& chunk = chain.emplace_back();
-        const int got = receive_some(socket, chunk.bytes.data(), kReceiveChunk - 1);
+        // Never more than the cap, however the bytes come.
+        const int room = static_cast<int>(std::min<size_t>(kReceiveChunk - 1, kReplyCap - received));
+        const int got = receive_some(socket, chunk.bytes.data(), room);
         if (got <= 0) {
             end = ReplyEnd::Closed;
             break;
@@ -127,8 +131,6 @@ ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFrami
     for (; !chain.empty(); chain.pop_front()) joined += chain.front().reply_part();
     return {std::move(joined), end};
 }
-
-Text ReadResponse(SocketHandle socket, int mode, ReplyWaits waits) { return ReadReply(socket, mode, waits).text; }
 
 int reply_status(std::string_view reply) {
     if (reply.size() < 3) return 0;

@@ -14,11 +14,14 @@ enum ReadMode : int {
 };
 
 // The first wait of a call, every later one, and the whole reply: a peer that
-// trickles a byte now and then is cut off after total_ms. Tests shorten them.
+// trickles a byte now and then is cut off after total_ms. A conversation of
+// several replies ends after exchange_ms whatever each reply takes (its
+// Exchange). Tests shorten them.
 struct ReplyWaits {
     int first_ms = 10000;
     int later_ms = 3000;
-    int total_ms = 30000;  // ample for a whole reply at the cap over any link
+    int total_ms = 30000;     // ample for a whole reply at the cap over any link
+    int exchange_ms = 60000;  // ample for a query's or a submission's replies at any pace a server keeps
 };
 
 inline constexpr int kReceiveChunk = 1024;  // each receive takes at most 1023 bytes
@@ -46,13 +49,14 @@ enum class ReplyFraming { Bare, Http };
 struct ReadResult {
     Text text;
     ReplyEnd end = ReplyEnd::Silent;
+    // An answer that came in time: a banner or hello cut off by a deadline or
+    // the cap is a failed connection, not a greeting.
+    bool answered() const { return text && end != ReplyEnd::Overdue && end != ReplyEnd::Capped; }
 };
 
-// Reads one reply and tells how it ended.
-ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits = {},
-                     ReplyFraming framing = ReplyFraming::Bare);
-// The reply text, or absent when the peer said nothing within the first wait.
-Text ReadResponse(SocketHandle socket, int mode, ReplyWaits waits = {});
+// Reads one reply and tells how it ended; within the exchange's time, if given.
+ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits = {}, ReplyFraming framing = ReplyFraming::Bare,
+                     const Exchange* exchange = nullptr);
 
 // The number formed by a reply's first three characters; 0 when they are not digits.
 int reply_status(std::string_view reply);

@@ -147,7 +147,7 @@ std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std
         row.protocol = upper(protocol->substr(0, 6));
         row.port = std::string(port->substr(0, 6));
         row.location = std::string(description->substr(0, 100));
-        if (row.protocol == "SMTP" || is_listed(row, host)) continue;
+        if (row.protocol == "SMTP" || !valid_port(leading_int(row.port)) || is_listed(row, host)) continue;
         row.name = std::string(host);
         if (row.protocol == "HTTP") row.name += *address;
         // A server whose name would not fit its registry value is not added:

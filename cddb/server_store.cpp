@@ -1,7 +1,6 @@
 #include "cddb/server_store.h"
 
 #include <commctrl.h>
-#include <prsht.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -70,10 +69,12 @@ void AppendServerRow(HWND list, const ServerRow& row) {
 
 std::vector<ServerEntry> LoadServerList() {
     SoftwareSubkey servers = CreateSoftwareSubkey(kServersKey);
-    const std::optional<int32_t> stored = servers.key.read_dword("NumServers");
-    if (!stored) return FirstRunServerList();  // a list the user emptied stays empty
+    const std::optional<DWORD> type = servers.key.value_type("NumServers");
+    if (!type) return FirstRunServerList();  // no count at all; a count of 0 stays empty
+    // A count that is not a number (a text, a blob) is a count of 0.
+    const int32_t stored = *type == REG_DWORD ? servers.key.read_dword("NumServers").value_or(0) : 0;
     std::vector<ServerEntry> list;
-    const int32_t count = std::min(*stored, kMaxServers);
+    const int32_t count = std::min(stored, kMaxServers);
     for (int32_t i = 0; i < count; ++i) {
         const Text value = servers.key.read_string(ServerValueName(i).c_str(), kServerValueBuffer);
         if (value) {
@@ -118,25 +119,24 @@ HostPort MainCddbServer() {
     return main_server(environment, servers.read_string(kMainServerValue, kSettingBuffer));
 }
 
-Text RetrieveSites() {
+Text RetrieveSites(const HostPort& main, const Exchange& exchange) {
     const NetSession net{1, 1};
     if (!net.ok()) return std::nullopt;
-    const HostPort main = MainCddbServer();
     const auto address = resolve_host(main.host.c_str());
     if (!address) return std::nullopt;
-    const Socket server = connect_tcp(*address, main.port);
+    const Socket server = connect_tcp(*address, main.port, &exchange);
     if (!server) return std::nullopt;
-    if (!ReadResponse(server.get(), ReadSingleLine)) return std::nullopt;  // the banner
+    const auto read = [&](int mode) { return ReadReply(server.get(), mode, {}, ReplyFraming::Bare, &exchange); };
+    if (!read(ReadSingleLine).answered()) return std::nullopt;  // the banner
     send_text(server.get(), "proto 3\n");
-    if (!ReadResponse(server.get(), ReadSingleLine)) return std::nullopt;
+    if (!read(ReadSingleLine).answered()) return std::nullopt;
     send_text(server.get(), "sites\n");
-    Text sites = ReadResponse(server.get(), ReadMultiLine);
-    if (sites) send_text(server.get(), "quit\n");  // its answer is not awaited
-    return sites;
+    ReadResult sites = read(ReadMultiLine);
+    if (!sites.answered()) return std::nullopt;
+    send_text(server.get(), "quit\n");  // its answer is not awaited
+    return std::move(sites.text);
 }
 
-void AddSitesToList(HWND page, const std::string& reply) {
-    const HWND list = GetDlgItem(page, IDC_SERVER_LIST);
-    for (const ServerRow& row : rows_from_sites(ReadServerRows(list), reply)) AppendServerRow(list, row);
-    PropSheet_Changed(GetParent(page), page);
+std::vector<ServerRow> SiteRows(HWND page, const std::string& reply) {
+    return rows_from_sites(ReadServerRows(GetDlgItem(page, IDC_SERVER_LIST)), reply);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "cddb/net_socket.h"
 #include "cddb/server_list.h"
 
 // The Server list from "NumServers" and "Server%d"; a value that cannot be
@@ -19,11 +20,12 @@ std::vector<ServerEntry> FirstRunServerList();
 // the page's list (control IDC_SERVER_LIST) and writes it to the registry,
 // dropping values beyond it.
 void SaveServerList(HWND page, std::vector<ServerEntry>& stored_list);
-// The "sites" reply of the main CDDB server, or absent on any failure.
-Text RetrieveSites();
-// Appends the sites of the reply to the page's list, skipping duplicates,
-// and tells the property sheet that the page changed.
-void AddSitesToList(HWND page, const std::string& reply);
+// The "sites" reply of the main CDDB server, or absent on any failure, within
+// the exchange's time: it runs on a worker that the page may call off.
+Text RetrieveSites(const HostPort& main, const Exchange& exchange);
+// The rows the sites of the reply add to the page's list, without duplicates
+// of its rows; the page appends them (AppendServerRow) a slice at a time.
+std::vector<ServerRow> SiteRows(HWND page, const std::string& reply);
 
 // The main CDDB server: the environment variable, else the registry value,
 // else the built-in one.

@@ -38,7 +38,7 @@ MailServer split_server(const std::string& text) {
     if (colon != std::string::npos) {
         const char* end = text.data() + text.size();
         const auto [at, error] = std::from_chars(text.data() + colon + 1, end, port);
-        if (error == std::errc{} && at == end && port > 0 && port < 65536) return {text.substr(0, colon), port};
+        if (error == std::errc{} && at == end && valid_port(port)) return {text.substr(0, colon), port};
     }
     return {text, kSmtpPort};
 }
@@ -104,10 +104,14 @@ std::string submission_body(std::string entry) {
     return body + ".\r\n";
 }
 
-Text ReadSmtpReply(SocketHandle socket, ReplyWaits waits) {
-    Text reply = ReadResponse(socket, ReadSingleLine, waits);
+Text ReadSmtpReply(SocketHandle socket, ReplyWaits waits, const Exchange& exchange) {
+    const auto read = [&]() -> Text {
+        ReadResult r = ReadReply(socket, ReadSingleLine, waits, ReplyFraming::Bare, &exchange);
+        return r.answered() ? std::move(r.text) : std::nullopt;
+    };
+    Text reply = read();
     while (reply && continues(*reply)) {
-        const Text more = ReadResponse(socket, ReadSingleLine, waits);
+        const Text more = read();
         if (!more) break;
         *reply += *more;
     }
@@ -119,18 +123,19 @@ int RunSmtpSession(const SubmitJob& job, const std::function<void(int)>& progres
     if (!net.ok()) return NoNetwork;
     progress(Connecting);
     const MailServer server = split_server(job.mail_server.value_or(""));
+    const Exchange exchange{waits.exchange_ms};
     const auto address = resolve_host(server.host.c_str());
     if (!address) return ConnectFailed;
-    const Socket connection = connect_tcp(*address, server.port);
+    const Socket connection = connect_tcp(*address, server.port, &exchange);
     if (!connection) return ConnectFailed;
-    if (!ReadSmtpReply(connection.get(), waits)) return ConnectFailed;
+    if (!ReadSmtpReply(connection.get(), waits, exchange)) return ConnectFailed;
     const std::string me = hello_name();
     progress(SubmitInProgress);
 
     // Each step's reply must carry its code; anything else ends the dialogue.
     const auto step = [&](const std::string& command, int wanted) {
         if (!send_text(connection.get(), command)) return false;
-        const Text reply = ReadSmtpReply(connection.get(), waits);
+        const Text reply = ReadSmtpReply(connection.get(), waits, exchange);
         return reply && reply_status(*reply) == wanted;
     };
     if (!step("EHLO " + me + "\r\n", 250) || !step("MAIL FROM:<" + job.user_email.value_or("") + ">\r\n", 250) ||

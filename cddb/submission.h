@@ -49,10 +49,11 @@ std::string submission_body(std::string entry);
 
 // Reads one SMTP reply, also one spread over several lines ("250-...") and
 // receives: the reply reader stops at a receive that ends a line, so this
-// reads on until the last line is the reply's final one.
-Text ReadSmtpReply(SocketHandle socket, ReplyWaits waits);
+// reads on until the last line is the reply's final one. A reply cut off by
+// the exchange's deadline is none.
+Text ReadSmtpReply(SocketHandle socket, ReplyWaits waits, const Exchange& exchange);
 
-// The dialogue from the connection to QUIT, on the calling thread; each step
-// reached is told to `progress` (701, 501), the result is the outcome code
-// (599, 555, 666 or 667).
+// The dialogue from the connection to QUIT, on the calling thread, within
+// waits.exchange_ms; each step reached is told to `progress` (701, 501), the
+// result is the outcome code (599, 555, 666 or 667).
 int RunSmtpSession(const SubmitJob& job, const std::function<void(int)>& progress, ReplyWaits waits);

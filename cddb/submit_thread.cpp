@@ -8,7 +8,9 @@ namespace {
 
 constexpr char kTitle[] = "Brindle CD";
 
-void Post(HWND owner, int code) { PostMessageA(owner, WM_BRD_REQUEST, BRD_QUERY_NOTIFY, code); }
+void Post(const SubmitThreadJob& job, int code) {
+    PostMessageA(job.owner, WM_BRD_REQUEST, BRD_QUERY_NOTIFY, notification(code, job.disc));
+}
 
 }  // namespace
 
@@ -32,11 +34,11 @@ void RunSubmitJob(const SubmitThreadJob& job) {
     }
     int outcome = SubmitFailed;
     try {
-        outcome = RunSmtpSession(job.submit, [&](int code) { Post(job.owner, code); }, QueryWaits);
+        outcome = RunSmtpSession(job.submit, [&](int code) { Post(job, code); }, QueryWaits);
     } catch (...) {
         // Out of memory in the middle of the dialogue: it failed, the thread ends normally.
     }
-    Post(job.owner, outcome);
+    Post(job, outcome);
 }
 
 bool StartSubmit(SubmitThreadJob job) { return StartJobThread<SubmitThreadJob, RunSubmitJob>(std::move(job)); }

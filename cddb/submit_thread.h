@@ -7,11 +7,13 @@
 #include "cddb/submission.h"
 
 // Handed to the thread, which owns it: copies of the texts it sends, the
-// window that gets the notifications and owns the message boxes, and a handle
-// of its own to the query lock. Nothing it uses goes if the player exits first.
+// window that gets the notifications and owns the message boxes, the serial
+// of the disc's record that the notifications carry, and a handle of its own
+// to the query lock. Nothing it uses goes if the player exits first.
 struct SubmitThreadJob {
     SubmitJob submit;
     HWND owner = nullptr;
+    uint32_t disc = 0;
     OwnedHandle query_lock;
 };
 

@@ -2,17 +2,17 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <thread>
 #include <vector>
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -24,10 +24,14 @@ namespace fs = std::filesystem;
 
 bool fault_injected() { return db_write_fault_hook && !db_write_fault_hook(); }
 
+// An index may lie past 2 GiB: texts start below it, their index records need not.
 bool seek(std::FILE* file, uint64_t offset) {
-    // Offsets of the database are 32-bit signed; anything larger is not ours.
-    if (offset > INT32_MAX) return false;
-    return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+    if (offset > INT64_MAX) return false;
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<int64_t>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
 }
 
 unsigned long own_process_id() {
@@ -38,16 +42,21 @@ unsigned long own_process_id() {
 #endif
 }
 
-bool process_running(unsigned long id) {
+std::optional<FileIdentity> identity_of(std::FILE* file) {
 #ifdef _WIN32
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
-    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;  // denied: it runs
-    DWORD code = 0;
-    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-    CloseHandle(process);
-    return running;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), &info))
+        return std::nullopt;
+    const auto wide = [](DWORD high, DWORD low) { return uint64_t{high} << 32 | low; };
+    return FileIdentity{info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+                        wide(info.nFileSizeHigh, info.nFileSizeLow),
+                        wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
 #else
-    return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                        static_cast<uint64_t>(info.st_size),
+                        static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec)};
 #endif
 }
 
@@ -77,8 +86,8 @@ bool rename_through(const fs::path& from, const fs::path& to) {
 
 std::string prefix_of_new_files(const fs::path& target) { return target.filename().string() + ".new-"; }
 
-// NAME.new-PROCESS-TICKS-COUNT: the writing process, so a later writer can
-// tell a file left by a killed one from one being written.
+// NAME.new-PROCESS-TICKS-COUNT: a name no other writer uses, which tells a
+// person what wrote it.
 fs::path temp_beside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -91,9 +100,11 @@ fs::path temp_beside(const fs::path& target) {
     return temp;
 }
 
-// Removes the new files of writers that are gone. One untouched for a minute
-// is also required, since a process id from another machine sharing the
-// folder names nothing here.
+// Removes the new files of killed writers. Every writer holds the lock while
+// its new file exists, so under the lock any other is a leftover, whatever
+// process (ids are reused) its name holds. One untouched for a minute is also
+// required, for a writer that cannot see the lock (another machine sharing
+// the folder through a file system without locks).
 void remove_stale_new_files(const fs::path& target) {
     const std::string prefix = prefix_of_new_files(target);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : ".";
@@ -101,13 +112,7 @@ void remove_stale_new_files(const fs::path& target) {
     std::vector<fs::path> stale;
     std::error_code ec;
     for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!name.starts_with(prefix)) continue;
-        char* end = nullptr;
-        const unsigned long writer = std::strtoul(name.c_str() + prefix.size(), &end, 10);
-        if (*end != '-' || writer == 0 || writer > INT32_MAX || writer == own_process_id() ||
-            process_running(writer))
-            continue;
+        if (!it->path().filename().string().starts_with(prefix)) continue;
         std::error_code time_ec;
         const auto written = fs::last_write_time(it->path(), time_ec);
         if (!time_ec && now - written > std::chrono::minutes(1)) stale.push_back(it->path());
@@ -141,15 +146,49 @@ fs::path keep_copy(const fs::path& target) {
     return {};
 }
 
+#ifdef _WIN32
+// Another process's rename over the file holds it for a moment, and Windows
+// refuses an open meanwhile: a reader asks again. It shares deletion, so a
+// writer may rename over a file being read.
+std::FILE* open_for_reading(const fs::path& path) {
+    for (int attempt = 0;; ++attempt) {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+            if (descriptor < 0) {
+                CloseHandle(file);
+                return nullptr;
+            }
+            std::FILE* stream = _fdopen(descriptor, "rb");
+            if (!stream) _close(descriptor);
+            return stream;
+        }
+        const DWORD error = GetLastError();
+        std::error_code ec;
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || fs::is_directory(path, ec) ||
+            attempt == 40)
+            return nullptr;
+        Sleep(25);
+    }
+}
+#else
+std::FILE* open_for_reading(const fs::path& path) { return std::fopen(path.c_str(), "rb"); }
+#endif
+
 }  // namespace
 
 FileReader::FileReader(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return;  // a folder opens on some systems
-    file_ = std::fopen(path.string().c_str(), "rb");
+    file_ = open_for_reading(path);
     if (!file_) return;
-    const auto size = fs::file_size(path, ec);
-    size_ = ec ? 0 : size;
+    // The size of the file opened, which the path may no longer name; a folder opens on some systems.
+    const auto identity = identity_of(file_);
+    if (!identity) {
+        close();
+        return;
+    }
+    identity_ = *identity;
+    size_ = identity_.size;
 }
 
 void FileReader::close() {
@@ -171,6 +210,69 @@ bool FileReader::read_string(uint64_t offset, uint64_t count, std::string& out) 
     return read_at(offset, out.data(), count);
 }
 
+fs::path followed(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec)) return path;
+    const fs::path target = fs::canonical(path, ec);
+    return ec ? path : target;
+}
+
+WriterLock::WriterLock(const fs::path& target, std::chrono::milliseconds wait) {
+    static std::timed_mutex one_writer_here;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    turn_ = std::unique_lock(one_writer_here, deadline);
+    if (!turn_) return;
+    const auto poll = [&](auto try_lock) {
+        while (!try_lock()) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    };
+    fs::path name = target;
+    name += ".lock";
+    // The first byte, locked for this open of the file: the lock Wine takes
+    // for LockFileEx, so the player under Wine and a native brd-db take turns too.
+#ifdef _WIN32
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE && poll([&] {
+            OVERLAPPED first_byte{};
+            return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first_byte) != 0;
+        })) {
+        lock_file_ = file;
+        return;
+    }
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+#else
+    const int file = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (file >= 0 && poll([&] {
+            struct flock first_byte{};
+            first_byte.l_type = F_WRLCK;
+            first_byte.l_whence = SEEK_SET;
+            first_byte.l_len = 1;
+            return fcntl(file, F_OFD_SETLK, &first_byte) == 0;
+        })) {
+        lock_file_ = file;
+        return;
+    }
+    if (file >= 0) close(file);
+#endif
+    turn_.unlock();
+}
+
+WriterLock::~WriterLock() {
+    // Closing the lock file releases its lock.
+#ifdef _WIN32
+    if (lock_file_) CloseHandle(lock_file_);
+#else
+    if (lock_file_ >= 0) close(lock_file_);
+#endif
+}
+
+bool WriterLock::held() const { return turn_.owns_lock(); }
+
 FileReplacement::FileReplacement(const fs::path& target) : target_(target), temp_(temp_beside(target)) {
     file_ = std::fopen(temp_.string().c_str(), "wb");
     if (file_) std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
@@ -189,6 +291,14 @@ bool FileReplacement::write(const void* data, size_t count) {
         (count != 0 && std::fwrite(data, 1, count, file_) != count))
         failed_ = true;
     return !failed_;
+}
+
+bool FileReplacement::write_start(const void* data, size_t count) {
+    if (file_ && !failed_ && std::fflush(file_) == 0 && seek(file_, 0) && write(data, count) &&
+        std::fseek(file_, 0, SEEK_END) == 0)
+        return true;
+    failed_ = true;
+    return false;
 }
 
 bool FileReplacement::copy_from(FileReader& reader, uint64_t offset, uint64_t count) {

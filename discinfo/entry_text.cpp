@@ -1,6 +1,7 @@
 #include "discinfo/entry_text.h"
 
 #include <algorithm>
+#include <map>
 
 #include "discinfo/database.h"
 #include "discinfo/disc_id.h"
@@ -82,6 +83,41 @@ Text value_of(std::string_view key, std::string_view text) {
         pos = line.next;
     }
     return value;
+}
+
+Text title_value(std::string_view key, std::string_view text) {
+    Text value = value_of(key, text);
+    if (value && value->size() > kMaxTitle) value->resize(kMaxTitle);
+    return value;
+}
+
+EntryFault entry_fault(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return EntryFault::ZeroByte;
+    // Each title's length, summed over the lines that continue it, in one pass.
+    std::map<std::string_view, size_t> titles;
+    for (size_t pos = 0; pos < text.size();) {
+        const Line line = line_at(text, pos);
+        pos = line.next;
+        const size_t equals = line.text.find('=');
+        const std::string_view key = line.text.substr(0, equals == std::string_view::npos ? 0 : equals + 1);
+        const bool track = key.starts_with("TTITLE") && key.size() > 7 &&
+                           key.find_first_not_of("0123456789", 6) == key.size() - 1;
+        if (key == "DTITLE=" || track) titles[key] += without_cr(line.text).size() - key.size();
+    }
+    if (!titles.contains("DTITLE=")) return EntryFault::NoTitle;
+    for (const auto& [key, length] : titles)
+        if (length > kMaxTitle) return EntryFault::LongTitle;
+    return EntryFault::None;
+}
+
+std::string entry_fault_text(EntryFault fault) {
+    switch (fault) {
+        case EntryFault::ZeroByte: return "a zero byte";
+        case EntryFault::NoTitle: return "no DTITLE line";
+        case EntryFault::LongTitle: return "a title longer than " + std::to_string(kMaxTitle) + " bytes";
+        case EntryFault::None: break;
+    }
+    return "";
 }
 
 int replace_value(std::string_view key, std::string_view value, std::string& text) {
@@ -174,24 +210,28 @@ Text title_part(const Text& title) {
 
 int parse_entry(DiscRecord& record, std::string_view text, LineLocks& locks) {
     BothLinesHeld held(locks);
+    fill_from_entry(record, text);
+    return 1;
+}
+
+void fill_from_entry(DiscRecord& record, std::string_view text) {
     free_texts(record);
-    record.disc_title = value_of("DTITLE=", text);
+    record.disc_title = title_value("DTITLE=", text);
     record.category = category_word(text, 1);
     record.disc_id_text = disc_id_string(disc_id(record));
     if (record.owner_window) {
         const int count = std::clamp(record.track_count, 0, kMaxTracks);
-        for (int i = 0; i < count; ++i) record.track_titles[i] = value_of(numbered_key("TTITLE", i), text);
+        for (int i = 0; i < count; ++i) record.track_titles[i] = title_value(numbered_key("TTITLE", i), text);
     } else {
         // A detached record has no table of contents: its tracks are the titles it has.
         int count = 0;
         for (; count < kMaxTracks; ++count) {
-            Text title = value_of(numbered_key("TTITLE", count), text);
+            Text title = title_value(numbered_key("TTITLE", count), text);
             if (!title) break;
             record.track_titles[count] = std::move(title);
         }
         record.track_count = count;
     }
-    return 1;
 }
 
 int update_entry(const DiscRecord& record, std::string& text) {

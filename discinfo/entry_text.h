@@ -26,6 +26,22 @@ void free_texts(DiscRecord& record);
 // matches, when the text is empty, or when a matching line has no line end.
 Text value_of(std::string_view key, std::string_view text);
 
+// The longest disc or track title (DTITLE or TTITLE%d value) the player
+// keeps, in bytes: a few lines of xmcd text, four times the Editor's field.
+// Longer ones come only from a broken or hostile peer.
+inline constexpr size_t kMaxTitle = 1024;
+// value_of for a title, cut to kMaxTitle bytes: a stored entry with a longer
+// one is shown cut, and nothing ever works on the rest.
+Text title_value(std::string_view key, std::string_view text);
+
+// Why an entry text may not be stored: a zero byte (text ends at one, so the
+// rest would be lost), no DTITLE line, or a title longer than kMaxTitle. The
+// CDDB query and brd-db import store only an entry with none.
+enum class EntryFault { None, ZeroByte, NoTitle, LongTitle };
+EntryFault entry_fault(std::string_view text);
+// "a zero byte", "no DTITLE line", "a title longer than 1024 bytes"; "" for None.
+std::string entry_fault_text(EntryFault fault);
+
 // Replaces the first run of lines starting with key by the value folded into
 // lines of at most 79 characters (key included) before their CR LF. 1 if
 // replaced; 0 if the key has no line (or its line has no line end), text unchanged.
@@ -54,6 +70,8 @@ Text title_part(const Text& title);
 // track; a detached record takes its track count from the TTITLE lines
 // present, 0 upward, at most 100. Always 1.
 int parse_entry(DiscRecord& record, std::string_view text, LineLocks& locks);
+// parse_entry for a caller that holds both line locks already.
+void fill_from_entry(DiscRecord& record, std::string_view text);
 
 // Writes category, disc title and track titles back into the entry text; keys
 // missing from the text are skipped. Always 1. Takes no lock.

@@ -45,10 +45,11 @@ Text dtitle_of(FileReader& file, const DbIndexRecord& record) {
             pos = lf == std::string::npos ? lf : lf + 1;
         }
         // The line after the run must be there far enough to tell it is no DTITLE line.
-        if (pos != std::string::npos && bytes.size() - pos >= 7) return value_of("DTITLE=", std::string_view(bytes).substr(0, pos));
+        if (pos != std::string::npos && bytes.size() - pos >= 7)
+            return title_value("DTITLE=", std::string_view(bytes).substr(0, pos));
         if (!file.read_string(record.offset, length, bytes)) return std::nullopt;
     }
-    return value_of("DTITLE=", bytes);
+    return title_value("DTITLE=", bytes);
 }
 
 void sort_items(std::vector<LibraryItem>& items) {
@@ -59,17 +60,29 @@ void sort_items(std::vector<LibraryItem>& items) {
 }  // namespace
 
 struct LibraryReader::Reading {
-    FileReader file;
+    std::filesystem::path path;
     LibraryView view;
+    FileIdentity identity;  // of the file whose index was read
     std::vector<DbIndexRecord> records;
     size_t next = 0;
     bool done = false;
     LibraryListing listing;
     std::unordered_map<std::string, size_t> groups;  // group text -> index in listing.top
 
-    Reading(const std::filesystem::path& path, LibraryView v) : file(path), view(v) {}
+    Reading(const std::filesystem::path& p, LibraryView v) : path(p), view(v) { start(); }
 
-    void add(const DbIndexRecord& record) {
+    // Takes the index of the file as it is now, from the beginning.
+    void start() {
+        records.clear();
+        next = 0;
+        listing = {};
+        groups.clear();
+        const auto survey = db_survey(path, [this](const DbIndexRecord& record, const Text&) { records.push_back(record); });
+        done = !survey;
+        if (survey) identity = survey->identity, listing.count = std::max(survey->header.index_size, 0) / kIndexRecordSize;
+    }
+
+    void add(FileReader& file, const DbIndexRecord& record) {
         const Text title = dtitle_of(file, record);
         if (!title) return;  // an entry without a DTITLE is not listed
         const size_t slash = record.key.find('/');
@@ -115,15 +128,7 @@ bool sorts_before(std::string_view a, std::string_view b) {
 }
 
 LibraryReader::LibraryReader(const std::filesystem::path& file, LibraryView view)
-    : reading_(std::make_unique<Reading>(file, view)) {
-    Reading& r = *reading_;
-    const auto survey = db_survey(file, [&r](const DbIndexRecord& record, const Text&) { r.records.push_back(record); });
-    if (!survey || !r.file.is_open()) {
-        r.done = true;
-        return;
-    }
-    r.listing.count = std::max(survey->header.index_size, 0) / kIndexRecordSize;
-}
+    : reading_(std::make_unique<Reading>(file, view)) {}
 
 LibraryReader::~LibraryReader() = default;
 
@@ -131,17 +136,24 @@ int32_t LibraryReader::count() const { return reading_->listing.count; }
 
 bool LibraryReader::read_some(size_t records) {
     Reading& r = *reading_;
-    for (; !r.done && records > 0 && r.next < r.records.size(); --records) {
-        const DbIndexRecord& record = r.records[r.next++];
-        if (record.offset < 0 || record.length < 0) {
-            r.listing.corrupt = true;
-            r.done = true;
-        } else {
-            r.add(record);
+    // Open for this slice only: Windows replaces no file that is open, so a
+    // change made between two slices could not be written. A change since
+    // the index was read means starting again with the new file.
+    for (;; r.start()) {
+        FileReader file(r.path);
+        if (!r.done && !(file.identity() == r.identity)) continue;
+        for (; !r.done && records > 0 && r.next < r.records.size(); --records) {
+            const DbIndexRecord& record = r.records[r.next++];
+            if (record.offset < 0 || record.length < 0) {
+                r.listing.corrupt = true;
+                r.done = true;
+            } else {
+                r.add(file, record);
+            }
         }
+        if (r.next >= r.records.size()) r.done = true;
+        return r.done;
     }
-    if (r.next >= r.records.size()) r.done = true;
-    return r.done;
 }
 
 LibraryListing LibraryReader::take() {

@@ -45,8 +45,10 @@ public:
 
     // The number of entries the header announces, known from the start.
     int32_t count() const;
-    // Reads up to `records` more index records; true when the listing is
-    // complete (also at a corrupt record, or when the file did not open).
+    // Reads up to `records` more index records, with the file open only
+    // meanwhile; a file changed since the index was read is listed again from
+    // the beginning (the listing's count is then the new one). True when the
+    // listing is complete (also at a corrupt record, or when the file did not open).
     bool read_some(size_t records);
     // The sorted listing of what was read.
     LibraryListing take();

@@ -28,12 +28,15 @@ Text play_order_text(std::span<const PlayOrderEntry> entries, int32_t track_coun
 
 int save_play_order(const DiscRecord& record, std::span<const PlayOrderEntry> entries,
                     const std::filesystem::path& database) {
-    Text text = stored_entry(record, database);
-    if (!text) return 0;  // only discs with a stored entry keep an order
     const Text order = play_order_text(entries, record.track_count);
-    if (!order || !replace_value("PLAYORDER=", *order, *text)) return 0;
+    if (!record.disc_id_text || !order) return 0;
     const std::string key = entry_key(record.category, *record.disc_id_text);
-    return db_replace(key, key, text, database) == 1 ? 1 : 0;
+    // Read and written back in one change, so an entry a query stores meanwhile is never undone.
+    return db_update(key, [&](const Text& stored) -> std::optional<DbEntry> {
+        std::string text = stored.value_or("");
+        if (!stored || !replace_value("PLAYORDER=", *order, text)) return std::nullopt;  // only stored entries keep an order
+        return DbEntry{key, std::move(text)};
+    }, database) == 1 ? 1 : 0;
 }
 
 int restore_play_order(const DiscRecord& record, std::span<PlayOrderEntry> entries,

@@ -83,6 +83,13 @@ std::string new_entry_text(const DiscRecord& record) {
     return out;
 }
 
+bool is_category(std::string_view category) {
+    return !category.empty() && category.size() <= kMaxCategory &&
+           std::all_of(category.begin(), category.end(), [](char c) {
+               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+}
+
 std::string entry_key(const Text& category, std::string_view disc_id_text) {
     std::string key = category.value_or("nocategory") + "/" + std::string(disc_id_text);
     if (key.size() > kKeySize) key.resize(kKeySize);

@@ -18,6 +18,12 @@ int store_reply(const DiscRecord& record, std::string& text);
 // first save of a disc).
 std::string new_entry_text(const DiscRecord& record);
 
+// A category is a word of 1 to 20 letters and digits: CDDB's are short, a
+// longer one would push the disc id out of the database key, and a space or
+// a "/" would break the entry's status line or its key.
+inline constexpr size_t kMaxCategory = 20;
+bool is_category(std::string_view category);
+
 // The database key of a record: "category/discid" or "nocategory/discid",
 // cut to the 56 characters an index record holds.
 std::string entry_key(const Text& category, std::string_view disc_id_text);

@@ -43,6 +43,17 @@ void BlitCopy(HDC dc, int x, int y, int width, int height, int src_x, int src_y,
     Blit(dc, x, y, width, height, src_x, src_y, bitmap, SRCCOPY);
 }
 
+void BlitCopyEach(HDC dc, HBITMAP bitmap, std::span<const SpriteBlit> blits) {
+    if (blits.empty()) return;
+    WithSkin(dc, bitmap, 0, 0, [&](HDC memory, POINT) {
+        for (const SpriteBlit& b : blits) {
+            POINT origin{b.src_x, b.src_y};
+            DPtoLP(memory, &origin, 1);
+            BitBlt(dc, b.x, b.y, b.width, b.height, memory, origin.x, origin.y, SRCCOPY);
+        }
+    });
+}
+
 void BlitOr(HDC dc, int x, int y, int width, int height, int src_x, int src_y, HBITMAP bitmap) {
     Blit(dc, x, y, width, height, src_x, src_y, bitmap, SRCPAINT);
 }

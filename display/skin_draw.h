@@ -11,6 +11,8 @@
 // title-line locks that the workers hold around it.
 #include <windows.h>
 
+#include <span>
+
 #include "display/lcd_layout.h"
 #include "display/skin.h"
 
@@ -25,6 +27,9 @@ void BlitStretch(HDC dc, const Skin& skin, int x, int y, int width, int height, 
 void DrawNumber(HDC dc, const Skin& skin, int x, int y, int value, bool lit);
 // The sidebar banner of an owner-drawn popup menu item (ids 1 and 2).
 void DrawMenuBanner(const Skin& skin, const DRAWITEMSTRUCT* item, UINT item_id);
+
+// Many blits from one bitmap, selected once: a line of glyphs.
+void BlitCopyEach(HDC dc, HBITMAP bitmap, std::span<const SpriteBlit> blits);
 
 // The same blit with a SpriteBlit of the layout.
 inline void BlitCopy(HDC dc, const SpriteBlit& b, HBITMAP bitmap) {

@@ -1,6 +1,7 @@
 #include "display/title_display.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "display/skin_draw.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 constexpr int kLineHeight = 11;
 constexpr int kFrameWidth = 195;  // the wider of the two views
+constexpr int kStripWidth = 4 * kFrameWidth;
 constexpr POINT kNormalPlace[2] = {{13, 68}, {13, 94}};
 constexpr POINT kShadePlace{109, 4};
 
@@ -52,47 +54,53 @@ void TitleDisplay::SetLine(int index, const Text& text) {
     Line& line = lines_[index];
     Held held(LockOf(index));
     if (line_text_changed(line.text, text)) line.changed = true;
-    line.text.reset();
-    if (!text) return;
-    line.text = *text;
-    RenderStrip(line);
+    line.text = text;
 }
 
-void TitleDisplay::RenderStrip(Line& line) {
-    line.strip.reset();
-    line.width = 0;
-    const bool shade = skin_.Shaded();
-    line.strip_shade = shade;
-    const TitleFont font = title_font(shade);
-    const int length = static_cast<int>(line.text->size());
-    if (length == 0) return;
-    {
+void TitleDisplay::Measure(const Line& line, Worker& worker, bool shade) {
+    worker.width = line.text ? text_width(*line.text, shade) : 0;
+    for (Strip& strip : worker.strips) strip.valid = false, strip.first = {};
+}
+
+void TitleDisplay::RenderStrip(Strip& strip, const std::string& text, bool shade, int column) {
+    if (!strip.surface) {
         WindowDC window(window_);
-        HDC like = window.get() ? window.get() : GetDC(nullptr);
-        line.strip = std::make_unique<MemorySurface>(like, (font.glyph_width + 2) * length, font.glyph_height);
-        if (!window.get()) ReleaseDC(nullptr, like);
+        if (!window.get()) return;
+        strip.surface = std::make_unique<MemorySurface>(window.get(), kStripWidth, kLineHeight);
     }
-    if (!*line.strip) {
-        line.strip.reset();
-        return;
-    }
-    line.strip_height = font.glyph_height;
-    HDC strip = line.strip->dc();
-    PatBlt(strip, 0, 0, (font.glyph_width + 2) * length, font.glyph_height, BLACKNESS);
-    int x = 0;
-    for (char ch : *line.text) {
-        const auto c = static_cast<unsigned char>(ch);
+    if (!*strip.surface) return;
+    const HDC dc = strip.surface->dc();
+    PatBlt(dc, 0, 0, kStripWidth, kLineHeight, BLACKNESS);
+    strip.first = place_of_column(text, shade, strip.first, column);
+    strip.valid = true;
+    const TitleFont font = title_font(shade);
+    // The character before the first reaches into its cell when it is narrow.
+    TextPlace at = strip.first;
+    if (at.index > 0) at.x -= glyph_advance(static_cast<unsigned char>(text[--at.index]), shade);
+    // Letters first, then digits: a digit overwrites what a narrow character
+    // before it spills, as it would drawn in text order.
+    std::vector<SpriteBlit> letters, digits;
+    for (; at.index < text.size() && at.x < strip.first.x + kStripWidth; ++at.index) {
+        const auto c = static_cast<unsigned char>(text[at.index]);
+        const int x = at.x - strip.first.x;
         const Glyph g = GlyphFor(c, shade);
-        if (g.kind == kGlyphFont) {
-            BlitCopy(strip, x, 0, font.glyph_width, font.glyph_height, g.src_x, g.src_y, skin_.Font.get());
-        } else if (g.kind == kGlyphDigit) {
-            // The LCD digits sit one row lower in their cells than the letters.
-            if (shade) BlitCopy(strip, x, 0, 5, 8, g.src_x, g.src_y, skin_.Digits.get());
-            else BlitCopy(strip, x, -1, 7, 12, g.src_x, g.src_y, skin_.Digits.get());
-        }
-        x += glyph_advance(c, shade);
+        // The LCD digits sit one row lower in their cells than the letters.
+        if (g.kind == kGlyphFont) letters.push_back({x, 0, font.glyph_width, font.glyph_height, g.src_x, g.src_y});
+        if (g.kind == kGlyphDigit && shade) digits.push_back({x, 0, 5, 8, g.src_x, g.src_y});
+        if (g.kind == kGlyphDigit && !shade) digits.push_back({x, -1, 7, 12, g.src_x, g.src_y});
+        at.x += glyph_advance(c, shade);
     }
-    line.width = x;
+    BlitCopyEach(dc, skin_.Font.get(), letters);
+    BlitCopyEach(dc, skin_.Digits.get(), digits);
+}
+
+void TitleDisplay::PaintColumns(HDC frame, Strip& strip, const std::string& text, bool shade, int from, int count,
+                                int x) {
+    if (!strip.valid || from < strip.first.x || from + count > strip.first.x + kStripWidth)
+        // Room on both sides, so a view moving either way goes on a while.
+        RenderStrip(strip, text, shade, from - (kStripWidth - count) / 2);
+    if (!strip.valid || !*strip.surface) return;
+    BitBlt(frame, x, 0, count, title_font(shade).glyph_height, strip.surface->dc(), from - strip.first.x, 0, SRCPAINT);
 }
 
 void TitleDisplay::Run(int index) {
@@ -118,9 +126,8 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
     if (worker.view_width != view) {
         worker.view_width = view;
         line.redraw = true;
-        // A text rendered in the other mode's font is rendered again.
-        if (line.text && line.strip_shade != shade) RenderStrip(line);
-        if (line.width <= view) worker.scroll.offset = 0;
+        Measure(line, worker, shade);  // the other mode's font has other widths
+        if (worker.width <= view) worker.scroll.offset = 0;
     }
     const POINT place = shade ? kShadePlace : kNormalPlace[index];
     const POINT background = kNormalPlace[index];
@@ -135,8 +142,9 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
         worker.cleared = true;
         return true;
     }
-    if (!line.redraw && !line.changed && line.width <= view) return true;
+    if (!line.redraw && !line.changed && worker.width <= view) return true;
     if (line.changed) {
+        Measure(line, worker, shade);
         worker.scroll = ScrollState{};
         line.changed = false;
     }
@@ -145,19 +153,17 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
 
     HDC frame = worker.frame->dc();
     BlitCopy(frame, 0, 0, view, kLineHeight, background.x, background.y, skin_.Main.get());
-    if (line.strip) {
-        const int offset = worker.scroll.offset;
-        const int visible = std::min(line.width - offset, view);
-        if (visible > 0) BitBlt(frame, 0, 0, visible, line.strip_height, line.strip->dc(), offset, 0, SRCPAINT);
-        const int x2 = repeat_copy_x(line.width, offset, view, scroll_style_, font.gap);
-        if (x2 >= 0 && x2 < view)
-            BitBlt(frame, x2, 0, std::min(view - x2, line.width), line.strip_height, line.strip->dc(), 0, 0, SRCPAINT);
-    }
+    const int offset = worker.scroll.offset;
+    const int visible = std::min(worker.width - offset, view);
+    if (visible > 0) PaintColumns(frame, worker.strips[0], *line.text, shade, offset, visible, 0);
+    const int x2 = repeat_copy_x(worker.width, offset, view, scroll_style_, font.gap);
+    if (x2 >= 0 && x2 < view)
+        PaintColumns(frame, worker.strips[1], *line.text, shade, 0, std::min(view - x2, worker.width), x2);
     {
         WindowDC window(window_);
         if (!window.get()) return false;
         BitBlt(window.get(), place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
     }
-    advance_scroll(worker.scroll, line.width, view, scroll_style_, font.gap);
+    advance_scroll(worker.scroll, worker.width, view, scroll_style_, font.gap);
     return true;
 }

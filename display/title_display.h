@@ -1,7 +1,7 @@
 #pragma once
 // The two-line title display: line 1 the disc title, line 2 the track title.
-// Each line's text is rendered once into an off-screen strip in the skin's
-// bitmap font; a worker thread per line copies the visible part of its strip
+// A worker thread per line renders the part of its text around the view into
+// an off-screen strip in the skin's bitmap font and copies the visible part
 // to the main window every tick, scrolling it when it is wider than its view.
 // In shade mode the two lines share one slot, given by `ShadeLine`.
 //
@@ -35,9 +35,9 @@ public:
     // The shutdown calls it before the skin bitmaps they draw from go.
     void Stop();
 
-    // Any thread: stores a new text (an absent one clears the line) and
-    // renders it in the current display mode's font. Storing the text a
-    // line already shows does not restart its scrolling.
+    // Any thread: stores a new text (an absent one clears the line), which
+    // the line's worker renders at its next tick. Storing the text a line
+    // already shows does not restart its scrolling.
     void SetDiscLine(const Text& text);
     void SetTrackLine(const Text& text);
 
@@ -57,11 +57,15 @@ private:
     struct Line {
         Text text;
         bool changed = false;
-        int width = 0;  // pixels of the rendered text
         std::atomic<bool> redraw{false};
-        std::unique_ptr<MemorySurface> strip;
-        int strip_height = 0;
-        bool strip_shade = false;  // the display mode whose font the strip has
+    };
+    // A stretch of a line's rendered text, kStripWidth pixels from the cell
+    // of `first`: only what comes into view is ever rendered, so drawing and
+    // scrolling cost the same for a title of any length.
+    struct Strip {
+        std::unique_ptr<MemorySurface> surface;
+        TextPlace first;
+        bool valid = false;
     };
     // What a worker keeps between ticks.
     struct Worker {
@@ -69,13 +73,18 @@ private:
         ScrollState scroll;
         bool cleared = false;
         int view_width = 0;
+        int width = 0;    // pixels of the whole rendered text
+        Strip strips[2];  // where the view is, and the text's start for the repeated copy
     };
 
     std::binary_semaphore& LockOf(int line) { return line ? locks_->track_line : locks_->disc_line; }
     void SetLine(int line, const Text& text);
-    // Renders a line's text into its strip in the current mode's font; the
-    // caller holds the line's lock.
-    void RenderStrip(Line& line);
+    // A new text or display mode: measured again, nothing rendered yet.
+    void Measure(const Line& line, Worker& worker, bool shade);
+    // ORs `count` columns of the line's text from column `from` onto the
+    // frame at x, rendering the strip again when they lie beyond it.
+    void PaintColumns(HDC frame, Strip& strip, const std::string& text, bool shade, int from, int count, int x);
+    void RenderStrip(Strip& strip, const std::string& text, bool shade, int column);
     void Run(int line);
     bool Tick(int line, Worker& worker);  // false: the main window is gone
 

@@ -37,6 +37,18 @@ int text_width(std::string_view text, bool shade) {
     return width;
 }
 
+TextPlace place_of_column(std::string_view text, bool shade, TextPlace from, int column) {
+    if (from.index >= text.size() || column < from.x - column) from = {};
+    while (from.index > 0 && from.x > column)
+        from.x -= glyph_advance(static_cast<unsigned char>(text[--from.index]), shade);
+    while (from.index + 1 < text.size()) {
+        const int next = from.x + glyph_advance(static_cast<unsigned char>(text[from.index]), shade);
+        if (next > column) break;
+        from = {from.index + 1, next};
+    }
+    return from;
+}
+
 void advance_scroll(ScrollState& s, int width, int view_width, int32_t style, int gap) {
     if (width <= view_width || style == kScrollNone) {
         s.offset = 0;

@@ -38,6 +38,17 @@ Glyph GlyphFor(unsigned char c, bool shade);
 int glyph_advance(unsigned char c, bool shade);
 int text_width(std::string_view text, bool shade);
 
+// A character of a text and the column where its cell starts.
+struct TextPlace {
+    size_t index = 0;
+    int x = 0;
+    bool operator==(const TextPlace&) const = default;
+};
+// The character whose cell holds `column` (the last one past the end), found
+// by walking from `from` or from the start, whichever is nearer: a view that
+// moves a little costs a little, however long the text.
+TextPlace place_of_column(std::string_view text, bool shade, TextPlace from, int column);
+
 // Per-line state of a worker.
 struct ScrollState {
     int offset = 0;     // first text column in view

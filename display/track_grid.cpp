@@ -23,7 +23,11 @@ struct ScrollRequest {
 }  // namespace
 
 TrackGrid::TrackGrid(HWND tracks_window, const Skin& skin, int32_t track_count)
-    : window_(tracks_window), skin_(skin), order_(make_play_order(track_count)), scroll_lock_(CreateLock()) {
+    : window_(tracks_window),
+      skin_(skin),
+      order_(make_play_order(track_count)),
+      scroll_lock_(CreateLock()),
+      closing_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     view_.entry_count = track_count;
     view_.visible_rows = 0;  // settled by the first RedrawGrid
     WindowDC dc(tracks_window);
@@ -31,11 +35,11 @@ TrackGrid::TrackGrid(HWND tracks_window, const Skin& skin, int32_t track_count)
 }
 
 TrackGrid::~TrackGrid() {
-    closing_ = true;
     scrolling_ = false;
-    // A thread still waiting for the scroll lock sees closing_ and leaves at
-    // once; a running one finishes the row it is in, at most 6 steps.
-    while (scroll_threads_ > 0) Sleep(5);
+    SetEvent(closing_.get());
+    // A running thread leaves at its next step, and those waiting for the
+    // scroll lock as soon as they have it.
+    while (scroll_threads_ > 0) Sleep(1);
 }
 
 void TrackGrid::RedrawGrid(HDC window_dc, int32_t current) {
@@ -192,7 +196,7 @@ void __cdecl TrackGrid::ScrollThread(void* request) {
 
 void TrackGrid::Scroll(int32_t target) {
     SemaphoreSlot slot(scroll_lock_.get());
-    if (closing_) return;
+    if (WaitForSingleObject(closing_.get(), 0) == WAIT_OBJECT_0) return;
     WindowDC dc(window_);
     // At least one pass: a click on an arrow that is over before this thread
     // runs still scrolls one row.
@@ -214,7 +218,8 @@ void TrackGrid::Scroll(int32_t target) {
                 view_.scroll_offset = scroll_step(view_.scroll_offset, destination);
                 PaintGrid(dc.get());
             }
-            Sleep(kScrollStepMs);
+            // A long follow scroll runs for seconds: the grid going ends it here.
+            if (WaitForSingleObject(closing_.get(), kScrollStepMs) == WAIT_OBJECT_0) return;
         }
         // A held arrow stays drawn pressed; the other arrow follows the rows.
         DrawArrows(dc.get(), target < 0 ? target : 0, scrolling_);

@@ -36,7 +36,8 @@ public:
     TrackGrid(HWND tracks_window, const Skin& skin, int32_t track_count);
     TrackGrid(const TrackGrid&) = delete;
     TrackGrid& operator=(const TrackGrid&) = delete;
-    // Ends a running scroll animation (within one row) before the picture goes.
+    // Ends a running scroll animation at once, at the step it is in, before
+    // the picture goes.
     ~TrackGrid();
 
     PlayOrder& Order() { return order_; }
@@ -92,6 +93,8 @@ private:
     // neither sees the scroll offset and the first visible row out of step.
     CriticalSection view_lock_;
     std::atomic<bool> scrolling_{false};
-    std::atomic<bool> closing_{false};
+    // Set when the grid goes: a scroll thread ends at its next step, woken
+    // from its pause between steps.
+    OwnedHandle closing_;
     std::atomic<int32_t> scroll_threads_{0};  // started and not yet ended
 };

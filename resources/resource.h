@@ -150,6 +150,8 @@
 #define IDC_SMTP_SERVER     1093
 #define IDC_USER_EMAIL      1094
 #define TIMER_SERVER_STATUS 9
+#define TIMER_SITES_FILL    12
+#define WM_BRD_SITES_DONE   0x8001  /* WM_APP + 1: the "sites" worker is done, to the page */
 
 // "Using BRD" page
 #define IDC_TIPS_TEXT       1097

@@ -409,6 +409,7 @@ DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, int64_t now, std::stri
         log += std::string(" format=") + format_name(f);
     }
     if (flags & (MCI_SET_DOOR_OPEN | MCI_SET_DOOR_CLOSED)) {
+        const DriveFolder::StateLock held = dev.folder->lock_state();
         Snapshot s = look(dev, now);
         if (flags & MCI_SET_DOOR_OPEN) {
             dev.notify.cancel(MCI_NOTIFY_ABORTED);
@@ -423,6 +424,8 @@ DWORD set(Device& dev, DWORD flags, MCI_SET_PARMS* parms, int64_t now, std::stri
 
 DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, int64_t now, std::string& log) {
     if ((flags & (MCI_FROM | MCI_TO)) && !parms) return MCIERR_NULL_PARAMETER_BLOCK;
+    // Released before a waited play runs its course.
+    std::optional<DriveFolder::StateLock> held{dev.folder->lock_state()};
     Snapshot s = look(dev, now);
     if (!s.has_media()) return MCIERR_DEVICE_NOT_READY;
     const DiscLayout& disc = *s.disc.layout;
@@ -448,6 +451,7 @@ DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, int64_t now, std::st
     if (!drive_play(s.state, disc, from, to, now)) return MCIERR_HARDWARE;
     dev.notify.cancel(MCI_NOTIFY_ABORTED);
     if (!dev.folder->write_state(s.state)) return MCIERR_HARDWARE;
+    held.reset();
     dev.sound.follow(*dev.folder, disc, s.state);
     if (flags & MCI_WAIT) {
         wait_for_play(dev, s.state.play_id);
@@ -465,6 +469,7 @@ DWORD play(Device& dev, DWORD flags, MCI_PLAY_PARMS* parms, int64_t now, std::st
 
 // Stop, pause, resume and seek: each changes the head and the play state.
 DWORD transport(Device& dev, UINT msg, DWORD flags, LPARAM parms, int64_t now, std::string& log) {
+    const DriveFolder::StateLock held = dev.folder->lock_state();
     Snapshot s = look(dev, now);
     if (!s.has_media()) return MCIERR_DEVICE_NOT_READY;
     const DiscLayout& disc = *s.disc.layout;

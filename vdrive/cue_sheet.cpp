@@ -129,7 +129,7 @@ struct PendingTrack {
     int number = 0;
     bool audio = true;
     int32_t index01 = -1;   // frames from the start of its file
-    int32_t shift = 0;      // PREGAP and POSTGAP frames before it on the disc
+    int64_t shift = 0;      // PREGAP and POSTGAP frames before it on the disc
     int file = -1;
 };
 
@@ -137,12 +137,23 @@ DiscReading fail(std::string why) { return {std::nullopt, std::move(why)}; }
 
 }  // namespace
 
+bool names_inside_folder(std::string_view name) {
+    if (name.empty() || name.front() == '/' || name.front() == '\\' || name.find(':') != std::string_view::npos)
+        return false;
+    for (size_t start = 0; start <= name.size();) {
+        const size_t end = std::min(name.find_first_of("/\\", start), name.size());
+        if (name.substr(start, end - start) == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 DiscReading read_cue(std::string_view cue,
                      const std::function<std::optional<ImageFile>(const std::string&, size_t)>& open_image) {
     std::vector<int32_t> file_frames;  // length of each FILE in frames
     std::vector<DiscImage> images;
     std::vector<PendingTrack> tracks;
-    int32_t gaps = 0;
+    int64_t gaps = 0;  // a sheet may name thousands of minutes of gaps
     size_t line_no = 0;
     size_t at = 0;
     while (at <= cue.size()) {
@@ -161,6 +172,8 @@ DiscReading read_cue(std::string_view cue,
             const std::string type = upper(w[2]);
             if (type != "BINARY" && type != "MOTOROLA" && type != "WAVE")
                 return fail(where + "only BINARY, MOTOROLA and WAVE files are supported, not " + w[2]);
+            if (!names_inside_folder(w[1]))
+                return fail(where + "\"" + w[1] + "\" lies outside the drive's folder");
             const std::optional<ImageFile> file = open_image(w[1], type == "WAVE" ? kWaveHeadBytes : 0);
             if (!file) return fail(where + "cannot find \"" + w[1] + "\"");
             DiscImage image{w[1], 0, type == "MOTOROLA"};
@@ -206,14 +219,18 @@ DiscReading read_cue(std::string_view cue,
     }
     if (tracks.empty()) return fail("no TRACK in the sheet");
 
-    std::vector<int32_t> file_base(file_frames.size(), 0);
+    std::vector<int64_t> file_base(file_frames.size(), 0);
     for (size_t i = 1; i < file_frames.size(); ++i) file_base[i] = file_base[i - 1] + file_frames[i - 1];
+    // Positions are minutes, seconds and frames of a byte each on the disc
+    // and in MCI: nothing lies past 99:59:74.
+    const int64_t lead_out = kLeadInFrames + file_base.back() + file_frames.back() + gaps;
+    if (lead_out > kLastFrame) return fail("the disc is longer than 99:59:74");
 
     DiscLayout layout;
     for (size_t i = 0; i < tracks.size(); ++i) {
         const PendingTrack& t = tracks[i];
         if (t.index01 < 0) return fail("track " + std::to_string(t.number) + " has no INDEX 01");
-        const int32_t start = kLeadInFrames + file_base[t.file] + t.index01 + t.shift;
+        const auto start = static_cast<int32_t>(kLeadInFrames + file_base[t.file] + t.index01 + t.shift);
         if (!layout.tracks.empty() && start <= layout.tracks.back().start)
             return fail("track " + std::to_string(t.number) + " does not start after the track before it");
         layout.tracks.push_back({t.number, start, t.audio});
@@ -227,11 +244,11 @@ DiscReading read_cue(std::string_view cue,
         const int32_t from = first_in_file ? 0 : t.index01;
         const int32_t to = last_in_file ? file_frames[t.file] : tracks[i + 1].index01;
         if (to > from)
-            layout.spans.push_back({kLeadInFrames + file_base[t.file] + from + t.shift, to - from,
+            layout.spans.push_back({static_cast<int32_t>(kLeadInFrames + file_base[t.file] + from + t.shift), to - from,
                                     static_cast<size_t>(t.file), from});
     }
     layout.images = std::move(images);
-    layout.lead_out = kLeadInFrames + file_base.back() + file_frames.back() + gaps;
+    layout.lead_out = static_cast<int32_t>(lead_out);
     if (layout.lead_out <= layout.tracks.back().start + 1)
         return fail("the last track has no sectors in the image");
     return {std::move(layout), {}};

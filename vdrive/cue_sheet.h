@@ -13,6 +13,7 @@
 inline constexpr int32_t kLeadInFrames = 150;
 inline constexpr int32_t kSectorBytes = 2352;
 inline constexpr int32_t kMaxDiscTracks = 99;
+inline constexpr int32_t kLastFrame = (99 * 60 + 59) * 75 + 74;  // 99:59:74
 
 struct DiscTrack {
     int32_t number = 0;
@@ -69,6 +70,10 @@ struct ImageFile {
     std::string head;
 };
 inline constexpr size_t kWaveHeadBytes = 64 * 1024;
+
+// Whether a FILE name stays inside the drive's folder: a relative path
+// without a drive, a stream or a ".." step. (vdrivectl also follows links.)
+bool names_inside_folder(std::string_view name);
 
 // Reads a CUE sheet. open_image gives what it needs of a FILE (reading its
 // first `head_bytes` bytes), or nothing when the file cannot be found.

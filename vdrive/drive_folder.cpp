@@ -109,6 +109,27 @@ bool DriveFolder::write_state(const DriveState& s) const {
     return false;
 }
 
+// The lock is byte 0 of brdvcd.state.lock. Wine turns LockFileEx into a
+// POSIX lock on the file, the one vdrivectl takes, but reports a native
+// process's lock as a conflict at once instead of waiting for it.
+DriveFolder::StateLock DriveFolder::lock_state() const {
+    OwnedHandle file = file_handle(CreateFileW(path(widen(kStateLockFileName)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    OVERLAPPED at{};
+    while (file && !LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+        // A folder or file system without locks has no other writer to wait for.
+        if (GetLastError() != ERROR_LOCK_VIOLATION) return StateLock(OwnedHandle{});
+        Sleep(1);
+    }
+    return StateLock(std::move(file));
+}
+
+DriveFolder::StateLock::~StateLock() {
+    OVERLAPPED at{};
+    if (file_) UnlockFileEx(file_.get(), 0, 1, 0, &at);
+}
+
 void DriveFolder::log(const std::string& line) const {
     OwnedHandle f = file_handle(CreateFileW(path(widen(kLogFileName)).c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "base/owned_handles.h"
 #include "vdrive/cue_sheet.h"
@@ -23,6 +24,18 @@ public:
     DriveState read_state() const;
     // Replaces the state file in one step, so a reader never sees half of it.
     bool write_state(const DriveState& s) const;
+    // Held across one read-modify-write of the state file, so that no other
+    // writer (another process's device, the controller) undoes the change.
+    class StateLock {
+    public:
+        explicit StateLock(OwnedHandle file) : file_(std::move(file)) {}
+        ~StateLock();
+        StateLock(StateLock&&) = default;
+
+    private:
+        OwnedHandle file_;
+    };
+    StateLock lock_state() const;
     // The capture file, open for appending, or null while the capture is off.
     OwnedHandle open_capture() const;
     // Appends a line to the command log when the log file exists.

@@ -24,6 +24,8 @@ struct DriveState {
 };
 
 inline constexpr const char* kStateFileName = "brdvcd.state";
+// Its byte 0 is locked by every read-modify-write of the state file.
+inline constexpr const char* kStateLockFileName = "brdvcd.state.lock";
 inline constexpr const char* kLogFileName = "brdvcd.log";
 inline constexpr const char* kLockFileName = "brdvcd.lock";
 // While it exists (the controller links it to a WAVE file), the sounding

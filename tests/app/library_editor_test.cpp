@@ -161,9 +161,6 @@ TEST_F(Pages, EditorComposesTheTitleStoresANewEntryThenMovesItAndWalksTheTracks)
     GetWindowTextA(Player.MainWindow, caption, sizeof caption);
     EXPECT_EQ(std::string(caption), std::string("BRD: ") + kGladys);
 
-    const std::string before = db();
-    Apply();  // nothing changed
-    EXPECT_EQ(db(), before);
     SetText(IDC_ED_ALBUM, "");
     Apply();
     EXPECT_EQ(value_of("DTITLE=", db_read("7908090a").value_or("")), "Gladys Knight & The Pips");
@@ -183,7 +180,8 @@ TEST_F(Pages, EditorComposesTheTitleStoresANewEntryThenMovesItAndWalksTheTracks)
     SetText(IDC_ED_TITLE, "Midnight Train To Georgia");
     EXPECT_EQ(Cell(9, 0), "Midnight Train To Georgia");
 
-    // A query holds the lock: the change stays in the record, not in the file.
+    // A save refused while a query holds the lock, or one whose write fails, changes nothing and stays
+    // pending on the page for the next Apply.
     WaitForSingleObject(Player.QueryLock.get(), 0);
     const std::string unsaved = db();
     {
@@ -191,8 +189,41 @@ TEST_F(Pages, EditorComposesTheTitleStoresANewEntryThenMovesItAndWalksTheTracks)
         Apply();
         EXPECT_EQ(user.text.find("To preserve the integrity of the database, no changes\ncan be saved while a query"), 0u);
     }
-    EXPECT_TRUE(db() == unsaved && Player.Disc->track_titles[9] == "Midnight Train To Georgia");
     ReleaseSemaphore(Player.QueryLock.get(), 1, nullptr);
+    db_write_fault_hook = [] { return false; };
+    Apply();
+    db_write_fault_hook = nullptr;
+    EXPECT_TRUE(db() == unsaved && Player.Disc->track_titles[9] == "Track 10");
+    Apply();
+    EXPECT_EQ(value_of("TTITLE9=", db_read("7908090a").value_or("")), "Midnight Train To Georgia");
+}
+
+TEST_F(Pages, EditorWritesOnlyWhatTheUserChangedOverWhatArrivedMeanwhileUnderAWholeCategory) {
+    Open(4);  // the new disc's defaults, while its lookup runs
+    const DbEntry found = stored_entry("rock/7908090a", "alrs_freedb_7908090a.xmcd");
+    ASSERT_EQ(db_add(found.key, found.text), 1);  // the lookup stores the entry and fills the record
+    parse_entry(*Player.Disc, found.text, Player.TitleDisplay->Locks());
+    Apply();  // nothing typed: nothing written
+    EXPECT_EQ(db_read("rock/7908090a"), found.text);
+    SetText(IDC_ED_ALBUM, "Greatest Hits");
+    Apply();
+    const std::string both = db_read("rock/7908090a").value_or("");
+    EXPECT_TRUE(value_of("DTITLE=", both) == "Gladys Knight & The Pips / Greatest Hits" &&
+                value_of("TTITLE0=", both) == value_of("TTITLE0=", found.text) && db_survey("brd.bdb")->records == 1);
+
+    // A category stays one word the status line and the key can hold, shown as it is, not as the list's
+    // entry it starts.
+    for (const char* broken : {"hard rock", "rock/pop", ""}) {
+        SetText(IDC_ED_CATEGORY, broken);
+        MessageBoxUser user("Brindle CD", IDOK);
+        Apply();
+        EXPECT_EQ(user.text.find("A category is one word of 1 to 20 letters and digits"), 0u) << broken;
+    }
+    EXPECT_EQ(db_read("7908090a"), both);
+    SetText(IDC_ED_CATEGORY, "new");
+    Apply();
+    EXPECT_TRUE(Field(IDC_ED_CATEGORY) == "new" && db_contains("new/7908090a", "brd.bdb") &&
+                db_survey("brd.bdb")->records == 1);
 }
 
 TEST_F(Pages, LibraryGroupsListsDeletesAndOpensEntriesInTheEditor) {

@@ -28,3 +28,12 @@ TEST(EdgeSnapping, EdgesWithinTheResistanceSnapFlush) {
     EXPECT_EQ(drag_position({-300, -200}, 50, 5, 297, 162, work, 0), (ScreenPoint{-50, -5}));
     EXPECT_EQ(drag_position({-300, -200}, 50, 5, 297, 162, work, 60), (ScreenPoint{0, 0}));
 }
+
+TEST(EdgeSnapping, AWindowOffTheWorkAreaComesInNoFurtherThanItMust) {
+    constexpr WorkArea work{1024, 0, 2048, 738};  // a second monitor to the right
+    const std::pair<Box, ScreenPoint> cases[] = {{{-5000, -5000, 297, 162}, {1024, 0}},
+        {{99999, 400, 297, 162}, {2048 - 297, 400}}, {{1500, 9000, 297, 19}, {1500, 738 - 19}},
+        {{1100, 100, 297, 162}, {1100, 100}}, {{0, 0, 3000, 900}, {1024, 0}}};
+    for (const auto& [window, corner] : cases) EXPECT_EQ(inside_work_area(window, work), corner) << window.x;
+}
+

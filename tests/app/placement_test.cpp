@@ -56,6 +56,19 @@ TEST_F(Placement, StoredShadeMinimizedStartsThatWayAndIsUsedOnce) {
     EXPECT_EQ(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top, 19);
 }
 
+TEST_F(Placement, AStoredPlaceOffEveryMonitorComesOntoTheNearestOne) {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    for (const auto& [x, y, inside] : {std::tuple{-5000, 300, POINT{work.left, 300}},
+                                        {work.right + 100, work.bottom + 100, POINT{work.right - 297, work.bottom - 162}},
+                                        {work.right - 20, 200, POINT{work.right - 20, 200}}}) {  // partly on: kept
+        SetWindowPos(Player.MainWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ApplyStartState(1);
+        EXPECT_EQ(Rect(Player.MainWindow).left, inside.x);
+        EXPECT_EQ(Rect(Player.MainWindow).top, inside.y);
+    }
+}
+
 TEST_F(Placement, ShadeKeepsTheCornerMovesTheChildrenAndSnapsWithItsOwnHeight) {
     ApplyStartState(1);
     EXPECT_TRUE(IsWindowVisible(Player.MainWindow) && !IsIconic(Player.MainWindow));

@@ -52,11 +52,12 @@ protected:
         DeleteFileA("brd.bdb");
         DestroyWindow(window);
     }
-    // The status codes posted so far.
+    // The status codes posted so far, each about the record's disc.
     std::vector<int> codes() {
         MSG msg;
         while (PeekMessageA(&msg, window, WM_BRD_REQUEST, WM_BRD_REQUEST, PM_REMOVE))
-            if (msg.wParam == BRD_QUERY_NOTIFY) posted.push_back(static_cast<int>(msg.lParam));
+            if (msg.wParam == BRD_QUERY_NOTIFY && notification_disc(msg.lParam) == disc.serial)
+                posted.push_back(notification_code(msg.lParam));
         return posted;
     }
     QueryJob job(std::optional<ServerEntry> at) { return {record, locks, DuplicateOf(query_lock.get()), at}; }
@@ -69,11 +70,12 @@ protected:
     }
 };
 
-// On a thread of its own, the exact match is read and stored.
+// On a thread of its own, the exact match is read and stored; a second query meanwhile ends without a word.
 TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
     server.reply("cddb read", {pause_ms(300), say(kHead + recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")});
     ASSERT_TRUE(StartQuery(job(cddbp(server))));
     wait_for([&] { return server.received().size() >= 3; });
+    RunQueryJob({std::make_shared<DiscRecord>(window), locks, DuplicateOf(query_lock.get()), cddbp(server)});  // silent
     // The player exits: it lets go of the record, the title display's locks and the query lock.
     const std::weak_ptr<DiscRecord> left = record;
     record.reset();
@@ -94,7 +96,8 @@ TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
 }
 
 TEST_F(Query, OverHttpEachRequestHasAConnectionAndTheChosenInexactMatchIsRead) {
-    const std::string list = recorded("211_query_inexact_d50dd30f.txt");
+    std::string list = recorded("211_query_inexact_d50dd30f.txt");
+    list.insert(list.find('\n') + 1, "ro/ck d50dd30f A row the chooser leaves out\r\n");
     server.reply("cddb query", {say(list)});
     server.add_disc("misc", "d50dd30f", kSkaIsland, recorded("pear_Net_CDDB_d50dd30f.xmcd"));
     answers.chooser = 1;
@@ -114,28 +117,28 @@ TEST_F(Query, NoServerUnreachableOrSilentServersGive667) {
     QueryWaits = {500, 300};
     server.banner({});
     const int closed_port = CddbTestServer().cddbp_port();
+    CddbTestServer other;
     const std::pair<std::optional<ServerEntry>, std::vector<int>> cases[] = {
         {std::nullopt, {667}},  // the user is told
         {cddbp(server), {701, 667}},
         {ServerEntry{"127.0.0.1", closed_port, 1, {}, "CDDBP", "-"}, {701, 667}},
+        {ServerEntry{"127.0.0.1", other.cddbp_port() + 65536, 1, {}, "CDDBP", "-"}, {701, 667}},  // never port & 0xffff
         {ServerEntry{"no-such-host.invalid", 888, 1, {}, "CDDBP", "-"}, {667}}};
     for (const auto& [at, expected] : cases) EXPECT_EQ(query(at), expected) << (at ? at->host_name : "none");
     EXPECT_TRUE(server.received().empty());  // no hello without a banner
+    EXPECT_EQ(other.cddbp_connections(), 0);
     EXPECT_EQ(answers.messages, std::vector<std::string>{"No CDDB servers have been defined.\n\nPlease set a server, "
                                                          "or disable CDDB\nconnectivity in the preferences."});
 }
 
-TEST_F(Query, WithoutAMatchAWholeEntryOrTheDiscTheQueryStoresNothing) {
-    // A read reply only where the read must be sent; eject_after: the lines heard when the disc leaves (0: it stays).
-    const struct { Script query, read; int chooser; size_t eject_after; int code; } cases[] = {
-        {{say("202 No match for disc ID d50dd30f.\r\n")}, {}, 0, 0, 901},
-        {{say(recorded("211_query_inexact_d50dd30f.txt"))}, {}, -1, 0, 901},  // "None"
-        {{say(kExact)}, {say("401 reggae d50dd30f No such CD entry in database.\r\n")}, 0, 0, 901},
-        {{say(kExact)}, {say(kHead + "# xmcd\r\n.\r\n")}, 0, 0, 901},
-        {{say(kExact)}, {say(kHead + "DTITLE=Various / Ska Island\r\nTTITLE1=Two"), hang_up()}, 0, 0, 667},
-        // Ejected while the server thinks, with a second query meanwhile, which ends without a word.
-        {{pause_ms(500), say(kExact)}, {}, 0, 2, 0},
-        {{say(kExact)}, {pause_ms(500), say(kHead + recorded("pear_Net_CDDB_d50dd30f.xmcd") + ".\r\n")}, 0, 3, 0},
+TEST_F(Query, WithoutAMatchOrAWholeEntryTheQueryStoresNothing) {
+    // A read reply only where the read must be sent.
+    const struct { Script query, read; int chooser, code; } cases[] = {
+        {{say("202 No match for disc ID d50dd30f.\r\n")}, {}, 0, 901},
+        {{say(recorded("211_query_inexact_d50dd30f.txt"))}, {}, -1, 901},  // "None"
+        {{say(kExact)}, {say("401 reggae d50dd30f No such CD entry in database.\r\n")}, 0, 901},
+        {{say(kExact)}, {say(kHead + "# xmcd\r\n.\r\n")}, 0, 901},
+        {{say(kExact)}, {say(kHead + "DTITLE=Various / Ska Island\r\nTTITLE1=Two"), hang_up()}, 0, 667},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
@@ -143,21 +146,34 @@ TEST_F(Query, WithoutAMatchAWholeEntryOrTheDiscTheQueryStoresNothing) {
         peer.reply("cddb query", c.query);
         peer.reply("cddb read", c.read);
         answers.chooser = c.chooser;
-        posted.clear();
-        disc.loaded = 1;
-        std::thread first([this, running = job(cddbp(peer))] { RunQueryJob(running); });
-        if (c.eject_after) {
-            wait_for([&] { return peer.received().size() >= c.eject_after; });
-            auto other = std::make_shared<DiscRecord>(window);
-            other->loaded = 1;
-            RunQueryJob({other, locks, DuplicateOf(query_lock.get()), cddbp(peer)});  // the first holds the lock
-            disc.loaded = 0;
-        }
-        first.join();
-        EXPECT_EQ(codes(), (std::vector<int>{701, 702, c.code}));
+        EXPECT_EQ(query(cddbp(peer)), (std::vector<int>{701, 702, c.code}));
         EXPECT_EQ(peer.received().size(), c.read.empty() ? 2u : 3u);
     }
     EXPECT_FALSE(db_contains("reggae/d50dd30f") || db_contains("misc/d50dd30f") || disc.disc_title);
+}
+
+// Each reply within its own time, the whole too late; a greeting trickled past its time is none at all.
+TEST_F(Query, ASlowServerEndsAQueryOrASubmissionAtTheExchangesDeadline) {
+    QueryWaits = {2500, 1000, 2000, 3750};  // the replies come at 1.5 s, 3 s, 4.5 s...
+    const Step late = pause_ms(1500);
+    server.banner({late, say(recorded("201_banner.txt"))});
+    server.reply("cddb hello", {late, say("200 Hello and welcome\r\n")});
+    server.reply("cddb query", {late, say(kExact)});
+    EXPECT_EQ(query(cddbp(server)), (std::vector<int>{701, 702, 667}));
+    CddbTestServer trickle;
+    Script drops = {say("201 ")};
+    for (const char* drop : {"a", "b", "c", "d", "\r\n"}) drops.insert(drops.end(), {pause_ms(500), say(drop)});
+    trickle.banner(drops);
+    EXPECT_EQ(query(cddbp(trickle)), (std::vector<int>{701, 667}));
+    EXPECT_TRUE(trickle.received().empty());  // no hello
+    CddbTestServer mail;
+    mail.banner({late, say("220 mail ready\r\n")});
+    for (const char* step : {"EHLO", "MAIL", "RCPT"}) mail.reply(step, {late, say("250 OK\r\n")});
+    posted.clear();
+    RunSubmitJob({{"127.0.0.1:" + std::to_string(mail.cddbp_port()), "me@example.org", "rock", "0a0b0c02"}, window, disc.serial,
+                  DuplicateOf(query_lock.get())});
+    EXPECT_EQ(codes(), (std::vector<int>{701, 501, 555}));
+    EXPECT_EQ(mail.received().size(), 2u);  // EHLO and MAIL FROM, no recipient
 }
 
 TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
@@ -169,7 +185,20 @@ TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
         EXPECT_EQ(db_contains("reggae/d50dd30f"), answer == IDYES);
         EXPECT_EQ(disc.disc_title, answer == IDYES ? Text(kSkaIsland) : std::nullopt);
     }
-    EXPECT_EQ(answers.messages, std::vector<std::string>(2, "The CD being queried already exists in the database.\n"
+
+    // An entry stored (by brd-db, say) after the query found none is not replaced unasked. The
+    // line locks hold the query between its look-up and its store.
+    DeleteFileA("brd.bdb");
+    answers.message_box = IDNO;
+    std::optional<BothLinesHeld> held(std::in_place, *locks);
+    std::thread running([&] { RunQueryJob(job(cddbp(server))); });
+    wait_for([&] { return server.received().size() >= 3; });
+    Sleep(300);  // the reply's last line, then the look-up
+    ASSERT_EQ(db_add(std::string("misc/d50dd30f"), std::string("200 misc d50dd30f\nDTITLE=Old / Entry\n")), 1);
+    held.reset();
+    running.join();
+    EXPECT_TRUE(db_contains("misc/d50dd30f") && !db_contains("reggae/d50dd30f"));
+    EXPECT_EQ(answers.messages, std::vector<std::string>(3, "The CD being queried already exists in the database.\n"
                                                             "Replace database entry with this new information?"));
 }
 
@@ -177,9 +206,9 @@ TEST_F(Query, ASubmissionChecksTheMailSettingsTheEntryItsCategoryAndTheQueryLock
     const std::string mail = "127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), me = "me@example.org";
     const SubmitJob jobs[] = {{{}, me, {}, {}}, {mail, {}, "rock", "0a0b0c02"}, {mail, me, {}, {}},
                               {mail, me, "pop", "0a0b0c02"}, {mail, me, "Rock", "0a0b0c02"}};
-    for (const SubmitJob& submit : jobs) RunSubmitJob({submit, window, DuplicateOf(query_lock.get())});
+    for (const SubmitJob& submit : jobs) RunSubmitJob({submit, window, disc.serial, DuplicateOf(query_lock.get())});
     const SemaphoreSlot query_runs{query_lock.get(), 0};
-    RunSubmitJob({jobs[4], window, DuplicateOf(query_lock.get())});  // told, not dropped in silence
+    RunSubmitJob({jobs[4], window, disc.serial, DuplicateOf(query_lock.get())});  // told, not dropped in silence
     EXPECT_EQ(answers.messages, (std::vector<std::string>{kSubmitSettingsMessage, kSubmitSettingsMessage,
                                                           kSubmitNoEntryMessage, kSubmitCategoryMessage,
                                                           kQueryInProgressText}));

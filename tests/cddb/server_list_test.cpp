@@ -57,9 +57,11 @@ TEST(Sites, NewSiteLinesAreRowsAndTheFirstOfAnEmptyListIsTheDefault) {
         // Whole site lines only.
         {{}, "500 Unrecognized command.\r\n", ""}, {{}, sites(""), ""}, {{}, "", ""},
         {{}, "210 OK\r\na.org cddbp 888 - N0 W0 One\r\nb.org cddbp 888", "a.org 888 CDDBP yes One|"},
-        // Fields are cut; a server whose registry value cannot fit 99 characters, whatever its location, is not added.
-        {{}, sites("h.org cddbpxyz 1234567 - N0 W0 " + std::string(150, 'd') + "\r\n"),
-         "h.org 123456 CDDBPX yes " + std::string(100, 'd') + "|"},
+        // Fields are cut; a port outside 1 to 65535 or a server whose registry value cannot fit 99 characters,
+        // whatever its location, is not added.
+        {{}, sites("h.org cddbpxyz 65535 - N0 W0 " + std::string(150, 'd') + "\r\n"),
+         "h.org 65535 CDDBPX yes " + std::string(100, 'd') + "|"},
+        {{}, sites("h.org cddbp 1234567 - N0 W0 D\r\nh.org cddbp 0 - N0 W0 D\r\nh.org cddbp -1 - N0 W0 D\r\n"), ""},
         {{}, sites("h.org http 80 " + path + " N0 W0 Near\r\n"), "h.org" + path + " 80 HTTP yes Near|"},
         {{}, sites("h.org http 80 " + path + "p N0 W0 Far\r\n"), ""}};
     for (const auto& [listed, reply, added] : cases) {

@@ -86,6 +86,10 @@ TEST(EntryText, ARealDiscIsLookedUpUnderAnyCategoryAndParsed) {
     EXPECT_TRUE(detached.track_count == 12 && detached.track_titles[11] == drive.track_titles[11]);
     free_texts(detached);
     EXPECT_TRUE(!detached.disc_title && !detached.category && !detached.track_titles[11]);
+    // Titles come back cut to a kilobyte, however long they are stored.
+    parse_entry(detached, "200 rock x\r\nDTITLE=" + std::string(1000000, 'x') + "\r\nTTITLE0=" +
+                              std::string(1024, 'y') + "y\r\n", locks);
+    EXPECT_TRUE(detached.disc_title == std::string(1024, 'x') && detached.track_titles[0] == std::string(1024, 'y'));
 
     std::atomic<bool> parsed{false};  // parsing waits for both line locks
     locks.track_line.acquire();  // the title display is copying a track title

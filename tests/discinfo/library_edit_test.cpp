@@ -24,9 +24,13 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
         stored_entry("rock/be0c140e", "gitpan_CDDB-File_be0c140e.xmcd"),
         {"misc/0badd15c", "200 misc 0badd15c\r\nDTITLE=\xc9mile Sans Slash\r\n"},
         {"reggae/7908090a", stored_entry("rock/7908090a", "alrs_freedb_7908090a.xmcd").text}};
-    ASSERT_EQ(db_add_all(entries, db), 1);
+    ASSERT_EQ(db_add_all(std::span(entries).first(5), db), 1);
 
+    // An entry stored while the listing is read (at Eject, by a query): the
+    // file is not held open, so the change is made, and the listing starts again.
     LibraryReader by_category(db, LibraryView::by_category);
+    EXPECT_FALSE(by_category.read_some(2));
+    ASSERT_EQ(db_add(entries[5].key, entries[5].text, db), 1);
     while (!by_category.read_some(2)) {}
     const LibraryListing c = by_category.take();
     EXPECT_EQ(c.count, 6);
@@ -58,11 +62,12 @@ TEST(EditorSave, MovesAnEntryToItsNewKeyInOneChangeKeepingEveryOtherByte) {
     parse_entry(record, latin1.text, locks);
     record.disc_id_text = "2b055c04";
     const Text old_key = editor_old_key(record);
-    EditorFields fields{"Tuhonvarjo", "Syvyyden Syli", "misc", {}};
-    for (int i = 0; i < record.track_count; ++i) fields.titles.push_back(*record.track_titles[i]);
-    EXPECT_FALSE(apply_editor_fields(record, fields));
+    EditorFields shown{"Tuhonvarjo", "Syvyyden Syli", "misc", {}};
+    for (int i = 0; i < record.track_count; ++i) shown.titles.push_back(*record.track_titles[i]);
+    EditorFields fields = shown;
+    EXPECT_FALSE(apply_editor_fields(record, shown, fields));
     fields.category = "metal";
-    ASSERT_TRUE(apply_editor_fields(record, fields));
+    ASSERT_TRUE(apply_editor_fields(record, shown, fields));
     std::string text;
     ASSERT_EQ(save_edited_entry(record, old_key, text, db), 1);
     std::string expected = latin1.text;
@@ -71,9 +76,6 @@ TEST(EditorSave, MovesAnEntryToItsNewKeyInOneChangeKeepingEveryOtherByte) {
     EXPECT_EQ(lf(db_read("metal/2b055c04", db).value_or("")), lf(expected));  // the Latin-1 titles byte for byte
     EXPECT_TRUE(!db_contains("misc/", db) && db_survey(db)->records == 2);
 
-    record.track_titles[0] = std::string(300, 'x');  // longer than the edit holds, untouched
-    fields.titles[0] = std::string(255, 'x');
-    EXPECT_FALSE(apply_editor_fields(record, fields));
     EXPECT_EQ(compose_disc_title("", "Album") + compose_disc_title("Artist", "") + compose_disc_title("A", "B"),
               "AlbumArtistA / B");
 }

@@ -1,5 +1,8 @@
 #include "discinfo/play_order_store.h"
 
+#include <atomic>
+#include <thread>
+
 #include "discinfo/database.h"
 #include "discinfo/entry_text.h"
 #include "discinfo/xmcd_writer.h"
@@ -45,4 +48,33 @@ TEST(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
         EXPECT_EQ(tracks(), expected) << text.value_or("none");
     }
     EXPECT_EQ(save_play_order(record, order, db), 0);  // the entry has no PLAYORDER line
+}
+
+// The Play order is saved at Eject while a CDDB query may store the disc's
+// entry: the save never writes back the entry it read over the stored one.
+TEST(PlayOrderStore, ASaveNeverUndoesAnEntryStoredMeanwhile) {
+    ScratchDir dir;
+    const fs::path db = dir / "brd.bdb";
+    DiscRecord record = drive_record(test_data("pipian_rubyripper_2b055c04.xmcd"));
+    record.category = "misc", record.disc_id_text = "2b055c04";
+    std::vector<DbEntry> others;  // before the disc's entry in the index, so that the save's read takes a while
+    for (int i = 0; i < 30000; ++i) others.push_back({"rock/" + std::to_string(i), "x"});
+    ASSERT_EQ(db_add_all(others, db), 1);
+    const PlayOrder order = make_play_order(4);
+    const auto store = [&](const std::string& text) {  // as a CDDB query does
+        return db_update("2b055c04", [&](const Text&) { return DbEntry{"misc/2b055c04", text}; }, db);
+    };
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_EQ(store(new_entry_text(record)), 1);
+        const std::string result = "200 misc 2b055c04\r\nDTITLE=Found " + std::to_string(round) + "\r\n";
+        std::atomic<bool> go{false};
+        std::thread query([&] {
+            while (!go) std::this_thread::yield();
+            store(result);
+        });
+        go = true;
+        save_play_order(record, order, db);
+        query.join();
+        EXPECT_EQ(value_of("DTITLE=", db_read("2b055c04", db).value_or("")), "Found " + std::to_string(round));
+    }
 }

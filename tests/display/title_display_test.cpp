@@ -82,6 +82,11 @@ TEST_F(TitleLines, BothLinesInTheSkinFontTheShadeSlotShowsTheNamedOneAndACleared
     TestSkin().DisplayMode = kDisplayNormal;
     titles.SetDiscLine(std::nullopt);
     EXPECT_TRUE(Shows(13, 68, 0, 195, {}));
+    // A title of a million letters shows its start at once: only what is in view is ever rendered.
+    titles.SetDiscLine("A" + std::string(1000000, 'B'));
+    std::vector<Placed> start = {{0, &font_, 0, 0, 7, 11}};
+    for (int x = 9; x < 195; x += 9) start.push_back({x, &font_, 8, 0, std::min(7, 195 - x), 11});
+    EXPECT_TRUE(Shows(13, 68, 0, 195, start));
 }
 
 TEST_F(TitleLines, ALongTitleScrollsRoundAndRoundUntilTheWorkersStop) {

@@ -74,6 +74,11 @@ TEST(TitleFont, GlyphsAdvancesAndNewText) {
     // Blank cells advance a full cell; space and apostrophe are narrow.
     EXPECT_EQ(text_width("Rock 'n Roll@", false), 10 * 9 + 5 * 3);
     EXPECT_EQ(text_width("Rock 'n Roll", true), 6 * 9 + 3 * 3);
+    // A column's character, walked to from any place, or from the start when that is nearer.
+    const std::string text = "Rock 'n Roll";  // cells from 0, 9, 18, 27, 36, 41, 46, 55, 60, 69, 78, 87
+    for (const auto& [from, column, want] : {std::tuple{TextPlace{}, 40, TextPlace{4, 36}}, {{4, 36}, 41, {5, 41}},
+             {{11, 87}, 46, {6, 46}}, {{11, 87}, 8, {0, 0}}, {{7, 55}, 500, {11, 87}}, {{99, 5}, 20, {2, 18}}})
+        EXPECT_EQ(place_of_column(text, false, from, column), want) << column;
     // Only a new text starts a line again.
     EXPECT_FALSE(line_text_changed(std::string("Abbey Road"), std::string("Abbey Road")));
     EXPECT_TRUE(line_text_changed(std::string("Abbey Road"), std::string("Abbey road")));

@@ -1,6 +1,6 @@
 // The track grid's scroll animation on real threads and GDI: a held arrow,
 // a click, a row target, a redraw in the middle of an animation, and a grid
-// destroyed while its arrow is still held.
+// destroyed in the middle of a long follow scroll.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,7 +15,8 @@ namespace {
 // A grid of `entries` drawn once; Settles polls (3 s at most) until its offset is `offset` (or
 // has moved at all: -1) and, for an offset, its animation thread has let go of the scroll lock.
 struct Grid {
-    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, kGridWidth, 136, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, kGridWidth, 136, nullptr, nullptr, nullptr,
+                                nullptr);
     std::unique_ptr<TrackGrid> grid;
     explicit Grid(int32_t entries) : grid(std::make_unique<TrackGrid>(window, TestSkin(), entries)) {
         grid->RedrawGrid(nullptr, 0);
@@ -63,11 +64,20 @@ TEST(GridScroll, HeldArrowsClicksRowTargetsAndRedraws) {
     ASSERT_TRUE(redrawn.Settles(24));
     EXPECT_EQ(redrawn.grid->View().first_visible_row, 2);
 
-    Grid destroyed(99);  // destroying the grid ends a held scroll and one waiting for it
-    destroyed.grid->SetScrolling(true);
-    destroyed.grid->StartScroll(kArrowDown);
-    destroyed.grid->StartScroll(kArrowDown);
+    // Destroying the grid ends a follow scroll of seconds (row 1 to 30) where it is, and a held arrow
+    // waiting for it: the window still shows the grid's first row.
+    Grid destroyed(100), at_rest(100);
+    destroyed.grid->StartScroll(30);
+    destroyed.grid->SetScrolling(true), destroyed.grid->StartScroll(kArrowDown);
     ASSERT_TRUE(destroyed.Settles(-1));
+    destroyed.grid.reset();
+    Canvas shown(kGridWidth, 120), start(kGridWidth, 120);
+    BitBlt(shown.dc, 0, 0, kGridWidth, 120, WindowDC(destroyed.window).get(), 0, 0, SRCCOPY);
+    at_rest.grid->PaintGrid(start.dc);
+    bool first_row = false;
+    for (int offset = 4; offset <= 24 && !first_row; offset += 4)
+        first_row = Same(shown.Snapshot(), 0, 0, start.Snapshot(), 0, offset, kGridWidth, 120 - offset);
+    EXPECT_TRUE(first_row);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@ import functools
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -37,11 +38,11 @@ def wait_until(condition, timeout, message):
         time.sleep(0.2)
 
 
-def wine(*args, cwd=None):
+def wine(*args, cwd=None, timeout=60):
     """(exit code, output) of a Windows program; through a file, as a Wine server would hold a pipe open."""
     with tempfile.TemporaryFile("w+") as out:
         code = subprocess.run([os.path.join(SCRIPTS, "wine-run"), *args], env=ENV, stdout=out, cwd=cwd,
-                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60).returncode
+                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=timeout).returncode
         out.seek(0)
         return code, out.read()
 
@@ -72,8 +73,8 @@ def stored_settings():
 def poke(*args):
     """brdpoke's answer (tests/support/brdpoke.cpp), or None when it failed."""
     # Now and then Wine loses a console program's output: ask again where there must be one.
-    always_prints = args[0] in ("rect", "title", "version", "manifest") or \
-        args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state")
+    always_prints = args[0] in ("rect", "title", "version", "manifest", "answers") or \
+        args[0] == "sheet" and args[2] in ("page", "rect", "ctrl", "state", "text", "rows")
     for _ in range(3):
         code, out = wine(os.path.join(BIN, "brdpoke.exe"), *args)
         if code != 0 or out.strip() or not always_prints:
@@ -220,6 +221,14 @@ def store_entry(disc, disc_title, track_titles, play_order=None):
             f.write("\n".join(lines) + "\n")
         brd_db("import", os.path.join(folder, "misc"))
     return f"misc/{disc_id}"
+
+
+def store_raw_entry(key, text):
+    """A new brd.bdb holding this one entry as it stands, however it came to be (brd-db would refuse a hostile one)."""
+    data = text.encode("latin-1")
+    with open(DATABASE, "wb") as f:
+        f.write(b"PACK" + struct.pack("<ii", 12 + len(data), 64) + data + key.encode().ljust(56, b"\0") +
+                struct.pack("<ii", 12, len(data)))
 
 
 # --- Input and the screen -------------------------------------------------------

@@ -6,8 +6,8 @@ import time
 
 from brdtest import (IDM_KEY_TRK_FWD, MINIMIZE, PLAY_BUTTON, REPEAT, REPEAT_CD, SCRIPTS, SHUFFLE, STOP_BUTTON,
                      TRACKS_AT, Player, Pointer, check, drive_state, on_screen, playing_track, plays, poke, press_key,
-                     run, sample_toc, screenshot, set_settings, set_up_drives, start, store_entry, stored_settings,
-                     title, vdrive, wait_until, window_rect, xdotool)
+                     run, sample_toc, screenshot, set_settings, set_up_drives, start, store_entry, store_raw_entry,
+                     stored_settings, title, vdrive, wait_until, window_rect, xdotool)
 
 SONGS = [f"Song {n}" for n in range(1, 13)]
 
@@ -69,7 +69,12 @@ def test_an_arriving_disc_plays_with_load_play_and_eject_quit_ends_at_the_next_d
     player = start(LoadPlay=1, PlayOrder=1, EjectQuit=1, xWinPos=123)
     vdrive("insert", "D", "twelve")
     wait_until(lambda: playing_track("twelve") == 2, 15, "the stored order excludes track 1: track 2 must play")
-    wait_until(lambda: "Song 2" in title(), 10, f"the window title shows the track: {title()!r}")
+    # An end-of-range notice of a play replaced meanwhile (one that crossed a track choice) moves nothing on.
+    poke("notify", "1")  # MCI_NOTIFY_SUCCESSFUL
+    poke("command", str(IDM_KEY_TRK_FWD))
+    wait_until(lambda: playing_track("twelve") == 3, 10, f"TRK FWD plays track 3, not 4: {plays()}")
+    check(len(plays()) == 2, f"the two plays asked for and no other: {plays()}")
+    wait_until(lambda: "Song 3" in title(), 10, f"the window title shows the track: {title()!r}")
     press_key("r")  # stopped, the disc poll alone watches the tray
     wait_until(lambda: drive_state()["mode"] == "stopped", 10, "R stops")
     opened = time.time()  # before: a poll may see the open tray before vdrivectl returns
@@ -88,6 +93,21 @@ def test_an_arriving_disc_plays_with_load_play_and_eject_quit_ends_at_the_next_d
     check(polls[-1][0] - seen < 1, f"the window must close at that poll, not a later one: {polls}")
     check(player.process.wait(40) == 0, "the program must end with 0")
     check(stored_settings().get("xWinPos") == 123, "the settings must be saved")
+
+
+def test_a_stored_title_of_a_million_letters_opens_and_plays_with_the_window_answering():
+    set_up_drives("d")
+    disc_id = sample_toc("twelve")[0]
+    store_raw_entry(f"misc/{disc_id}", f"200 misc {disc_id}\r\nDTITLE={'x' * 1000000}\r\n" +
+                    "".join(f"TTITLE{i}=Song {i + 1}\r\n" for i in range(12)) + ".\r\n")
+    vdrive("insert", "D", "twelve")
+    player = start("/play", NameScrolling=1)
+    wait_until(lambda: playing_track("twelve") == 1, 15, "the disc must play")
+    wait_until(lambda: title() == "BRD: " + "x" * 71 + "...", 10, f"the window title shows the disc: {title()[:80]!r}")
+    for _ in range(5):
+        check(poke("answers") == "1", "the window must answer while the title scrolls")
+        time.sleep(0.5)
+    check(player.close() == 0, "BRD must exit with 0")
 
 
 def skip_to_the_last_track():
@@ -147,6 +167,7 @@ def test_play_option_done_eject_next_cd_and_on_exit():
 
 run([
     test_stored_settings_a_second_copy_and_a_disc_leaving_and_arriving,
+    test_a_stored_title_of_a_million_letters_opens_and_plays_with_the_window_answering,
     test_an_arriving_disc_plays_with_load_play_and_eject_quit_ends_at_the_next_disc_poll,
     test_play_modes_at_the_end_of_a_track_and_of_the_order,
     test_play_option_done_eject_next_cd_and_on_exit,

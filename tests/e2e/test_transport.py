@@ -3,10 +3,11 @@ shell's part, the icon's mouse message, posted by brdpoke); the write-failure bo
 import os
 import subprocess
 import tempfile
+import time
 
 from brdtest import (BIN, DATABASE, ENV, FPS, IDM_TRACK_FIRST, MINIMIZE, SCRIPTS, SHUFFLE, Player, Pointer, brd_db,
                      check, drive_state, playing_track, poke, press_key, run, sample_toc, set_up_drives, start,
-                     store_entry, title, tray_icon, vdrive, wait_until, window_rect, wine)
+                     store_entry, title, tray_icon, vdrive, wait_until, window_rect, wine, xdotool)
 
 
 WRITE_FAILED = ("Error - Could not open 'brd.bdb' for writing.\nMake sure the BRD database file 'brd.bdb'\n"
@@ -99,9 +100,18 @@ def test_transport_keys_and_shuffle_with_a_stored_order():
     wait_until(lambda: poke("box"), 10, "a Play order that was not saved must be reported")
     check(poke("box") == "1|Brindle CD|" + WRITE_FAILED, f"the box: {poke('box')}")
     poke("close", "#32770")
+    # The exit's own failed save is shown once the window has gone: a disc leaving meanwhile starts nothing.
+    vdrive("close", "D")
+    wait_until(lambda: title() == "BRD: The Testers / Twelve", 15, "the disc must be back")
+    poke("close")
+    wait_until(lambda: xdotool("search", "--onlyvisible", "--name", "^Brindle CD$"), 15, "the failed save at exit")
+    vdrive("eject", "D")
+    time.sleep(2.5)  # a disc poll would see the open tray
     wine("taskkill", "/f", "/im", "brdpoke.exe")
     holder.wait()
-    check(player.close() == 0 and stored_order(key) == disc_order, "the stored entry must stay as it was")
+    poke("answer", "Brindle CD", "1")
+    code = player.process.wait(30)
+    check(code == 0 and stored_order(key) == disc_order, f"BRD ends normally ({code}), the entry as it was")
 
 
 run([test_transport_keys_and_shuffle_with_a_stored_order])

@@ -2,6 +2,7 @@
 // inside Wine, where the X tools cannot see window classes or send messages.
 //   brdpoke rect           print "x y width height visible" of the BRD window
 //   brdpoke title          print the BRD window's title
+//   brdpoke answers        print 1 when the BRD window answers a message within a second, else 0
 //   brdpoke foreground     print the class of the foreground window
 //   brdpoke front CLASS    bring the window of that class to the foreground
 //   brdpoke close [CLASS]  ask BRD (or the window of CLASS) to close, as its close button does
@@ -9,7 +10,8 @@
 //   brdpoke sheet TITLE VERB [ID|N]   the property sheet of that caption:
 //     page (print "index count"), select N, rect, home (move it to 0,0), ctrl ID (its screen rect),
 //     state ID (print "checked enabled"), click ID (a button of the page or
-//     the sheet: 1 OK, 2 Cancel, 12321 Apply), cues (underline the Alt+letters)
+//     the sheet: 1 OK, 2 Cancel, 12321 Apply), text ID (print a control's text),
+//     rows ID (print the number of rows of a list view), cues (underline the Alt+letters)
 //   brdpoke answer TITLE ID  press button ID of the message box of that caption
 //   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
 //   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
@@ -17,7 +19,9 @@
 //   brdpoke version FILE   print "a.b.c.d|CompanyName|ProductName|FileDescription|FileVersion|ProductVersion|
 //                          OriginalFilename" from FILE's version resource, as Explorer reads it
 //   brdpoke manifest FILE  print FILE's application manifest
+//   brdpoke notify CODE    post MM_MCINOTIFY with that code, as the CD device does at the end of a play
 #include <windows.h>
+#include <mmsystem.h>
 #include <commctrl.h>
 #include <prsht.h>
 
@@ -55,6 +59,12 @@ int Sheet(HWND sheet, const char* verb, int arg) {
                     IsWindowEnabled(control) ? 1 : 0);
     } else if (!std::strcmp(verb, "click")) {
         PostMessageA(control, BM_CLICK, 0, 0);
+    } else if (!std::strcmp(verb, "text")) {
+        char text[256] = "";
+        GetWindowTextA(control, text, sizeof text);
+        std::printf("%s\n", text);
+    } else if (!std::strcmp(verb, "rows")) {
+        std::printf("%d\n", static_cast<int>(SendMessageA(control, LVM_GETITEMCOUNT, 0, 0)));
     } else {
         return 2;
     }
@@ -106,7 +116,8 @@ int main(int argc, char** argv) {
         const HWND box = FindWindowA(nullptr, argv[2]);
         return box && PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0) ? 0 : 1;
     }
-    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray");
+    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray") &&
+                             std::strcmp(verb, "notify");
     HWND w = FindWindowA(names_class ? argv[2] : "BRD", nullptr);
     if (!std::strcmp(verb, "foreground")) {
         char name[256] = "";
@@ -128,6 +139,11 @@ int main(int argc, char** argv) {
         PrintRect(w);
         return 0;
     }
+    if (!std::strcmp(verb, "answers")) {
+        DWORD_PTR result = 0;
+        std::printf("%d\n", SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) ? 1 : 0);
+        return 0;
+    }
     if (!std::strcmp(verb, "title")) {
         char title[256] = "";
         GetWindowTextA(w, title, sizeof title);
@@ -145,5 +161,6 @@ int main(int argc, char** argv) {
     if (!std::strcmp(verb, "close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
     if (!std::strcmp(verb, "command") && argc > 2) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
     if (!std::strcmp(verb, "tray") && argc > 2) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
+    if (!std::strcmp(verb, "notify") && argc > 2) return PostMessageA(w, MM_MCINOTIFY, std::atoi(argv[2]), 1) ? 0 : 1;
     return 2;
 }

@@ -3,12 +3,13 @@
 database bytes set against the layout of the same entries added one by one.
 Usage: brd_db_roundtrip.py TOOL... (brd-db, or scripts/wine-run brd-db.exe),
 with the project's version in BRD_VERSION."""
-import os, struct, subprocess, sys, tempfile
+import fcntl, os, struct, subprocess, sys, tempfile
 from pathlib import Path
 
 TOOL = [os.path.abspath(a) if os.path.exists(a) else a for a in sys.argv[1:]]
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "discinfo", "data")
 failures = []
+F_OFD_SETLK = 37  # Linux: the lock Wine takes for LockFileEx, and brd-db natively
 
 
 def check(condition, what):
@@ -16,10 +17,10 @@ def check(condition, what):
         failures.append(what)
 
 
-def run(*args, expect=0):
+def run(*args, expect=0, output="stdout"):
     result = subprocess.run(TOOL + list(args), capture_output=True)
     check(result.returncode == expect, f"brd-db {' '.join(args)}: exit {result.returncode}\n{result.stderr!r}")
-    return result.stdout.replace(b"\r\n", b"\n")
+    return getattr(result, output).replace(b"\r\n", b"\n")
 
 
 def body(data):  # the entry's lines without the closing "."
@@ -85,17 +86,54 @@ def round_trip(samples):
     check(Path("c.bdb").read_bytes() == layout(kept) and b"0 faults" in run("-f", "c.bdb", "check"), "repair")
     check(len(copies) == 1 and Path(copies[0]).read_bytes() == damaged, "no copy of the damaged file")
     check(b"needs no repair" in run("-f", "c.bdb", "repair"), "a second repair")
-    check(sorted(os.listdir(".")) == sorted(["a.bdb", "b.bdb", "c.bdb", "dump", "out", loose] + copies), "files left behind")
+    locks = ["a.bdb.lock", "b.bdb.lock", "c.bdb.lock"]  # the writers' lock files stay
+    check(sorted(os.listdir(".")) == sorted(["a.bdb", "b.bdb", "c.bdb", "dump", "out", loose] + copies + locks), "files left behind")
+    # A zeroed index of 100 000 records: one line for them all, not one each.
+    Path("z.bdb").write_bytes(b"PACK" + struct.pack("<ii", 12, 6400000) + bytes(6400000))
+    check(len(run("-f", "z.bdb", "export", "zout", expect=1, output="stderr").splitlines()) == 2, "a line per record")
+    if "wine" not in TOOL[0]:  # a symbolic link stays one, its file changed
+        os.symlink("a.bdb", "link.bdb")
+        run("-f", "link.bdb", "delete", "d50dd30f")
+        check(os.path.islink("link.bdb") and b"nocategory/d50dd30f" not in Path("a.bdb").read_bytes(), "the link was replaced")
     for args, status in [((), 2), (("frobnicate",), 2), (("show",), 2), (("-f", "missing.bdb", "list"), 1)]:
         run(*args, expect=status)
     check(b"Usage: brd-db" in run("--help"), "no usage text")
     check(run("--version") == f"brd-db {os.environ['BRD_VERSION']}\n".encode(), "--version is not the project's")
+    Path("long").write_bytes(b"# xmcd\nDISCID=9e0fffff\nDTITLE=" + b"x" * 1025 + b"\n")  # the player would cut it
+    refused = subprocess.run(TOOL + ["-f", "d.bdb", "import", "long"], capture_output=True)
+    check(refused.returncode == 1 and b"a title longer than 1024 bytes" in refused.stderr, f"long title {refused}")
+
+
+def two_writers(samples, rounds=50):
+    # Two processes import at once into a file big enough that each write
+    # takes a while: both report success and both entries are there.
+    for i in range(500):
+        Path("big", "misc").mkdir(parents=True, exist_ok=True)
+        Path("big", "misc", f"{0x7e000000 + i:08x}").write_bytes(samples[i % len(samples)])
+    run("-f", "w.bdb", "import", "big")
+    for r in range(rounds):
+        paths = [Path(f"r{r}", "rock" if w else "jazz", f"{0x5e000000 + r:08x}") for w in range(2)]
+        for path in paths:
+            path.parent.mkdir(parents=True)
+            path.write_bytes(samples[r % len(samples)])
+        writers = [subprocess.Popen(TOOL + ["-f", "w.bdb", "import", str(p)], stdout=subprocess.DEVNULL) for p in paths]
+        check([w.wait() for w in writers] == [0, 0], f"round {r}: a writer failed")
+    # A writer that does not get its turn (the lock held elsewhere) fails and says so.
+    with open("w.bdb.lock", "a+b") as held:
+        fcntl.fcntl(held, F_OFD_SETLK, struct.pack("hhqqi4x", fcntl.F_WRLCK, 0, 0, 1, 0))
+        before = Path("w.bdb").read_bytes()
+        check(b"could not write" in run("-f", "w.bdb", "import", "r0", expect=1, output="stderr"), "no failure reported")
+        check(Path("w.bdb").read_bytes() == before, "a writer wrote without its turn")
+    keys = {line.split(b"\t")[0] for line in run("-f", "w.bdb", "list").splitlines()}
+    lost = [f"{c}/{0x5e000000 + r:08x}" for r in range(rounds) for c in ("jazz", "rock") if f"{c}/{0x5e000000 + r:08x}".encode() not in keys]
+    check(len(keys) == 500 + 2 * rounds and not lost, f"{len(lost)} entries lost by writers at once: {lost[:4]}")
 
 
 samples = [Path(DATA, f).read_bytes() for f in sorted(os.listdir(DATA)) if f.endswith(".xmcd")]
 with tempfile.TemporaryDirectory(prefix="brd-db-test-") as work:
     os.chdir(work)
     round_trip(samples)
+    two_writers(samples)
     os.chdir("/")
 print("\n".join(failures) or "brd-db round trip: ok")
 sys.exit(1 if failures else 0)

@@ -71,13 +71,16 @@ TEST(CueSheet, GapsSeveralImagesAndNinetyNineTracks) {
     std::string cue = "FILE \"d.bin\" BINARY\n";
     for (int t = 1; t <= 99; ++t) cue += "TRACK " + std::to_string(100 + t).substr(1) + " AUDIO\nINDEX 01 " +
                                          std::to_string(100 + t - 1).substr(1) + ":00:00\n";
-    const std::map<std::string, uint64_t> image = {{"d.bin", 100 * 60 * 75}};
+    const std::map<std::string, uint64_t> image = {{"d.bin", 99 * 60 * 75}};
     EXPECT_TRUE(read(cue, image).layout) << "99 tracks";
     EXPECT_FALSE(read(cue + "TRACK 100 AUDIO\nINDEX 01 99:00:00\n", image).layout);
 }
 
 TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
-    const std::pair<const char*, const char*> cases[] = {
+    std::string gaps = "FILE d.bin BINARY\n";
+    for (int t = 1; t <= 48; ++t)
+        gaps += "TRACK " + std::to_string(100 + t).substr(1) + " AUDIO\nPREGAP 9999:59:74\nINDEX 01 00:00:00\n";
+    const std::pair<std::string, const char*> cases[] = {
         {"", "no TRACK"},
         {"FILE \"x.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "cannot find"},
         {"FILE \"d.bin\" AIFF\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "WAVE"},
@@ -90,9 +93,18 @@ TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
         {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n", "INDEX 01"},
         {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:05:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n", "after"},
         {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:13:24\n", "no sectors"},
+        // The drive reads only inside its folder.
+        {"FILE \"../d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "\"../d.bin\" lies outside the drive's folder"},
+        {"FILE \"sub\\..\\..\\d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "outside"},
+        {"FILE /d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "outside"},
+        {"FILE C:d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "outside"},
+        // Nothing lies past 99:59:74, however many minutes of gaps are added up.
+        {"FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nPOSTGAP 99:58:00\n", "longer than 99:59:74"},
+        {gaps, "longer than 99:59:74"},
     };
     for (const auto& [cue, why] : cases) {
-        const DiscReading r = read(cue, {{"d.bin", 1000}});
+        const DiscReading r = read(cue, {{"d.bin", 1000}, {"../d.bin", 1000}, {"sub\\..\\..\\d.bin", 1000},
+                                         {"/d.bin", 1000}, {"C:d.bin", 1000}});
         EXPECT_FALSE(r.layout) << cue;
         EXPECT_NE(r.error.find(why), std::string::npos) << cue << " -> " << r.error;
     }

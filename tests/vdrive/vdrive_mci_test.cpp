@@ -199,7 +199,7 @@ TEST_F(VirtualDrive, CapturesTheSameSoundFromBinaryBigEndianAndWaveImages) {
     }
 }
 
-TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDisc) {
+TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDiscAndTakesTurnsWithTheController) {
     const char* letter = std::getenv("BRD_SAMPLE_DRIVE");
     if (!letter) GTEST_SKIP() << "run by the controller's test";
     Mci cd(std::string{letter[0], ':'});
@@ -212,6 +212,9 @@ TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDisc) {
     MCI_SEEK_PARMS seek{0, MCI_MAKE_TMSF(7, 0, 10, 0)};
     ASSERT_EQ(cd.send(MCI_SEEK, MCI_TO | MCI_WAIT, &seek), 0u);
     EXPECT_EQ(cd.status(MCI_STATUS_POSITION), MCI_MAKE_TMSF(7, 0, 10, 0));
+    // Seeks, changes of the drive's state, back to back while the controller ejects, until it leaves a file.
+    const std::string done{letter[0], ':', '\\', 'd', 'o', 'n', 'e'};
+    while (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) cd.send(MCI_SEEK, MCI_TO | MCI_WAIT, &seek);
     ASSERT_EQ(cd.send(MCI_SET, MCI_SET_DOOR_OPEN), 0u);
     EXPECT_EQ(cd.status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_OPEN));
 }

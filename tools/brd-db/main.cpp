@@ -55,6 +55,22 @@ int usage_error(const std::string& message) {
 
 void report(const std::string& message) { std::fprintf(stderr, "brd-db: %s\n", message.c_str()); }
 
+void RecordLines::line(std::string text) {
+    if (text == last_) {
+        ++repeats_;
+        return;
+    }
+    end_run();
+    std::fprintf(out_, "%s\n", text.c_str());
+    last_ = std::move(text);
+}
+
+void RecordLines::end_run() {
+    if (repeats_) std::fprintf(out_, "\t(the same %llu more times)\n", static_cast<unsigned long long>(repeats_));
+    repeats_ = 0;
+    last_.clear();
+}
+
 int main(int argc, char** argv) {
 #ifdef _WIN32
     // Entry texts are bytes with CR LF line ends of their own.

@@ -1,7 +1,6 @@
 // list, show, delete, check and repair: the database as it stands.
 #include <cstdio>
 #include <cstring>
-#include <set>
 #include <string>
 
 #include "commands.h"
@@ -13,7 +12,7 @@ namespace {
 constexpr size_t kStatusLimit = 1024;  // check reads no more of a text than its status line needs
 
 std::string first_line(const std::string& text) {
-    return std::string(text.substr(0, text.find_first_of("\r\n")));
+    return std::string(text.substr(0, text.find_first_of(std::string_view("\r\n\0", 3))));
 }
 
 // What is wrong with an intact entry's status line, or nothing.
@@ -40,14 +39,11 @@ std::string count_of(uint64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-bool same_record(const DbIndexRecord& a, const DbIndexRecord& b) {
-    return a.key == b.key && a.offset == b.offset && a.length == b.length && a.state == b.state;
-}
-
 }  // namespace
 
-std::optional<DbSurvey> survey_database(const fs::path& db, const RecordVisit& visit, size_t text_limit) {
-    auto found = db_survey(db, visit, text_limit);
+std::optional<DbSurvey> survey_database(const fs::path& db, const RecordVisit& visit, size_t text_limit,
+                                        bool find_repeats) {
+    auto found = db_survey(db, visit, text_limit, find_repeats);
     if (!found) report("cannot open '" + db.string() + "'");
     return found;
 }
@@ -102,37 +98,21 @@ int delete_entries(const fs::path& db, std::string_view search) {
 
 int check_database(const fs::path& db) {
     uint64_t faults = 0;
-    std::set<std::string> seen;
-    // A run of one damaged record repeated (a zeroed index, say) is one line and a count.
-    std::optional<DbIndexRecord> last;
-    uint64_t repeats = 0;
-    const auto end_run = [&] {
-        if (repeats) std::printf("\t(the same record %llu more times)\n", static_cast<unsigned long long>(repeats));
-        repeats = 0;
-    };
+    RecordLines lines(stdout);
     const auto found = survey_database(db, [&](const DbIndexRecord& record, const Text& text) {
         if (record.state != DbRecordState::Intact) {
             ++faults;
-            if (last && same_record(*last, record)) {
-                ++repeats;
-                return;
-            }
-            end_run();
-            last = record;
-            std::printf("%s\t\tFAULT: %s\n", record.key.c_str(), damage_of(record).c_str());
+            lines.line(record.key + "\t\tFAULT: " + damage_of(record));
             return;
         }
-        end_run();
-        last.reset();
         const std::string problem = entry_fault(record, text.value_or(""));
-        const bool duplicate = !seen.insert(record.key).second;
-        std::printf("%s\t%s\t%s\n", record.key.c_str(), first_line(text.value_or("")).c_str(),
-                    !problem.empty() ? ("FAULT: " + problem).c_str()
-                    : duplicate      ? "ok (same key as an earlier entry, which is read first)"
-                                     : "ok");
+        lines.line(record.key + "\t" + first_line(text.value_or("")) + "\t" +
+                   (!problem.empty()      ? "FAULT: " + problem
+                    : record.repeats_key ? "ok (same key as an earlier entry, which is read first)"
+                                         : "ok"));
         faults += !problem.empty();
-    }, kStatusLimit);
-    end_run();
+    }, kStatusLimit, true);
+    lines.end_run();
     if (!found) return kFailed;
 
     const DbHeader& header = found->header;
@@ -147,7 +127,10 @@ int check_database(const fs::path& db) {
     if (found->file_size > 0 && found->file_size < kHeaderSize) fault("the file is shorter than a header");
     else if (found->file_size > 0 && std::memcmp(header.magic, "PACK", 4) != 0)
         fault("the file does not start with \"PACK\": BRD reads no entry from it");
-    if (found->file_size >= kHeaderSize) {
+    if (found->index_recovered) {
+        fault("the header's index offset or size is wrong; the index that ends the file, at " +
+              std::to_string(found->index_offset) + ", is read instead");
+    } else if (found->file_size >= kHeaderSize) {
         if (header.index_offset < kHeaderSize || static_cast<uint64_t>(header.index_offset) > found->file_size)
             fault("the index offset lies outside the file");
         if (header.index_size < 0 || header.index_size % kIndexRecordSize != 0)

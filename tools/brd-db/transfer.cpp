@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "commands.h"
@@ -105,23 +105,24 @@ void collect(const fs::path& path, std::vector<ImportFile>& files, int& failures
 int export_entries(const fs::path& db, const fs::path& folder) {
     int failures = 0;
     size_t written = 0;
-    std::set<std::string> done;
+    RecordLines skipped(stderr);
     const auto found = survey_database(db, [&](const DbIndexRecord& record, const Text& text) {
         const size_t slash = record.key.find('/');
         const std::string category = slash == std::string::npos ? "" : record.key.substr(0, slash);
         const std::string id = slash == std::string::npos ? "" : record.key.substr(slash + 1);
+        const auto skip = [&](const std::string& why) { skipped.line("brd-db: skipped '" + record.key + "': " + why); };
         if (!is_safe_name(category) || !is_safe_name(id)) {
-            report("skipped '" + record.key + "': not a category/discid key that can name a file");
+            skip("not a category/discid key that can name a file");
             ++failures;
             return;
         }
         if (!text) {
-            report("skipped '" + record.key + "': its text is damaged (see 'brd-db check')");
+            skip("its text is damaged (see 'brd-db check')");
             ++failures;
             return;
         }
-        if (!done.insert(record.key).second) {
-            report("skipped a second entry '" + record.key + "' (the first one was exported)");
+        if (record.repeats_key) {
+            skip("a second entry with this key (the first one was exported)");
             return;
         }
         std::error_code ec;
@@ -136,7 +137,8 @@ int export_entries(const fs::path& db, const fs::path& folder) {
             return;
         }
         ++written;
-    }, SIZE_MAX);
+    }, SIZE_MAX, true);
+    skipped.end_run();
     if (!found) return kFailed;
     std::printf("exported %zu %s to %s\n", written, written == 1 ? "entry" : "entries", folder.string().c_str());
     return failures == 0 ? kDone : kFailed;
@@ -147,62 +149,73 @@ int import_entries(const fs::path& db, std::span<const std::string> paths) {
     std::vector<ImportFile> files;
     for (const std::string& path : paths) collect(path, files, failures);
 
-    std::set<std::string> keys;
     std::error_code ec;
     if (fs::exists(db, ec)) {
-        const auto found =
-            survey_database(db, [&](const DbIndexRecord& record, const Text&) { keys.insert(record.key); });
+        const auto found = survey_database(db);
         if (!found || refuse_damaged(db, *found)) {
             report("nothing imported");
             return kFailed;
         }
     }
 
-    std::vector<DbEntry> entries;
-    size_t present = 0, ignored = 0;
-    for (const ImportFile& file : files) {
-        const std::string name = file.path.filename().string();
-        if (file.in_dump_tree && !is_disc_id(name)) {
-            ++ignored;  // READMEs and the like beside the category folders
-            continue;
-        }
-        const auto bytes = read_file(file.path);
-        if (!bytes) {
-            report("cannot read '" + file.path.string() + "'");
-            ++failures;
-            continue;
-        }
-        if (!bytes->starts_with("# xmcd")) {
-            report("skipped '" + file.path.string() + "': not an xmcd file (it does not start with \"# xmcd\")");
-            ++failures;
-            continue;
-        }
-        std::string category = "nocategory", id = name;
-        if (is_disc_id(name)) {
-            const std::string folder = file.path.parent_path().filename().string();
-            if (is_safe_name(folder)) category = folder;
-        } else {
-            const Text ids = value_of("DISCID=", *bytes);
-            id = ids ? ids->substr(0, ids->find(',')) : "";
-            if (!is_disc_id(id)) {
-                report("skipped '" + file.path.string() + "': not named by disc id and without a usable DISCID line");
+    // One entry read at a time, straight into the new file; the keys the
+    // file holds are shown first, in the same change, so none is stored twice.
+    std::unordered_set<std::string> keys;
+    size_t imported = 0, present = 0, ignored = 0, next_file = 0;
+    const auto next = [&](DbEntry& entry) {
+        while (next_file < files.size()) {
+            const ImportFile& file = files[next_file++];
+            const std::string name = file.path.filename().string();
+            if (file.in_dump_tree && !is_disc_id(name)) {
+                ++ignored;  // READMEs and the like beside the category folders
+                continue;
+            }
+            const auto bytes = read_file(file.path);
+            if (!bytes) {
+                report("cannot read '" + file.path.string() + "'");
                 ++failures;
                 continue;
             }
+            if (!bytes->starts_with("# xmcd")) {
+                report("skipped '" + file.path.string() + "': not an xmcd file (it does not start with \"# xmcd\")");
+                ++failures;
+                continue;
+            }
+            // The same rule as for an entry from a CDDB server.
+            if (const EntryFault fault = entry_fault(*bytes); fault != EntryFault::None) {
+                report("skipped '" + file.path.string() + "': it holds " + entry_fault_text(fault));
+                ++failures;
+                continue;
+            }
+            std::string category = "nocategory", id = name;
+            if (is_disc_id(name)) {
+                const std::string folder = file.path.parent_path().filename().string();
+                if (is_safe_name(folder)) category = folder;
+            } else {
+                const Text ids = value_of("DISCID=", *bytes);
+                id = ids ? ids->substr(0, ids->find(',')) : "";
+                if (!is_disc_id(id)) {
+                    report("skipped '" + file.path.string() + "': not named by disc id and without a usable DISCID line");
+                    ++failures;
+                    continue;
+                }
+            }
+            entry.key = entry_key(category, id);
+            if (!keys.insert(entry.key).second) {
+                ++present;
+                continue;
+            }
+            entry.text = stored_form(category, id, *bytes);
+            ++imported;
+            return true;
         }
-        std::string key = entry_key(category, id);
-        if (!keys.insert(key).second) {
-            ++present;
-            continue;
-        }
-        entries.push_back({std::move(key), stored_form(category, id, *bytes)});
-    }
-
-    if (!entries.empty() && db_add_all(entries, db) != 1) {
+        return false;
+    };
+    if (db_add_each(next, [&](std::string_view key) { keys.emplace(key); }, db) < 0) {
         report("could not write '" + db.string() + "'; it is unchanged");
         return kFailed;
     }
-    std::printf("imported %zu %s", entries.size(), entries.size() == 1 ? "entry" : "entries");
+    std::printf("imported %zu %s", imported, imported == 1 ? "entry" : "entries");
     if (present) std::printf(", %zu already present", present);
     if (ignored) std::printf(", %zu files not named by disc id ignored", ignored);
     if (failures) std::printf(", %d failed", failures);

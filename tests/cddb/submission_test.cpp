@@ -41,7 +41,7 @@ protected:
     }
     void TearDown() override {
         pclose(servers);
-        std::remove(log.c_str()), std::remove(job.database.string().c_str());
+        for (const std::string& file : {log, job.database.string(), job.database.string() + ".lock"}) std::remove(file.c_str());
     }
     SubmitOutcome submit(Text mail_server) {
         job.mail_server = std::move(mail_server), job.web_host = "127.0.0.1", job.web_port = web, progress.clear();

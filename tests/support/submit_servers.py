@@ -1,12 +1,11 @@
-"""The submission tests' servers on 127.0.0.1, strict as real ones, their ports printed on the first line ("mail
-old-mail web"); they run until their output is closed, and log what they hear to the file named.
-- mail: aiosmtpd offering 8BITMIME, its EHLO lines sent in one write; it refuses a recipient after a bare host name
-  in EHLO (504, as servers that want a qualified name do), recipients named "refused..." (550), and forwards
-  "forward..." (251).
-- old-mail: knows neither EHLO nor 8BITMIME, so it refuses BODY=8BITMIME and a message with 8-bit bytes.
+"""The submission tests' servers on 127.0.0.1, strict as real ones, their ports printed first ("mail old-mail web"),
+until their output is closed; what they hear goes to the log file named.
+- mail: aiosmtpd offering 8BITMIME, its EHLO lines in one write; refuses a recipient after a bare host name in EHLO
+  (504) or named "refused..." (550), forwards "forward..." (251).
+- old-mail: knows neither EHLO nor 8BITMIME, so it refuses BODY=8BITMIME and 8-bit bytes.
 - web: the CDDB service's submit program at /~cddb/submit.cgi.
 A message must be what the service's processor takes: headers, a blank line, a valid Date and Message-ID (logged as
-"(valid)"), a charset that covers the text. The log has its body with the transfer encoding undone."""
+"(valid)"), a charset that covers the text. Its body is logged with the transfer encoding undone."""
 import asyncio
 import email
 import email.utils
@@ -99,19 +98,17 @@ class SubmitProgram(BaseHTTPRequestHandler):
     def do_POST(self):
         body = self.rfile.read(int(self.headers.get("Content-Length", 0)))
         write(f"{self.requestline}\n{self.headers}".encode("latin-1") + body + b"<END>\n")
-        h = {name: self.headers.get(name, "") for name in ("Category", "Discid", "User-Email", "Submit-Mode", "Charset")}
-        checks = [("category", h["Category"] in CATEGORIES), ("discid", re.fullmatch("[0-9a-f]{8}", h["Discid"])),
-                  ("email", "@" in h["User-Email"]), ("submit-mode", h["Submit-Mode"] in ("submit", "test")),
-                  ("charset", h["Charset"] in ("ISO-8859-1", "UTF-8"))]
         if self.path != "/~cddb/submit.cgi" or not self.headers["Host"]:
             return self.send_error(404)
-        if not all(h[name] for name in ("Category", "Discid", "User-Email", "Submit-Mode")):
+        h = lambda name: self.headers.get(name, "")
+        valid = {"category": h("Category") in CATEGORIES, "discid": re.fullmatch("[0-9a-f]{8}", h("Discid")),
+                 "email": "@" in h("User-Email"), "submit-mode": h("Submit-Mode") in ("submit", "test"),
+                 "charset": h("Charset") in ("ISO-8859-1", "UTF-8")}
+        answer = next((f"501 Invalid header information [{what}]." for what, ok in valid.items() if not ok),
+                      "200 OK, submission has been sent.")
+        if not all(map(h, ("Category", "Discid", "User-Email", "Submit-Mode"))):
             answer = "500 Missing required header information."
-        else:
-            answer = next((f"501 Invalid header information [{what}]." for what, ok in checks if not ok),
-                          "200 OK, submission has been sent.")
         self.send_response(200)
-        self.send_header("Content-Type", "text/plain")
         self.end_headers()
         self.wfile.write(answer.encode() + b"\n")
 

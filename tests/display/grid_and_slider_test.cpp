@@ -14,10 +14,7 @@ GridView Shade(int32_t entries, int32_t first_row) { return {entries, 1, first_r
 }  // namespace
 
 TEST(Grid, HitTestsSpritesAndPlaces) {
-    struct Case {
-        GridView view;
-        int32_t x, y, want;
-    };
+    struct Case { GridView view; int32_t x, y, want; };
     const Case cells[] = {
         {Normal(12), 0, 0, 1}, {Normal(12), 22, 0, 1} /* the gap counts to the cell on its left */,
         {Normal(12), 23, 0, 2}, {Normal(12), 50, 30, 6}, {Normal(12), 70, 10, 3}, {Normal(12), 71, 10, 0},
@@ -86,9 +83,7 @@ TEST(Grid, DraggingStartsBeyondTheDragDistanceAndMovesAnEntryWithItsMark) {
     };
     move_entry(order, 1, 4);  // the excluded 2 moves with its mark; positions stay
     EXPECT_EQ(tracks(), (std::vector<int32_t>{1, 3, 4, 5, -2, 6, 7, 8}));
-    move_entry(order, 7, 0);
-    move_entry(order, 3, 3);
-    move_entry(order, 3, 9);
+    move_entry(order, 7, 0), move_entry(order, 3, 3), move_entry(order, 3, 9);  // only the first moves
     EXPECT_EQ(tracks(), (std::vector<int32_t>{8, 1, 3, 4, 5, -2, 6, 7}));
     for (int32_t i = 0; i < 8; ++i) EXPECT_EQ(order[i].position, i + 1);
 }

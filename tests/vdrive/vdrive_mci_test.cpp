@@ -24,9 +24,7 @@ struct Mci {
                                      reinterpret_cast<DWORD_PTR>(&open));
         id = open_error ? 0 : open.wDeviceID;
     }
-    ~Mci() {
-        if (id) send(MCI_CLOSE, MCI_WAIT);
-    }
+    ~Mci() { if (id) send(MCI_CLOSE, MCI_WAIT); }
     MCIERROR send(UINT msg, DWORD flags, void* parms = nullptr) const {
         return mciSendCommandA(id, msg, flags, reinterpret_cast<DWORD_PTR>(parms));
     }

@@ -22,9 +22,7 @@ struct Answers { int message_box = IDYES, chooser = 0; std::vector<std::string> 
 const char kSkaIsland[] = "Various / Ska Island", kExact[] = "200 reggae d50dd30f Various / Ska Island\r\n";
 const std::string kHead = "210 reggae d50dd30f CD database entry follows (until terminating `.')\r\n";
 
-template <class Done> void wait_for(Done done) {
-    for (int i = 0; i < 1000 && !done(); ++i) Sleep(10);
-}
+template <class Done> void wait_for(Done done) { for (int i = 0; i < 1000 && !done(); ++i) Sleep(10); }
 ServerEntry cddbp(const CddbTestServer& s) { return {"127.0.0.1", s.cddbp_port(), 0, {}, "CDDBP", "-"}; }
 
 // Each query starts without brd.bdb, on the recorded disc, and posts to a window of this thread.
@@ -87,9 +85,7 @@ TEST_F(Query, AQueryOutlivesThePlayerThatStartedIt) {
     RunQueryJob({std::make_shared<DiscRecord>(window), locks, DuplicateOf(query_lock.get()), cddbp(server)});  // silent
     // The player exits: it lets go of the record, the title display's locks and the query lock.
     const std::weak_ptr<DiscRecord> left = record;
-    record.reset();
-    locks.reset();
-    query_lock.reset();
+    record.reset(), locks.reset(), query_lock.reset();
     wait_for([&] { return left.expired(); });
     EXPECT_TRUE(left.expired());  // the thread let go of it last
     EXPECT_EQ(codes(), (std::vector<int>{701, 702, 999}));

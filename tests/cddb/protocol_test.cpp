@@ -63,7 +63,7 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
         {{say(ehlo), pause_ms(200), late}, ReadSmtp, kPatient, ehlo, ReplyEnd::Terminator},
         {{say(ehlo.substr(0, 20)), pause_ms(250), say(ehlo.substr(20)), pause_ms(200), late}, ReadSmtp, kPatient, ehlo,
          ReplyEnd::Terminator},
-        {{say("354\r\n"), late}, ReadSmtp, kPatient, "354\r\n", ReplyEnd::Terminator},
+        {{say("354\r\n"), pause_ms(200), late}, ReadSmtp, kPatient, "354\r\n", ReplyEnd::Terminator},
         {{say(endless)}, ReadSmtp, kEndless, endless, ReplyEnd::Capped},
         {{say("250 " + std::string(70000, 'x'))}, ReadSmtp, kEndless, "250 " + std::string(65532, 'x'),
          ReplyEnd::Capped},

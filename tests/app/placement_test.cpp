@@ -24,10 +24,8 @@ protected:
         Player.ControlsWindow = child(13, 125, 163, 24);
         Player.TracksWindow = child(218, 19, 70, 136);
         Player.SliderWindow = child(12, 111, 196, 10);
-        Player.Skin.DisplayMode = 0;
-        Player.ShadeLine = 0;
-        Settings.AlwaysOnTop = 0;
-        Settings.EdgeResistance = 10;
+        Player.Skin.DisplayMode = 0, Player.ShadeLine = 0;
+        Settings.AlwaysOnTop = 0, Settings.EdgeResistance = 10;
     }
     void TearDown() override { DestroyWindow(Player.MainWindow); }
 

@@ -20,11 +20,7 @@
 
 namespace {
 
-struct {
-    const char* title;
-    bool seen;
-    DWORD since;
-} box;
+struct { const char* title; bool seen; DWORD since; } box;
 
 // Clicks a button of the page; a message box it opens with that title is
 // answered with Yes (or OK), also one that comes while the page works on

@@ -62,8 +62,7 @@ TEST_F(DeviceTest, SeeksReadoutsAndPauseAfterASeek) {
     EXPECT_EQ(time_readout(disc, kTimerRemaining), 40);
     EXPECT_EQ(time_readout(disc, kTimerDisc), 440) << "disc time counts from 00:00:00";
     PlayOrder order = make_play_order(4);
-    order[3].excluded = 1;
-    disc.current_index = 1;
+    order[3].excluded = 1, disc.current_index = 1;
     for (int32_t mode : {kDevicePlaying, kDeviceOk, kDevicePlaying}) {  // played, paused, resumed
         EXPECT_EQ(toggle_pause(disc, order, 0), kDeviceOk);
         EXPECT_EQ(query_mode(disc), mode);
@@ -101,8 +100,7 @@ TEST_F(DeviceTest, ThePlayOrderIsPlayedRangeByRange) {
     PlaybackHooks hooks = device_playback_hooks(disc, order, 0);
     int done = 0;
     hooks.order_done = [&] { ++done; };
-    disc.playing = 1;
-    disc.current_index = 0;
+    disc.playing = 1, disc.current_index = 0;
     const DWORD started = GetTickCount();
     ASSERT_EQ(play_from(disc, 0, order, 0), kDeviceOk);
     for (int range = 0; range < 3; ++range) {

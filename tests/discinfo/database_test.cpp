@@ -182,17 +182,16 @@ TEST_F(Database, DamagedFilesKeepEveryIntactEntryAndACopy) {
 // name holds (ids are reused): not one just touched, nor another database's.
 TEST_F(Database, AChangeRemovesWhatKilledWritersLeft) {
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    const auto leave = [&](const std::string& name, bool stale) {
+    const std::string running = std::to_string(getpid()), gone = "2147483600";
+    const std::pair<std::string, bool> left[] = {  // each name, and whether it is stale
+        {"brd.bdb.new-" + gone + "-5-0", true}, {"brd.bdb.new-" + running + "-7-0", true},
+        {"brd.bdb.new-" + gone + "-6-0", false}, {"other.bdb.new-" + gone + "-8-0", true}};
+    for (const auto& [name, stale] : left) {
         write_bytes(dir / name, "half a database");
         if (stale) fs::last_write_time(dir / name, old);
-    };
-    const std::string running = std::to_string(getpid()), gone = "2147483600";
-    leave("brd.bdb.new-" + gone + "-5-0", true);
-    leave("brd.bdb.new-" + running + "-7-0", true);
-    leave("brd.bdb.new-" + gone + "-6-0", false);
-    leave("other.bdb.new-" + gone + "-8-0", true);
+    }
     ASSERT_EQ(db_add("misc/3", "new", db), 1);
-    EXPECT_FALSE(fs::exists(dir / ("brd.bdb.new-" + gone + "-5-0")) || fs::exists(dir / ("brd.bdb.new-" + running + "-7-0")));
+    EXPECT_FALSE(fs::exists(dir / left[0].first) || fs::exists(dir / left[1].first));
     EXPECT_EQ(files(), 3u);
 }
 

@@ -21,10 +21,7 @@ TEST(LogoAnimation, TurnsAtTheEdgesAndDepthLimitsAndProjectsTowardsTheCentre) {
     LogoMotion logo(81, 62);
     EXPECT_EQ(logo.bounce_and_project(), (LogoRect{0, 0, 81, 62}));  // at z = 1, full size at (x, y)
     int frames_until_x_turns = 0;
-    for (; logo.vx() > 0; logo.bounce_and_project()) {
-        logo.advance();
-        ++frames_until_x_turns;
-    }
+    for (; logo.vx() > 0; logo.bounce_and_project()) logo.advance(), ++frames_until_x_turns;
     EXPECT_FLOAT_EQ(logo.x(), 29.5f);
     EXPECT_EQ(frames_until_x_turns, 25);
     LogoMotion far(81, 62);

@@ -14,10 +14,7 @@ GridView Shade(int32_t entries, int32_t first_row) { return {entries, 1, first_r
 }  // namespace
 
 TEST(Grid, HitTestsSpritesAndPlaces) {
-    struct Case {
-        GridView view;
-        int32_t x, y, want;
-    };
+    struct Case { GridView view; int32_t x, y, want; };
     const Case cells[] = {
         {Normal(12), 0, 0, 1}, {Normal(12), 22, 0, 1} /* the gap counts to the cell on its left */,
         {Normal(12), 23, 0, 2}, {Normal(12), 50, 30, 6}, {Normal(12), 70, 10, 3}, {Normal(12), 71, 10, 0},
@@ -32,11 +29,11 @@ TEST(Grid, HitTestsSpritesAndPlaces) {
                                  {1, 125, 0},        {68, 125, 0},        {20, 121, 0},          {20, 134, 0}};
     for (const auto& a : arrows) EXPECT_EQ(hit_arrow(a[0], a[1]), a[2]) << a[0] << "," << a[1];
 
-    EXPECT_EQ(arrow_sprites(Normal(12), 0, false), (ArrowSprites{{66, 22}, {66, 33}}));  // 4 rows fit in 5
-    EXPECT_EQ(arrow_sprites(Normal(20, 1), 0, false), (ArrowSprites{{66, 22}, {33, 22}}));
-    EXPECT_EQ(arrow_sprites(Normal(20, 2), kArrowDown, true), (ArrowSprites{{0, 22}, {33, 33}}));
-    EXPECT_EQ(arrow_sprites(Normal(20, 2), kArrowUp, true), (ArrowSprites{{0, 33}, {33, 22}}));
-    EXPECT_EQ(arrow_sprites(Normal(20, 3), 0, false), (ArrowSprites{{0, 22}, {66, 33}}));
+    const std::tuple<GridView, int32_t, bool, ArrowSprites> looks[] = {  // 12 entries: 4 rows fit in 5
+        {Normal(12), 0, false, {{66, 22}, {66, 33}}}, {Normal(20, 1), 0, false, {{66, 22}, {33, 22}}},
+        {Normal(20, 2), kArrowDown, true, {{0, 22}, {33, 33}}}, {Normal(20, 2), kArrowUp, true, {{0, 33}, {33, 22}}},
+        {Normal(20, 3), 0, false, {{0, 22}, {66, 33}}}};
+    for (const auto& [view, which, pressed, sprites] : looks) EXPECT_EQ(arrow_sprites(view, which, pressed), sprites);
     // Cells: plain, pressed, pressed and blinking, lit; pressed numbers sit one pixel up and left.
     const std::pair<PlayOrderEntry, int32_t> states[] = {
         {{1, 1}, 22}, {{.pressed = 1}, 66}, {{.pressed = 1, .blink = 1}, 44}, {{.lit = 1}, 0}};
@@ -56,17 +53,15 @@ TEST(Grid, ScrollingRedrawFollowAndTargets) {
     const std::tuple<GridView, int32_t, int32_t> redraws[] = {  // held so the last rows fill the view
         {Normal(20), 19, 3}, {Normal(20), 4, 2}, {Normal(12), 11, 1}, {Shade(20, 1), 19, 7}};
     for (const auto& [view, position, row] : redraws) EXPECT_EQ(first_row_for_redraw(view, position), row) << position;
-    EXPECT_EQ(follow_target(Normal(30, 1), 16), 2);  // row 6 comes into view as the last row
-    EXPECT_EQ(follow_target(Normal(30, 4), 2), 1);
-    EXPECT_EQ(follow_target(Normal(30, 1), 14), 0);
-    EXPECT_EQ(scroll_step(0, 24), 4);
-    EXPECT_EQ(scroll_step(48, 45), 45);
-    EXPECT_EQ(scroll_step(48, 0), 44);
-    EXPECT_EQ(scroll_pass(Normal(20, 2), kArrowUp), (ScrollPass{1, true}));
-    EXPECT_EQ(scroll_pass(Normal(20, 1), kArrowUp), (ScrollPass{1, false}));
-    EXPECT_EQ(scroll_pass(Normal(20, 2), 2), (ScrollPass{2, false}));  // a row target: one pass
-    EXPECT_EQ(scroll_pass(Shade(20, 6), kArrowDown), (ScrollPass{7, true}));
-    EXPECT_EQ(scroll_pass(Shade(20, 7), kArrowDown), (ScrollPass{7, false}));
+    // Row 6 comes into view as the last row.
+    for (auto [first, position, row] : {std::tuple{1, 16, 2}, {4, 2, 1}, {1, 14, 0}})
+        EXPECT_EQ(follow_target(Normal(30, first), position), row) << position;
+    for (auto [offset, destination, step] : {std::tuple{0, 24, 4}, {48, 45, 45}, {48, 0, 44}})
+        EXPECT_EQ(scroll_step(offset, destination), step) << offset;
+    const std::tuple<GridView, int32_t, ScrollPass> passes[] = {  // a row target (2): one pass
+        {Normal(20, 2), kArrowUp, {1, true}}, {Normal(20, 1), kArrowUp, {1, false}}, {Normal(20, 2), 2, {2, false}},
+        {Shade(20, 6), kArrowDown, {7, true}}, {Shade(20, 7), kArrowDown, {7, false}}};
+    for (const auto& [view, target, pass] : passes) EXPECT_EQ(scroll_pass(view, target), pass) << target;
     // 12 entries: 4 rows fit in 5; 15: 5 fit exactly; 20: 7 rows, first rows 1 to 3; shade: 2 rows, one visible.
     const std::tuple<GridView, int32_t, bool> targets[] = {{Normal(12), kArrowDown, false},
         {Normal(15), kArrowUp, false}, {Normal(16), kArrowDown, true}, {Normal(20), 0, false}, {Normal(20), 1, true},
@@ -88,20 +83,16 @@ TEST(Grid, DraggingStartsBeyondTheDragDistanceAndMovesAnEntryWithItsMark) {
     };
     move_entry(order, 1, 4);  // the excluded 2 moves with its mark; positions stay
     EXPECT_EQ(tracks(), (std::vector<int32_t>{1, 3, 4, 5, -2, 6, 7, 8}));
-    move_entry(order, 7, 0);
-    move_entry(order, 3, 3);
-    move_entry(order, 3, 9);
+    move_entry(order, 7, 0), move_entry(order, 3, 3), move_entry(order, 3, 9);  // only the first moves
     EXPECT_EQ(tracks(), (std::vector<int32_t>{8, 1, 3, 4, 5, -2, 6, 7}));
     for (int32_t i = 0; i < 8; ++i) EXPECT_EQ(order[i].position, i + 1);
 }
 
 TEST(Slider, PercentsSecondsClicksAndTheThumb) {
-    EXPECT_EQ(percent_to_seconds(0, 200, 3000, 0), 1);
-    EXPECT_EQ(percent_to_seconds(50, 200, 3000, 0), 100);
-    EXPECT_EQ(percent_to_seconds(50, 200, 3000, 1), 1500);
-    EXPECT_EQ(percent_to_seconds(25, 200, 3000, 2), 150);  // remaining
-    EXPECT_EQ(percent_to_seconds(100, 200, 3000, 3), 1);
-    EXPECT_EQ(percent_to_seconds(33.3f, 7, 0, 0), 2);  // truncated
+    // Mode 2 counts the remaining seconds; 33.3 % of 7 is truncated.
+    for (auto [percent, track, disc, mode, seconds] : {std::tuple{0.f, 200, 3000, 0, 1}, {50.f, 200, 3000, 0, 100},
+             {50.f, 200, 3000, 1, 1500}, {25.f, 200, 3000, 2, 150}, {100.f, 200, 3000, 3, 1}, {33.3f, 7, 0, 0, 2}})
+        EXPECT_EQ(percent_to_seconds(percent, track, disc, mode), seconds) << percent << " mode " << mode;
     for (auto [x, percent] : {std::pair{98, 50}, {-5, 0}, {196, 100}, {200, 100}})
         EXPECT_EQ(track_click_percent(x), percent) << x;
     EXPECT_EQ((std::vector{slider_position_mode(1, 2), slider_position_mode(2, 3), slider_position_mode(3, 3)}),

@@ -5,10 +5,7 @@
 using V = std::vector<SpriteBlit>;
 
 TEST(HitTest, EveryElementAndItsEdges) {
-    struct Case {
-        int (*hit)(int, int);
-        int x, y, want;
-    };
+    struct Case { int (*hit)(int, int); int x, y, want; };
     const Case cases[] = {
         {HitCaption, 100, 0, 0}, {HitCaption, 100, 1, 1}, {HitCaption, 0, 14, 1}, {HitCaption, 100, 15, 0},
         {HitTitleButton, 265, 3, kHitMinimize}, {HitTitleButton, 275, 14, kHitMinimize},

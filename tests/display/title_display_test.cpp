@@ -47,11 +47,7 @@ protected:
     }
     // Waits until the window shows, at (x, y), `view` pixels of the glass behind normal line `line`
     // with glyphs ORed on: each {x in line, bitmap, source x, source y, width, height}.
-    struct Placed {
-        int x;
-        Pixels* bitmap;
-        int src_x, src_y, width, height;
-    };
+    struct Placed { int x; Pixels* bitmap; int src_x, src_y, width, height; };
     bool Shows(int x, int y, int line, int view, std::vector<Placed> glyphs) {
         Pixels want{view, 11, std::vector<uint32_t>(static_cast<size_t>(view) * 11)};
         want.Paste(0, 0, main_, 13, line ? 94 : 68, view, 11);

@@ -9,10 +9,7 @@ namespace {
 // Runs `ticks` worker ticks of the normal font's view (195, gap 113) and returns the offset after each.
 std::vector<int> Ticks(ScrollState& s, int width, int32_t style, int ticks) {
     std::vector<int> offsets;
-    for (int i = 0; i < ticks; ++i) {
-        advance_scroll(s, width, 195, style, 113);
-        offsets.push_back(s.offset);
-    }
+    for (int i = 0; i < ticks; ++i) advance_scroll(s, width, 195, style, 113), offsets.push_back(s.offset);
     return offsets;
 }
 
@@ -51,11 +48,7 @@ TEST(TitleScroll, BackAndForthPausesTwentyTicksAtEachEnd) {
 
 TEST(TitleFont, GlyphsAdvancesAndNewText) {
     // A, B, ', 7 in both fonts are checked on GDI by the title display test.
-    struct Case {
-        unsigned char c;
-        bool shade;
-        Glyph want;
-    };
+    struct Case { unsigned char c; bool shade; Glyph want; };
     const Case cases[] = {
         {'m', false, {kGlyphFont, 96, 0}}, {'N', false, {kGlyphFont, 0, 12}}, {'Z', true, {kGlyphFont, 72, 57}},
         {'!', false, {kGlyphFont, 0, 24}}, {'-', false, {kGlyphFont, 96, 24}}, {'.', false, {kGlyphFont, 0, 36}},

@@ -30,40 +30,47 @@
 #include <cstring>
 #include <vector>
 
-void PrintRect(HWND w) {
+int PrintRect(HWND w) {
     RECT r;
     GetWindowRect(w, &r);
     std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(w) ? 1 : 0);
+    return 0;
+}
+
+int PrintText(HWND w) {
+    char text[256] = "";
+    GetWindowTextA(w, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
 }
 
 int Sheet(HWND sheet, const char* verb, int arg) {
+    const auto is = [verb](const char* name) { return !std::strcmp(verb, name); };
     const HWND page = PropSheet_GetCurrentPageHwnd(sheet);
     const HWND control = page && GetDlgItem(page, arg) ? GetDlgItem(page, arg) : GetDlgItem(sheet, arg);
-    if (!std::strcmp(verb, "page")) {
+    if (is("page")) {
         const HWND tabs = PropSheet_GetTabControl(sheet);
         std::printf("%d %d\n", static_cast<int>(PropSheet_HwndToIndex(sheet, page)), TabCtrl_GetItemCount(tabs));
-    } else if (!std::strcmp(verb, "select")) {
+    } else if (is("select")) {
         PropSheet_SetCurSel(sheet, nullptr, arg);
-    } else if (!std::strcmp(verb, "rect")) {
+    } else if (is("rect")) {
         PrintRect(sheet);
-    } else if (!std::strcmp(verb, "cues")) {
+    } else if (is("cues")) {
         SendMessageA(sheet, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
-    } else if (!std::strcmp(verb, "home")) {
+    } else if (is("home")) {
         SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (!control) {
         return 1;
-    } else if (!std::strcmp(verb, "ctrl")) {
+    } else if (is("ctrl")) {
         PrintRect(control);
-    } else if (!std::strcmp(verb, "state")) {
+    } else if (is("state")) {
         std::printf("%d %d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)),
                     IsWindowEnabled(control) ? 1 : 0);
-    } else if (!std::strcmp(verb, "click")) {
+    } else if (is("click")) {
         PostMessageA(control, BM_CLICK, 0, 0);
-    } else if (!std::strcmp(verb, "text")) {
-        char text[256] = "";
-        GetWindowTextA(control, text, sizeof text);
-        std::printf("%s\n", text);
-    } else if (!std::strcmp(verb, "rows")) {
+    } else if (is("text")) {
+        PrintText(control);
+    } else if (is("rows")) {
         std::printf("%d\n", static_cast<int>(SendMessageA(control, LVM_GETITEMCOUNT, 0, 0)));
     } else {
         return 2;
@@ -105,27 +112,25 @@ int PrintManifest(const char* file) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
-    const char* verb = argv[1];
-    if (!std::strcmp(verb, "version") && argc > 2) return PrintVersion(argv[2]);
-    if (!std::strcmp(verb, "manifest") && argc > 2) return PrintManifest(argv[2]);
-    if (!std::strcmp(verb, "sheet") && argc > 3) {
+    // The verb, with at least this many arguments after it.
+    const auto is = [&](const char* verb, int args = 0) { return !std::strcmp(argv[1], verb) && argc > args + 1; };
+    if (is("version", 1)) return PrintVersion(argv[2]);
+    if (is("manifest", 1)) return PrintManifest(argv[2]);
+    if (is("sheet", 2)) {
         const HWND sheet = FindWindowA(nullptr, argv[2]);
         return sheet ? Sheet(sheet, argv[3], argc > 4 ? std::atoi(argv[4]) : 0) : 1;
     }
-    if (!std::strcmp(verb, "answer") && argc > 3) {
+    if (is("answer", 2)) {
         const HWND box = FindWindowA(nullptr, argv[2]);
         return box && PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0) ? 0 : 1;
     }
-    const bool names_class = argc > 2 && std::strcmp(verb, "command") && std::strcmp(verb, "tray") &&
-                             std::strcmp(verb, "notify");
-    HWND w = FindWindowA(names_class ? argv[2] : "BRD", nullptr);
-    if (!std::strcmp(verb, "foreground")) {
+    if (is("foreground")) {
         char name[256] = "";
         if (HWND f = GetForegroundWindow()) GetClassNameA(f, name, sizeof name);
         std::printf("%s\n", name);
         return 0;
     }
-    if (!std::strcmp(verb, "hold") && argc > 3) {
+    if (is("hold", 2)) {
         HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr);
         if (file == INVALID_HANDLE_VALUE) return 1;
@@ -134,33 +139,27 @@ int main(int argc, char** argv) {
         Sleep(std::atoi(argv[3]) * 1000);
         return 0;
     }
+    const bool names_class = argc > 2 && !is("command") && !is("tray") && !is("notify");
+    const HWND w = FindWindowA(names_class ? argv[2] : "BRD", nullptr);
     if (!w) return 1;
-    if (!std::strcmp(verb, "rect")) {
-        PrintRect(w);
-        return 0;
-    }
-    if (!std::strcmp(verb, "answers")) {
+    if (is("rect")) return PrintRect(w);
+    if (is("title")) return PrintText(w);
+    if (is("answers")) {
         DWORD_PTR result = 0;
         std::printf("%d\n", SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) ? 1 : 0);
         return 0;
     }
-    if (!std::strcmp(verb, "title")) {
-        char title[256] = "";
-        GetWindowTextA(w, title, sizeof title);
-        std::printf("%s\n", title);
-        return 0;
-    }
-    if (HWND box = FindWindowA("#32770", nullptr); box && !std::strcmp(verb, "box")) {
+    if (HWND box = FindWindowA("#32770", nullptr); box && is("box")) {
         char caption[256] = "", text[512] = "";
         GetWindowTextA(box, caption, sizeof caption);
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // a message box's text
         std::printf("%d|%s|%s\n", GetWindow(box, GW_OWNER) == w, caption, text);
         return 0;
     }
-    if (!std::strcmp(verb, "front")) return SetForegroundWindow(w) ? 0 : 1;
-    if (!std::strcmp(verb, "close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
-    if (!std::strcmp(verb, "command") && argc > 2) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
-    if (!std::strcmp(verb, "tray") && argc > 2) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
-    if (!std::strcmp(verb, "notify") && argc > 2) return PostMessageA(w, MM_MCINOTIFY, std::atoi(argv[2]), 1) ? 0 : 1;
+    if (is("front")) return SetForegroundWindow(w) ? 0 : 1;
+    if (is("close")) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (is("command", 1)) return PostMessageA(w, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
+    if (is("tray", 1)) return PostMessageA(w, 22476, 22476, std::atoi(argv[2])) ? 0 : 1;
+    if (is("notify", 1)) return PostMessageA(w, MM_MCINOTIFY, std::atoi(argv[2]), 1) ? 0 : 1;
     return 2;
 }

@@ -36,14 +36,11 @@ Socket listen_loopback(int& port, int backlog = 8) {
 }
 
 // Entries are kept with any line ends; the wire wants CR LF.
-std::string crlf_lines(const std::string& text) {
+std::string crlf_lines(std::string text) {
+    std::erase(text, '\r');
+    if (!text.empty() && !text.ends_with('\n')) text += '\n';
     std::string result;
-    for (char c : text) {
-        if (c == '\r') continue;
-        if (c == '\n') result += '\r';
-        result += c;
-    }
-    if (!result.empty() && result.back() != '\n') result += "\r\n";
+    for (char c : text) c == '\n' ? result += "\r\n" : result += c;
     return result;
 }
 
@@ -187,11 +184,8 @@ Script CddbTestServer::answer(const std::string& command) {
     if (verb == "cddb" && what == "query") {
         std::string found;
         int count = 0;
-        for (const Disc& d : discs_) {
-            if (d.disc_id != first) continue;
-            found += d.category + ' ' + d.disc_id + ' ' + d.title + "\r\n";
-            ++count;
-        }
+        for (const Disc& d : discs_)
+            if (d.disc_id == first) found += d.category + ' ' + d.disc_id + ' ' + d.title + "\r\n", ++count;
         if (count == 0) return {say("202 No match for disc ID " + first + ".\r\n")};
         if (count == 1) return {say("200 " + found)};
         return {say("211 Found inexact matches, list follows (until terminating `.')\r\n" + found + ".\r\n")};

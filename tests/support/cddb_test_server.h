@@ -12,11 +12,7 @@
 
 #include "cddb/net_socket.h"
 
-struct Step {
-    enum Kind { Send, Pause, HangUp } kind;
-    std::string bytes;
-    int ms = 0;
-};
+struct Step { enum Kind { Send, Pause, HangUp } kind; std::string bytes; int ms = 0; };
 inline Step say(std::string bytes) { return {Step::Send, std::move(bytes), 0}; }
 inline Step pause_ms(int ms) { return {Step::Pause, {}, ms}; }
 inline Step hang_up() { return {Step::HangUp, {}, 0}; }
@@ -25,9 +21,7 @@ using Script = std::vector<Step>;
 class CddbTestServer {
 public:
     CddbTestServer();
-    ~CddbTestServer();
-    CddbTestServer(const CddbTestServer&) = delete;
-    CddbTestServer& operator=(const CddbTestServer&) = delete;
+    ~CddbTestServer();  // not copyable: its threads serve this object
 
     int cddbp_port() const { return port_[0]; }
     int http_port() const { return port_[1]; }
@@ -47,9 +41,7 @@ public:
     std::vector<std::string> received() const;
 
 private:
-    struct Disc {
-        std::string category, disc_id, title, entry;
-    };
+    struct Disc { std::string category, disc_id, title, entry; };
     void serve(int which);
     bool read_line(SocketHandle client, std::string& pending, std::string& line);
     bool play(SocketHandle client, const Script& script);

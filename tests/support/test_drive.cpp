@@ -51,10 +51,6 @@ bool define_drive(char letter, const std::string& unix_folder) {
     return DeviceIoControl(manager.get(), kDefineUnixDrive, buffer.data(), d->size, nullptr, 0, &got, nullptr);
 }
 
-void write_file(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
 }  // namespace
 
 TestDrive::TestDrive(char letter) : letter_(letter) {
@@ -85,8 +81,8 @@ void TestDrive::insert_cue(const std::string& cue, int32_t bin_frames) {
     last.QuadPart = static_cast<LONGLONG>(bin_frames) * 2352 - 1;
     DWORD written = 0;
     ASSERT_TRUE(SetFilePointerEx(bin.get(), last, nullptr, FILE_BEGIN) && WriteFile(bin.get(), "", 1, &written, nullptr));
-    write_file(path("disc.cue"), cue);
-    write_file(path("brdvcd.state"), "tray=closed\nmode=stopped\nposition=0\n");
+    put("disc.cue", cue);
+    put("brdvcd.state", "tray=closed\nmode=stopped\nposition=0\n");
 }
 
 void TestDrive::insert(const std::vector<int32_t>& starts, int32_t lead_out, bool last_is_data) {
@@ -113,14 +109,13 @@ void TestDrive::remove_disc() const {
     DeleteFileA(path("disc.bin").c_str());
 }
 
-void TestDrive::enable_log() const { write_file(path("brdvcd.log"), ""); }
-
-void TestDrive::put(const std::string& name, const std::string& bytes) const { write_file(path(name), bytes); }
+void TestDrive::put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path(name), std::ios::binary | std::ios::trunc) << bytes;
+}
 
 std::string TestDrive::contents(const std::string& name) const {
-    std::ostringstream s;
-    s << std::ifstream(path(name), std::ios::binary).rdbuf();
-    return s.str();
+    std::ifstream in(path(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::vector<std::string> TestDrive::log_lines(const std::string& command) const {

@@ -24,9 +24,9 @@ public:
     // This CUE sheet with a sparse disc.bin of `bin_frames` sectors.
     void insert_cue(const std::string& cue, int32_t bin_frames);
     void remove_disc() const;
-    void enable_log() const;
-    // A file of the drive's folder, written whole or read back.
+    // A file of the drive's folder, written whole or read back; an empty log file turns the log on.
     void put(const std::string& name, const std::string& bytes) const;
+    void enable_log() const { put("brdvcd.log", ""); }
     std::string contents(const std::string& name) const;
     std::string log() const { return contents("brdvcd.log"); }
     std::vector<std::string> log_lines(const std::string& command) const;  // "PLAY", "SEEK", ...

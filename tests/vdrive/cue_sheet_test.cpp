@@ -45,9 +45,8 @@ TEST(CueSheet, TracksStartAfterTheLeadInAndTheLeadOutFollowsTheImage) {
     EXPECT_EQ(d.track_length(1), 180 * 75);
     EXPECT_EQ(d.track_length(3), 30000 - 300 * 75 - 1) << "the last track one frame short";
     EXPECT_EQ(d.track_length(4), 0);
-    EXPECT_EQ(d.track_at(0).number, 1);
-    EXPECT_EQ(d.track_at(150 + 180 * 75).number, 2);
-    EXPECT_EQ(d.track_at(150 + 180 * 75 - 1).number, 1);
+    for (const auto& [frame, track] : {std::pair{0, 1}, {150 + 180 * 75, 2}, {150 + 180 * 75 - 1, 1}})
+        EXPECT_EQ(d.track_at(frame).number, track) << frame;
     EXPECT_EQ(d.audio_end(150), 150 + 300 * 75) << "audio stops at the data track";
 }
 

@@ -24,9 +24,7 @@ struct Mci {
                                      reinterpret_cast<DWORD_PTR>(&open));
         id = open_error ? 0 : open.wDeviceID;
     }
-    ~Mci() {
-        if (id) send(MCI_CLOSE, MCI_WAIT);
-    }
+    ~Mci() { if (id) send(MCI_CLOSE, MCI_WAIT); }
     MCIERROR send(UINT msg, DWORD flags, void* parms = nullptr) const {
         return mciSendCommandA(id, msg, flags, reinterpret_cast<DWORD_PTR>(parms));
     }
@@ -141,32 +139,23 @@ TEST_F(VirtualDrive, ANewCommandAbortsOrSupersedesAPendingNotification) {
 TEST_F(VirtualDrive, AnswersCommandStringsAndSharesOnlyAmongShareableOpens) {
     ASSERT_NO_FATAL_FAILURE(Load({200, 185, 240, 300}));
     cd.reset();
-    char answer[128] = {};
-    auto ask = [&](const char* command) {
-        answer[0] = 0;
-        return mciSendStringA(command, answer, sizeof answer, nullptr) ? std::string("error") : std::string(answer);
-    };
-    auto send = [](const char* command) { return mciSendStringA(command, nullptr, 0, nullptr); };
-    const auto must_share = static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE);
-    EXPECT_EQ(send("open D: type cdaudio alias brdcd shareable"), 0u);
-    EXPECT_EQ(send("open D: type cdaudio alias second shareable"), 0u);
-    EXPECT_EQ(send("open D: type cdaudio alias alone"), must_share);
-    EXPECT_EQ(ask("info brdcd product"), "BRD virtual CD-ROM");
-    EXPECT_EQ(ask("capability brdcd can eject"), "true");
-    EXPECT_EQ(ask("capability brdcd device type"), "cdaudio");
-    EXPECT_EQ(send("set brdcd time format tmsf"), 0u);
-    EXPECT_EQ(send("play brdcd from 2 to 3"), 0u);
-    EXPECT_EQ(ask("status brdcd mode"), "playing");
-    EXPECT_EQ(ask("status second current track"), "2") << "the other alias sees the same drive";
-    EXPECT_EQ(send("stop brdcd"), 0u);
-    EXPECT_EQ(ask("status second mode"), "stopped");
-    EXPECT_EQ(send("set brdcd door open"), 0u);
-    EXPECT_EQ(ask("status brdcd media present"), "false");
-    EXPECT_EQ(send("close brdcd"), 0u);
-    EXPECT_EQ(send("close second"), 0u);
-    EXPECT_EQ(send("open D: type cdaudio alias alone"), 0u) << "free again once the others closed";
-    EXPECT_EQ(send("open D: type cdaudio alias other shareable"), must_share);
-    EXPECT_EQ(send("close alone"), 0u);
+    // Each command and its answer: "" where success alone counts, "error N" where MCI must refuse it with error N.
+    const std::string must_share = "error " + std::to_string(MCIERR_MUST_USE_SHAREABLE);
+    const std::pair<const char*, std::string> dialogue[] = {
+        {"open D: type cdaudio alias brdcd shareable", ""}, {"open D: type cdaudio alias second shareable", ""},
+        {"open D: type cdaudio alias alone", must_share}, {"info brdcd product", "BRD virtual CD-ROM"},
+        {"capability brdcd can eject", "true"}, {"capability brdcd device type", "cdaudio"},
+        {"set brdcd time format tmsf", ""}, {"play brdcd from 2 to 3", ""}, {"status brdcd mode", "playing"},
+        {"status second current track", "2"},  // the other alias sees the same drive
+        {"stop brdcd", ""}, {"status second mode", "stopped"}, {"set brdcd door open", ""},
+        {"status brdcd media present", "false"}, {"close brdcd", ""}, {"close second", ""},
+        {"open D: type cdaudio alias alone", ""},  // free again once the others closed
+        {"open D: type cdaudio alias other shareable", must_share}, {"close alone", ""}};
+    for (const auto& [command, expected] : dialogue) {
+        char answer[128] = {};
+        const MCIERROR error = mciSendStringA(command, answer, sizeof answer, nullptr);
+        EXPECT_EQ(error ? "error " + std::to_string(error) : expected.empty() ? "" : answer, expected) << command;
+    }
 }
 
 TEST_F(VirtualDrive, CapturesTheSameSoundFromBinaryBigEndianAndWaveImages) {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -145,10 +146,40 @@ fs::path keep_copy(const fs::path& target) {
     return {};
 }
 
+#ifdef _WIN32
+// Another process's rename over the file holds it for a moment, and Windows
+// refuses an open meanwhile: a reader asks again. It shares deletion, so a
+// writer may rename over a file being read.
+std::FILE* open_for_reading(const fs::path& path) {
+    for (int attempt = 0;; ++attempt) {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+            if (descriptor < 0) {
+                CloseHandle(file);
+                return nullptr;
+            }
+            std::FILE* stream = _fdopen(descriptor, "rb");
+            if (!stream) _close(descriptor);
+            return stream;
+        }
+        const DWORD error = GetLastError();
+        std::error_code ec;
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || fs::is_directory(path, ec) ||
+            attempt == 40)
+            return nullptr;
+        Sleep(25);
+    }
+}
+#else
+std::FILE* open_for_reading(const fs::path& path) { return std::fopen(path.c_str(), "rb"); }
+#endif
+
 }  // namespace
 
 FileReader::FileReader(const fs::path& path) {
-    file_ = std::fopen(path.string().c_str(), "rb");
+    file_ = open_for_reading(path);
     if (!file_) return;
     // The size of the file opened, which the path may no longer name; a folder opens on some systems.
     const auto identity = identity_of(file_);

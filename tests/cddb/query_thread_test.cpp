@@ -170,7 +170,7 @@ TEST_F(Query, ASlowServerEndsAQueryOrASubmissionAtTheExchangesDeadline) {
     mail.banner({late, say("220 mail ready\r\n")});
     for (const char* step : {"EHLO", "MAIL", "RCPT"}) mail.reply(step, {late, say("250 OK\r\n")});
     posted.clear();
-    RunSubmitJob({{"127.0.0.1:" + std::to_string(mail.cddbp_port()), "me@example.org", "rock", "0a0b0c02"}, window, 0,
+    RunSubmitJob({{"127.0.0.1:" + std::to_string(mail.cddbp_port()), "me@example.org", "rock", "0a0b0c02"}, window, disc.serial,
                   DuplicateOf(query_lock.get())});
     EXPECT_EQ(codes(), (std::vector<int>{701, 501, 555}));
     EXPECT_EQ(mail.received().size(), 2u);  // EHLO and MAIL FROM, no recipient

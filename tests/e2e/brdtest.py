@@ -38,11 +38,11 @@ def wait_until(condition, timeout, message):
         time.sleep(0.2)
 
 
-def wine(*args, cwd=None):
+def wine(*args, cwd=None, timeout=60):
     """(exit code, output) of a Windows program; through a file, as a Wine server would hold a pipe open."""
     with tempfile.TemporaryFile("w+") as out:
         code = subprocess.run([os.path.join(SCRIPTS, "wine-run"), *args], env=ENV, stdout=out, cwd=cwd,
-                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60).returncode
+                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=timeout).returncode
         out.seek(0)
         return code, out.read()
 

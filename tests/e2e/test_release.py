@@ -39,7 +39,7 @@ def test_the_zip_holds_the_two_programs_and_two_texts_in_one_folder():
 
 def test_brd_db_from_the_release():
     started = time.time()
-    code, out = wine(BRD_DB, "--version", cwd=FOLDER)
+    code, out = wine(BRD_DB, "--version", cwd=FOLDER, timeout=300)  # Wine makes the prefix first
     print(f"the fresh Wine prefix and brd-db --version took {time.time() - started:.1f} s", flush=True)
     check(code == 0 and out.strip() == f"brd-db {VERSION}", f"brd-db --version: {code} {out!r}")
     dump, data = os.path.join(WORK, "cddb"), os.path.join(SOURCE, "tests", "discinfo", "data")

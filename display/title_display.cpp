@@ -105,44 +105,44 @@ void TitleDisplay::PaintColumns(HDC frame, Strip& strip, const std::string& text
 
 void TitleDisplay::Run(int index) {
     Worker worker;
-    {
-        WindowDC window(window_);
-        if (!window.get()) return;
-        worker.frame = std::make_unique<MemorySurface>(window.get(), kFrameWidth, kLineHeight);
-        if (!*worker.frame) return;
-    }
-    while (!stopping_) {
-        if (!Tick(index, worker)) return;
+    worker.window = std::make_unique<WindowDC>(window_);
+    const HDC window = worker.window->get();
+    if (!window) return;
+    worker.frame = std::make_unique<MemorySurface>(window, kFrameWidth, kLineHeight);
+    worker.background = std::make_unique<MemorySurface>(window, kFrameWidth, kLineHeight);
+    if (!*worker.frame || !*worker.background) return;
+    while (!stopping_ && IsWindow(window_)) {
+        Tick(index, worker);
         Sleep(static_cast<DWORD>(tick_ms_));
     }
 }
 
-bool TitleDisplay::Tick(int index, Worker& worker) {
+void TitleDisplay::Tick(int index, Worker& worker) {
     Line& line = lines_[index];
     Held held(LockOf(index));
     const bool shade = skin_.Shaded();
     const TitleFont font = title_font(shade);
     const int view = font.view_width;
+    const POINT place = shade ? kShadePlace : kNormalPlace[index];
+    const HDC window = worker.window->get();
+    const HDC background = worker.background->dc();
     if (worker.view_width != view) {
         worker.view_width = view;
         line.redraw = true;
         Measure(line, worker, shade);  // the other mode's font has other widths
         if (worker.width <= view) worker.scroll.offset = 0;
+        BlitCopy(background, 0, 0, view, kLineHeight, kNormalPlace[index].x, kNormalPlace[index].y, skin_.Main.get());
     }
-    const POINT place = shade ? kShadePlace : kNormalPlace[index];
-    const POINT background = kNormalPlace[index];
     const bool slot_taken = shade && !owns_shade_slot(index == 1, shade_line_);
 
     if (!line.text || slot_taken) {
-        if (worker.cleared) return true;
-        WindowDC window(window_);
-        if (!window.get()) return false;
-        BlitCopy(window.get(), place.x, place.y, view, kLineHeight, background.x, background.y, skin_.Main.get());
+        if (worker.cleared) return;
+        BitBlt(window, place.x, place.y, view, kLineHeight, background, 0, 0, SRCCOPY);
         if (slot_taken) lines_[1 - index].redraw = true;
         worker.cleared = true;
-        return true;
+        return;
     }
-    if (!line.redraw && !line.changed && worker.width <= view) return true;
+    if (!line.redraw && !line.changed && worker.width <= view) return;
     if (line.changed) {
         Measure(line, worker, shade);
         worker.scroll = ScrollState{};
@@ -152,18 +152,13 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
     worker.cleared = false;
 
     HDC frame = worker.frame->dc();
-    BlitCopy(frame, 0, 0, view, kLineHeight, background.x, background.y, skin_.Main.get());
+    BitBlt(frame, 0, 0, view, kLineHeight, background, 0, 0, SRCCOPY);
     const int offset = worker.scroll.offset;
     const int visible = std::min(worker.width - offset, view);
     if (visible > 0) PaintColumns(frame, worker.strips[0], *line.text, shade, offset, visible, 0);
     const int x2 = repeat_copy_x(worker.width, offset, view, scroll_style_, font.gap);
     if (x2 >= 0 && x2 < view)
         PaintColumns(frame, worker.strips[1], *line.text, shade, 0, std::min(view - x2, worker.width), x2);
-    {
-        WindowDC window(window_);
-        if (!window.get()) return false;
-        BitBlt(window.get(), place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
-    }
+    BitBlt(window, place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
     advance_scroll(worker.scroll, worker.width, view, scroll_style_, font.gap);
-    return true;
 }

@@ -67,9 +67,12 @@ private:
         TextPlace first;
         bool valid = false;
     };
-    // What a worker keeps between ticks.
+    // What a worker keeps between ticks: the window's context for its whole
+    // run, and its line's background, so that a tick is three blits.
     struct Worker {
+        std::unique_ptr<WindowDC> window;
         std::unique_ptr<MemorySurface> frame;
+        std::unique_ptr<MemorySurface> background;  // of the view's width
         ScrollState scroll;
         bool cleared = false;
         int view_width = 0;
@@ -86,7 +89,7 @@ private:
     void PaintColumns(HDC frame, Strip& strip, const std::string& text, bool shade, int from, int count, int x);
     void RenderStrip(Strip& strip, const std::string& text, bool shade, int column);
     void Run(int line);
-    bool Tick(int line, Worker& worker);  // false: the main window is gone
+    void Tick(int line, Worker& worker);
 
     Line lines_[2];
     std::shared_ptr<LineLocks> locks_ = std::make_shared<LineLocks>();

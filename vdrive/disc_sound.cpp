@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -167,10 +168,10 @@ void DiscSound::play_along() {
     const auto read_frames = [this](int32_t from, int32_t count, char* out) { read(from, count, out); };
     const HANDLE wakes[] = {stop_.get(), done.get()};
     DriveState raw;
-    int64_t read_ms = INT64_MIN;
+    std::optional<int64_t> read_ms;  // when the state was read; none: read it now
     do {
         const int64_t now = wall_clock_ms();
-        if (now - read_ms >= kStateCheckMs) {
+        if (!read_ms || now - *read_ms >= kStateCheckMs) {
             raw = folder_->read_state();
             read_ms = now;
             if (!catch_up(raw, now)) {
@@ -179,16 +180,16 @@ void DiscSound::play_along() {
             }
         }
         const DriveState at = state_at(raw, now);
-        if (at.mode == DriveMode::Stopped) read_ms = INT64_MIN;  // the end: captured at once
+        if (at.mode == DriveMode::Stopped) read_ms.reset();  // the end: captured at once
         else if (at.mode == DriveMode::Paused) sound.silence();
         else if (sound.open()) sound.feed(at.position, raw.end, read_frames);
     } while (WaitForMultipleObjects(sound.open() ? 2 : 1, wakes, FALSE, next_wake(raw, read_ms)) != WAIT_OBJECT_0);
 }
 
-DWORD DiscSound::next_wake(const DriveState& raw, int64_t read_ms) const {
-    if (read_ms == INT64_MIN) return 0;
+DWORD DiscSound::next_wake(const DriveState& raw, std::optional<int64_t> read_ms) const {
+    if (!read_ms) return 0;
     const int64_t now = wall_clock_ms();
-    const int64_t check = std::max<int64_t>(read_ms + kStateCheckMs - now, 0);
+    const int64_t check = std::max<int64_t>(*read_ms + kStateCheckMs - now, 0);
     const int64_t end = ms_until_end(raw, now);
     return static_cast<DWORD>(end >= 0 ? std::min(check, end) : check);
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "base/owned_handles.h"
@@ -37,7 +38,7 @@ private:
     void play_along();
     // Milliseconds until the thread next reads the drive's state (0: at
     // once) or the play reaches its end.
-    DWORD next_wake(const DriveState& raw, int64_t read_ms) const;
+    DWORD next_wake(const DriveState& raw, std::optional<int64_t> read_ms) const;
     void end_thread();
     // Captures up to the drive's clock at `now`; false once the play is over.
     bool catch_up(const DriveState& raw, int64_t now);

@@ -32,6 +32,7 @@ TitleDisplay::~TitleDisplay() { Stop(); }
 
 void TitleDisplay::Stop() {
     stopping_ = true;
+    WakeWorkers();
     for (std::thread& worker : workers_)
         if (worker.joinable()) worker.join();
 }
@@ -48,6 +49,16 @@ void TitleDisplay::SetTrackLine(const Text& text) { SetLine(1, text); }
 void TitleDisplay::RequestRedraw() {
     lines_[0].redraw = true;
     lines_[1].redraw = true;
+    WakeWorkers();
+}
+
+void TitleDisplay::SetScrollStyle(int32_t style) {
+    scroll_style_ = style;
+    WakeWorkers();
+}
+
+void TitleDisplay::WakeWorkers() {
+    for (const OwnedHandle& wake : wakes_) SetEvent(wake.get());
 }
 
 void TitleDisplay::SetLine(int index, const Text& text) {
@@ -55,6 +66,7 @@ void TitleDisplay::SetLine(int index, const Text& text) {
     Held held(LockOf(index));
     if (line_text_changed(line.text, text)) line.changed = true;
     line.text = text;
+    SetEvent(wakes_[index].get());
 }
 
 void TitleDisplay::Measure(const Line& line, Worker& worker, bool shade) {
@@ -112,12 +124,12 @@ void TitleDisplay::Run(int index) {
     worker.background = std::make_unique<MemorySurface>(window, kFrameWidth, kLineHeight);
     if (!*worker.frame || !*worker.background) return;
     while (!stopping_ && IsWindow(window_)) {
-        Tick(index, worker);
-        Sleep(static_cast<DWORD>(tick_ms_));
+        const bool moving = Tick(index, worker);
+        WaitForSingleObject(wakes_[index].get(), moving ? static_cast<DWORD>(tick_ms_) : INFINITE);
     }
 }
 
-void TitleDisplay::Tick(int index, Worker& worker) {
+bool TitleDisplay::Tick(int index, Worker& worker) {
     Line& line = lines_[index];
     Held held(LockOf(index));
     const bool shade = skin_.Shaded();
@@ -136,13 +148,16 @@ void TitleDisplay::Tick(int index, Worker& worker) {
     const bool slot_taken = shade && !owns_shade_slot(index == 1, shade_line_);
 
     if (!line.text || slot_taken) {
-        if (worker.cleared) return;
+        if (worker.cleared) return false;
         BitBlt(window, place.x, place.y, view, kLineHeight, background, 0, 0, SRCCOPY);
-        if (slot_taken) lines_[1 - index].redraw = true;
+        if (slot_taken) {
+            lines_[1 - index].redraw = true;
+            SetEvent(wakes_[1 - index].get());
+        }
         worker.cleared = true;
-        return;
+        return false;
     }
-    if (!line.redraw && !line.changed && worker.width <= view) return;
+    if (!line.redraw && !line.changed && worker.width <= view) return false;
     if (line.changed) {
         Measure(line, worker, shade);
         worker.scroll = ScrollState{};
@@ -161,4 +176,5 @@ void TitleDisplay::Tick(int index, Worker& worker) {
         PaintColumns(frame, worker.strips[1], *line.text, shade, 0, std::min(view - x2, worker.width), x2);
     BitBlt(window, place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
     advance_scroll(worker.scroll, worker.width, view, scroll_style_, font.gap);
+    return worker.width > view;
 }

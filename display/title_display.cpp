@@ -12,6 +12,9 @@ constexpr int kFrameWidth = 195;  // the wider of the two views
 constexpr int kStripWidth = 4 * kFrameWidth;
 constexpr POINT kNormalPlace[2] = {{13, 68}, {13, 94}};
 constexpr POINT kShadePlace{109, 4};
+// A line standing still is drawn again at once when told of a change, and
+// looks this often for a display mode or shade line changed without telling.
+constexpr DWORD kStillCheckMs = 250;
 
 class Held {
     std::binary_semaphore& lock_;
@@ -125,7 +128,7 @@ void TitleDisplay::Run(int index) {
     if (!*worker.frame || !*worker.background) return;
     while (!stopping_ && IsWindow(window_)) {
         const bool moving = Tick(index, worker);
-        WaitForSingleObject(wakes_[index].get(), moving ? static_cast<DWORD>(tick_ms_) : INFINITE);
+        WaitForSingleObject(wakes_[index].get(), moving ? static_cast<DWORD>(tick_ms_) : kStillCheckMs);
     }
 }
 

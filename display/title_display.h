@@ -3,7 +3,8 @@
 // A worker thread per line renders the part of its text around the view into
 // an off-screen strip in the skin's bitmap font and copies the visible part
 // to the main window every tick while it scrolls (when it is wider than its
-// view); a line standing still wakes its worker only when it changes.
+// view); the worker of a line standing still wakes when told of a change,
+// and otherwise a few times a second.
 // In shade mode the two lines share one slot, given by `ShadeLine`.
 //
 // Lifetime: constructed at start-up, workers started by Start(), and both
@@ -104,7 +105,7 @@ private:
     int tick_ms_;
     std::atomic<bool> stopping_{false};
     // Set when there is something to draw: a worker whose line stands still
-    // sleeps until then instead of ticking.
+    // sleeps until then (or a while) instead of ticking.
     OwnedHandle wakes_[2] = {OwnedHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
                              OwnedHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr))};
     std::thread workers_[2];

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "base/owned_handles.h"
 #include "cdaudio/msf.h"
@@ -327,10 +328,10 @@ DWORD open_device(Device& dev, DWORD flags, MCI_OPEN_PARMSW* parms) {
     }
     const char root[] = {letter, ':', '\\', 0};
     if (GetDriveTypeA(root) != DRIVE_CDROM) return MCIERR_INVALID_FILE;
-    const DriveFolder folder(letter);
+    DriveFolder folder(letter);
     if (folder.claim(flags & MCI_OPEN_SHAREABLE, dev.claim) == DriveFolder::Claim::Refused)
         return MCIERR_MUST_USE_SHAREABLE;
-    dev.folder.emplace(folder);
+    dev.folder.emplace(std::move(folder));
     dev.time_format = MCI_FORMAT_MSF;
     return 0;
 }

@@ -99,8 +99,13 @@ void ShowCount(TreeFill& fill, int32_t count) {
     fill.shown_count = count;
 }
 
-// Something besides the fill waits to be answered: input, a paint, a message.
-bool SomethingWaits() { return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0; }
+// Something besides the fill waits to be answered: input or a message. The
+// sheet's own paint is done right here, as the loop would do it next.
+bool SomethingWaits() {
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == QS_PAINT)
+        RedrawWindow(GetParent(LibraryPage), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
+}
 
 void FillSlice() {
     KillTimer(LibraryPage, TIMER_LIBRARY_FILL);  // its own next tick would count as waiting

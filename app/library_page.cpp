@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <chrono>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/player.h"
@@ -19,8 +21,7 @@ void DropLibraryRecord() { LibraryRecord.reset(); }
 namespace {
 
 constexpr int kEditorPageIndex = 4;
-constexpr DWORD kSliceMs = 30;  // the longest the page keeps the message loop waiting
-constexpr size_t kRecordsPerStep = 64;
+constexpr std::chrono::milliseconds kSlice{30};  // the longest the page keeps anything waiting
 enum Image { kCategoryClosed, kCategoryOpen, kArtist, kDisc };
 constexpr const char* kCorrupt =
     "It seems the brd database file is corrupt.\nYou must delete the 'brd.bdb' file in the BRD directory.";
@@ -28,88 +29,126 @@ constexpr const char* kCannotRead =
     "Could not read CD information for this CD.\n\nTry clicking Refresh.\n\n"
     "If the problem remains make sure the BRD database\nhas not been corrupted.";
 
-// A big library is listed and put into the tree a slice at a time on a
-// timer, so the sheet keeps answering; timer messages come after input and paint.
+// The tree holds what a user can see: the top level (groups and loose discs)
+// goes in as the file is read, a group's discs the first time it opens. The
+// page reads and inserts in slices on a timer (timer messages come after
+// input and paint) and goes on between slices while nothing else waits, so
+// the sheet keeps answering and a big library is listed at full speed.
 struct TreeFill {
-    std::unique_ptr<LibraryReader> reader;
+    std::unique_ptr<LibraryReader> reader;  // until the file is read
     LibraryListing listing;
-    std::vector<HTREEITEM> tops;  // the top-level items inserted so far, in listing order
-    size_t top = 0;               // the group whose discs go in next
-    size_t disc = 0;              // its next disc
-    HTREEITEM group() const { return top < tops.size() ? tops[top] : nullptr; }
+    size_t inserted = 0;                              // of the listing's top level
+    HTREEITEM first = nullptr;                        // the top level's first item
+    int32_t shown_count = -1;
+    std::unordered_map<HTREEITEM, size_t> unopened;  // groups without their discs yet: their place in listing.top
+    bool running() const { return reader || inserted < listing.top.size(); }
 };
 
 HWND LibraryPage = nullptr;
+HWND Tree = nullptr;
 HIMAGELIST Images = nullptr;
 std::unique_ptr<TreeFill> Filling;
 
 HWND Item(int id) { return GetDlgItem(LibraryPage, id); }
-HWND Tree() { return Item(IDC_LIB_TREE); }
 bool ByArtist() { return Settings.LibraryView == IDC_LIB_BY_ARTIST; }
 
 int Message(const char* text, const char* title, UINT type) {
     return MessageBoxA(GetParent(LibraryPage), text, title, type | MB_ICONEXCLAMATION);
 }
 
-HTREEITEM Insert(HTREEITEM parent, const LibraryItem& item) {
+// The tree lays out every item again whenever its redraw comes back on, so
+// it stays off from a fill's first insert to its last.
+void SetTreeRedraw(bool on) { SendMessageA(Tree, WM_SETREDRAW, on, 0); }
+
+HTREEITEM Insert(HTREEITEM parent, HTREEITEM after, const LibraryItem& item) {
     const int image = !item.group ? kDisc : ByArtist() ? kArtist : kCategoryClosed;
     TVINSERTSTRUCTA insert{};
     insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;  // the listing is sorted already
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
     insert.item.pszText = const_cast<char*>(item.text.c_str());
     insert.item.iImage = insert.item.iSelectedImage = image;
     insert.item.lParam = item.group ? 0 : item.disc_id;
-    return TreeView_InsertItem(Tree(), &insert);
+    insert.item.cChildren = item.group ? 1 : 0;  // its "+" before its discs are there
+    return TreeView_InsertItem(Tree, &insert);
+}
+
+// Inserts the next top-level item. Each goes in in constant time in both
+// tree views: the first one first, then the others from the last up, each
+// right after the first (Windows walks a parent's children to append one;
+// Wine finds an item by looking through its items in the order they came,
+// and scrolls its view at each insert before the first visible item).
+void InsertNextTop(TreeFill& fill) {
+    const std::vector<LibraryItem>& top = fill.listing.top;
+    const size_t at = fill.inserted == 0 ? 0 : top.size() - fill.inserted;
+    const HTREEITEM item = Insert(TVI_ROOT, fill.first ? fill.first : TVI_FIRST, top[at]);
+    if (!fill.first) fill.first = item;
+    if (top[at].group) fill.unopened.emplace(item, at);
+    ++fill.inserted;
 }
 
 void StopFill() {
     KillTimer(LibraryPage, TIMER_LIBRARY_FILL);
+    if (Filling && Filling->running()) SetTreeRedraw(true);
     Filling.reset();
 }
 
-void FillFor(DWORD start);
-
-// Puts the next items into the tree until the slice's time is up.
-void FillSlice() {
-    const DWORD start = GetTickCount();
-    // The tree lays itself out and repaints once per slice, not once per item.
-    HWND tree = Tree();
-    SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-    FillFor(start);
-    SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+void ShowCount(TreeFill& fill, int32_t count) {
+    if (count == fill.shown_count) return;  // a new text repaints, and a paint ends the slice
+    SetDlgItemInt(LibraryPage, IDC_LIB_COUNT, count, TRUE);
+    fill.shown_count = count;
 }
 
-void FillFor(DWORD start) {
-    while (Filling && GetTickCount() - start < kSliceMs) {
-        TreeFill& fill = *Filling;
-        if (fill.reader) {
-            if (!fill.reader->read_some(kRecordsPerStep)) continue;
-            fill.listing = fill.reader->take();
-            fill.reader.reset();
-            SetDlgItemInt(LibraryPage, IDC_LIB_COUNT, fill.listing.count, TRUE);  // the file may have changed meanwhile
-            if (fill.listing.corrupt) {
-                KillTimer(LibraryPage, TIMER_LIBRARY_FILL);
-                Message(kCorrupt, "Brindle", MB_OK);
-                if (Filling.get() != &fill) return;  // the page went or started over meanwhile
+// Something besides the fill waits to be answered: input or a message. The
+// sheet's own paint is done right here, as the loop would do it next.
+bool SomethingWaits() {
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == QS_PAINT)
+        RedrawWindow(GetParent(LibraryPage), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
+}
+
+void FillSlice() {
+    KillTimer(LibraryPage, TIMER_LIBRARY_FILL);  // its own next tick would count as waiting
+    using Clock = std::chrono::steady_clock;
+    auto slice_end = Clock::now() + kSlice;
+    while (Filling && Filling->running()) {
+        if (Clock::now() >= slice_end) {
+            if (SomethingWaits()) {
                 SetTimer(LibraryPage, TIMER_LIBRARY_FILL, USER_TIMER_MINIMUM, nullptr);
+                return;
             }
+            slice_end = Clock::now() + kSlice;
+        }
+        TreeFill& fill = *Filling;
+        if (!fill.reader) {
+            InsertNextTop(fill);
             continue;
         }
-        // All top-level items first: the tree looks up a parent among the items
-        // in the order they came, so groups found early keep each insert cheap.
-        const std::vector<LibraryItem>& items = fill.listing.top;
-        if (fill.tops.size() < items.size()) {
-            fill.tops.push_back(Insert(TVI_ROOT, items[fill.tops.size()]));
-        } else if (fill.top >= items.size()) {
-            return StopFill();
-        } else if (fill.disc < items[fill.top].discs.size()) {
-            Insert(fill.group(), items[fill.top].discs[fill.disc++]);
-        } else {
-            ++fill.top;
-            fill.disc = 0;
+        const bool read = fill.reader->read_some(SIZE_MAX, slice_end);
+        ShowCount(fill, fill.reader->count());  // known once the index is read; the file may change meanwhile
+        if (!read) continue;
+        fill.listing = fill.reader->take();
+        fill.reader.reset();
+        if (fill.listing.corrupt) {
+            Message(kCorrupt, "Brindle", MB_OK);
+            if (Filling.get() != &fill) return;  // the page went or started over meanwhile
         }
     }
+    if (Filling) SetTreeRedraw(true);
+}
+
+// A group's discs go into the tree as it first opens: from the last up, each
+// at the front, in constant time in both tree views (the group is still closed).
+void OpenGroup(HTREEITEM group) {
+    if (!Filling) return;
+    const auto found = Filling->unopened.find(group);
+    if (found == Filling->unopened.end()) return;
+    const std::vector<LibraryItem> discs = std::move(Filling->listing.top[found->second].discs);
+    Filling->unopened.erase(found);
+    const bool filling = Filling->running();  // its redraw is off already and stays so
+    if (!filling) SetTreeRedraw(false);
+    for (auto disc = discs.rbegin(); disc != discs.rend(); ++disc) Insert(group, TVI_FIRST, *disc);
+    if (!filling) SetTreeRedraw(true);
 }
 
 void ShowSelection(HTREEITEM item, LPARAM disc_id) {
@@ -126,15 +165,23 @@ void BuildTree() {
     CheckDlgButton(LibraryPage, IDC_LIB_BY_CATEGORY, Settings.LibraryView == IDC_LIB_BY_CATEGORY);
     CheckDlgButton(LibraryPage, IDC_LIB_BY_ARTIST, ByArtist());
     Filling = std::make_unique<TreeFill>();
+    SetTreeRedraw(false);
     Filling->reader = std::make_unique<LibraryReader>(kDefaultDatabase, ByArtist() ? LibraryView::by_artist
                                                                                    : LibraryView::by_category);
-    SetDlgItemInt(LibraryPage, IDC_LIB_COUNT, Filling->reader->count(), TRUE);
-    SetTimer(LibraryPage, TIMER_LIBRARY_FILL, USER_TIMER_MINIMUM, nullptr);
-    FillSlice();
+    SetDlgItemTextA(LibraryPage, IDC_LIB_COUNT, "");
+    SetTimer(LibraryPage, TIMER_LIBRARY_FILL, USER_TIMER_MINIMUM, nullptr);  // once the sheet is on the screen
+}
+
+void EmptyTree() {
+    StopFill();
+    SetTreeRedraw(false);  // no layout after each item
+    TreeView_DeleteAllItems(Tree);
+    SetTreeRedraw(true);
 }
 
 void RebuildTree() {
-    if (TreeView_DeleteAllItems(Tree())) BuildTree();
+    EmptyTree();
+    if (!TreeView_GetCount(Tree)) BuildTree();
 }
 
 std::string ShownDiscId() {
@@ -164,26 +211,30 @@ void DeleteEntry() {
         Message("Could not delete CD entry.", "Brindle CD", MB_OK);
         return;
     }
-    HWND tree = Tree();
-    const HTREEITEM item = TreeView_GetSelection(tree);
-    const HTREEITEM parent = item ? TreeView_GetParent(tree, item) : nullptr;
-    const bool alone = item && !TreeView_GetPrevSibling(tree, item) && !TreeView_GetNextSibling(tree, item);
-    if (item) TreeView_DeleteItem(tree, item);
-    // A group still being filled has more discs to come.
-    if (alone && parent && !(Filling && Filling->group() == parent)) TreeView_DeleteItem(tree, parent);
+    // The rest of the top level goes in after the first item, which may be the one to go.
+    if (Filling && !Filling->reader && Filling->running()) {
+        while (Filling->running()) InsertNextTop(*Filling);
+        SetTreeRedraw(true);
+    }
+    const HTREEITEM item = TreeView_GetSelection(Tree);
+    const HTREEITEM parent = item ? TreeView_GetParent(Tree, item) : nullptr;
+    const bool alone = item && !TreeView_GetPrevSibling(Tree, item) && !TreeView_GetNextSibling(Tree, item);
+    if (item) TreeView_DeleteItem(Tree, item);
+    if (alone && parent) TreeView_DeleteItem(Tree, parent);
     SetDlgItemInt(LibraryPage, IDC_LIB_COUNT, GetDlgItemInt(LibraryPage, IDC_LIB_COUNT, nullptr, TRUE) - 1, TRUE);
-    if (!TreeView_GetSelection(tree)) ShowSelection(nullptr, 0);
+    if (!TreeView_GetSelection(Tree)) ShowSelection(nullptr, 0);
 }
 
 void SetUp(HWND page) {
     LibraryPage = page;
+    Tree = Item(IDC_LIB_TREE);
     Images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 0);
     for (const int id : {IDI_LIB_ROOT, IDI_LIB_OPEN, IDI_LIB_GROUP, IDI_LIB_DISC}) {
         HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
         ImageList_AddIcon(Images, icon);
         DestroyIcon(icon);
     }
-    TreeView_SetImageList(Tree(), Images, TVSIL_NORMAL);
+    TreeView_SetImageList(Tree, Images, TVSIL_NORMAL);
     BuildTree();
 }
 
@@ -209,6 +260,7 @@ void OnNotify(const NMHDR& header) {
     switch (header.code) {
         case TVN_SELCHANGEDA: ShowSelection(tree.itemNew.hItem, tree.itemNew.lParam); break;
         case TVN_ITEMEXPANDINGA:
+            if (tree.action == TVE_EXPAND) OpenGroup(tree.itemNew.hItem);
             if (!ByArtist() && tree.itemNew.lParam == 0) {
                 TVITEMA item{};
                 item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
@@ -224,12 +276,12 @@ void OnNotify(const NMHDR& header) {
 }
 
 void TearDown() {
-    StopFill();
-    TreeView_SetImageList(Tree(), nullptr, TVSIL_NORMAL);
+    EmptyTree();
+    TreeView_SetImageList(Tree, nullptr, TVSIL_NORMAL);
     ImageList_Destroy(Images);
     Images = nullptr;
     DropLibraryRecord();
-    LibraryPage = nullptr;
+    LibraryPage = Tree = nullptr;
 }
 
 }  // namespace

@@ -30,26 +30,52 @@ const std::array<unsigned char, 256> kFold = [] {
     return fold;
 }();
 
-// The DTITLE value of an entry, reading only its beginning when the run of
+// The texts of a file as the writers leave it lie back to back in index
+// order, so they are read a block at a time; a text elsewhere is read alone.
+class TextReader {
+public:
+    explicit TextReader(FileReader& file) : file_(file) {}
+
+    // The `count` bytes at `offset`, or null when they are not all in the file.
+    const char* read(uint64_t offset, uint64_t count) {
+        if (offset >= at_ && count <= block_.size() && offset - at_ <= block_.size() - count) return &block_[offset - at_];
+        const bool onward = offset >= at_ && offset - at_ < block_.size() + kBlock;
+        const uint64_t want = onward ? std::max(count, std::min<uint64_t>(kBlock, file_.size() - std::min(offset, file_.size())))
+                                     : count;
+        block_.clear();
+        if (!file_.read_string(offset, want, block_)) return nullptr;
+        at_ = offset;
+        return block_.data();
+    }
+
+private:
+    static constexpr uint64_t kBlock = 256 * 1024;
+    FileReader& file_;
+    std::string block_;
+    uint64_t at_ = 0;  // where block_ starts in the file
+};
+
+// The DTITLE value of an entry, looking only at its beginning when the run of
 // DTITLE lines ends there (the writers keep them together before the track
-// titles); otherwise the whole text.
-Text dtitle_of(FileReader& file, const DbIndexRecord& record) {
-    std::string bytes;
+// titles); otherwise at the whole text.
+Text dtitle_of(TextReader& texts, const DbIndexRecord& record) {
     const uint64_t length = static_cast<uint64_t>(record.length);
-    if (!file.read_string(record.offset, std::min(length, kTitlePrefix), bytes)) return std::nullopt;
-    if (bytes.size() < length) {
+    const uint64_t prefix = std::min(length, kTitlePrefix);
+    const char* start = texts.read(record.offset, prefix);
+    if (!start) return std::nullopt;
+    if (prefix < length) {
+        const std::string_view bytes(start, prefix);
         size_t pos = bytes.starts_with("DTITLE=") ? 0 : bytes.find("\nDTITLE=");
         if (pos != std::string::npos && pos > 0) ++pos;
-        while (pos != std::string::npos && std::string_view(bytes).substr(pos).starts_with("DTITLE=")) {
+        while (pos != std::string::npos && bytes.substr(pos).starts_with("DTITLE=")) {
             const size_t lf = bytes.find('\n', pos);
             pos = lf == std::string::npos ? lf : lf + 1;
         }
         // The line after the run must be there far enough to tell it is no DTITLE line.
-        if (pos != std::string::npos && bytes.size() - pos >= 7)
-            return title_value("DTITLE=", std::string_view(bytes).substr(0, pos));
-        if (!file.read_string(record.offset, length, bytes)) return std::nullopt;
+        if (pos != std::string::npos && bytes.size() - pos >= 7) return title_value("DTITLE=", bytes.substr(0, pos));
+        if (!(start = texts.read(record.offset, length))) return std::nullopt;
     }
-    return title_value("DTITLE=", bytes);
+    return title_value("DTITLE=", std::string_view(start, length));
 }
 
 void sort_items(std::vector<LibraryItem>& items) {
@@ -65,25 +91,31 @@ struct LibraryReader::Reading {
     FileIdentity identity;  // of the file whose index was read
     std::vector<DbIndexRecord> records;
     size_t next = 0;
+    bool started = false;
     bool done = false;
     LibraryListing listing;
     std::unordered_map<std::string, size_t> groups;  // group text -> index in listing.top
 
-    Reading(const std::filesystem::path& p, LibraryView v) : path(p), view(v) { start(); }
+    Reading(const std::filesystem::path& p, LibraryView v) : path(p), view(v) {}
 
     // Takes the index of the file as it is now, from the beginning.
     void start() {
+        started = true;
         records.clear();
         next = 0;
         listing = {};
         groups.clear();
         const auto survey = db_survey(path, [this](const DbIndexRecord& record, const Text&) { records.push_back(record); });
         done = !survey;
-        if (survey) identity = survey->identity, listing.count = std::max(survey->header.index_size, 0) / kIndexRecordSize;
+        if (!survey) return;
+        identity = survey->identity;
+        // The records of the index that was read, also one found at the end
+        // of the file rather than where the header says.
+        listing.count = static_cast<int32_t>(std::min<size_t>(records.size(), INT32_MAX));
     }
 
-    void add(FileReader& file, const DbIndexRecord& record) {
-        const Text title = dtitle_of(file, record);
+    void add(TextReader& texts, const DbIndexRecord& record) {
+        const Text title = dtitle_of(texts, record);
         if (!title) return;  // an entry without a DTITLE is not listed
         const size_t slash = record.key.find('/');
         const std::string_view id = slash == std::string::npos ? "" : std::string_view(record.key).substr(slash + 1);
@@ -134,21 +166,24 @@ LibraryReader::~LibraryReader() = default;
 
 int32_t LibraryReader::count() const { return reading_->listing.count; }
 
-bool LibraryReader::read_some(size_t records) {
+bool LibraryReader::read_some(size_t records, std::chrono::steady_clock::time_point until) {
     Reading& r = *reading_;
-    // Open for this slice only: Windows replaces no file that is open, so a
-    // change made between two slices could not be written. A change since
-    // the index was read means starting again with the new file.
+    if (!r.started) r.start();
+    // Open for this call only: Windows replaces no file that is open, so a
+    // change made between two calls could not be written. A change since the
+    // index was read means starting again with the new file.
     for (;; r.start()) {
         FileReader file(r.path);
         if (!r.done && !(file.identity() == r.identity)) continue;
-        for (; !r.done && records > 0 && r.next < r.records.size(); --records) {
+        TextReader texts(file);
+        for (size_t n = 0; !r.done && n < records && r.next < r.records.size(); ++n) {
+            if (n % 64 == 63 && std::chrono::steady_clock::now() >= until) break;
             const DbIndexRecord& record = r.records[r.next++];
             if (record.offset < 0 || record.length < 0) {
                 r.listing.corrupt = true;
                 r.done = true;
             } else {
-                r.add(file, record);
+                r.add(texts, record);
             }
         }
         if (r.next >= r.records.size()) r.done = true;

@@ -2,6 +2,7 @@
 // The CD Library's view of brd.bdb: every entry grouped by category or by
 // artist and sorted, ready to be put into a tree. Read in slices so that a
 // window can keep answering while a big file is listed.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -22,7 +23,7 @@ struct LibraryItem {
 };
 
 struct LibraryListing {
-    int32_t count = 0;               // entries the header announces
+    int32_t count = 0;               // entries in the index
     std::vector<LibraryItem> top;    // groups and loose discs, sorted by text
     bool corrupt = false;            // a record with a negative offset or length stopped the listing
     size_t items() const;            // tree items in all
@@ -43,13 +44,15 @@ public:
     LibraryReader(const LibraryReader&) = delete;
     LibraryReader& operator=(const LibraryReader&) = delete;
 
-    // The number of entries the header announces, known from the start.
+    // The number of entries in the index, known from the first read_some on.
     int32_t count() const;
-    // Reads up to `records` more index records, with the file open only
-    // meanwhile; a file changed since the index was read is listed again from
-    // the beginning (the listing's count is then the new one). True when the
-    // listing is complete (also at a corrupt record, or when the file did not open).
-    bool read_some(size_t records);
+    // Reads up to `records` more index records, or fewer once `until` has
+    // passed, with the file open only meanwhile; a file changed since the
+    // index was read is listed again from the beginning (the listing's count
+    // is then the new one). True when the listing is complete (also at a
+    // corrupt record, or when the file did not open).
+    bool read_some(size_t records,
+                   std::chrono::steady_clock::time_point until = std::chrono::steady_clock::time_point::max());
     // The sorted listing of what was read.
     LibraryListing take();
 

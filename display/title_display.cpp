@@ -12,6 +12,9 @@ constexpr int kFrameWidth = 195;  // the wider of the two views
 constexpr int kStripWidth = 4 * kFrameWidth;
 constexpr POINT kNormalPlace[2] = {{13, 68}, {13, 94}};
 constexpr POINT kShadePlace{109, 4};
+// A line standing still is drawn again at once when told of a change, and
+// looks this often for a display mode or shade line changed without telling.
+constexpr DWORD kStillCheckMs = 250;
 
 class Held {
     std::binary_semaphore& lock_;
@@ -32,6 +35,7 @@ TitleDisplay::~TitleDisplay() { Stop(); }
 
 void TitleDisplay::Stop() {
     stopping_ = true;
+    WakeWorkers();
     for (std::thread& worker : workers_)
         if (worker.joinable()) worker.join();
 }
@@ -48,6 +52,16 @@ void TitleDisplay::SetTrackLine(const Text& text) { SetLine(1, text); }
 void TitleDisplay::RequestRedraw() {
     lines_[0].redraw = true;
     lines_[1].redraw = true;
+    WakeWorkers();
+}
+
+void TitleDisplay::SetScrollStyle(int32_t style) {
+    scroll_style_ = style;
+    WakeWorkers();
+}
+
+void TitleDisplay::WakeWorkers() {
+    for (const OwnedHandle& wake : wakes_) SetEvent(wake.get());
 }
 
 void TitleDisplay::SetLine(int index, const Text& text) {
@@ -55,6 +69,7 @@ void TitleDisplay::SetLine(int index, const Text& text) {
     Held held(LockOf(index));
     if (line_text_changed(line.text, text)) line.changed = true;
     line.text = text;
+    SetEvent(wakes_[index].get());
 }
 
 void TitleDisplay::Measure(const Line& line, Worker& worker, bool shade) {
@@ -105,15 +120,15 @@ void TitleDisplay::PaintColumns(HDC frame, Strip& strip, const std::string& text
 
 void TitleDisplay::Run(int index) {
     Worker worker;
-    {
-        WindowDC window(window_);
-        if (!window.get()) return;
-        worker.frame = std::make_unique<MemorySurface>(window.get(), kFrameWidth, kLineHeight);
-        if (!*worker.frame) return;
-    }
-    while (!stopping_) {
-        if (!Tick(index, worker)) return;
-        Sleep(static_cast<DWORD>(tick_ms_));
+    worker.window = std::make_unique<WindowDC>(window_);
+    const HDC window = worker.window->get();
+    if (!window) return;
+    worker.frame = std::make_unique<MemorySurface>(window, kFrameWidth, kLineHeight);
+    worker.background = std::make_unique<MemorySurface>(window, kFrameWidth, kLineHeight);
+    if (!*worker.frame || !*worker.background) return;
+    while (!stopping_ && IsWindow(window_)) {
+        const bool moving = Tick(index, worker);
+        WaitForSingleObject(wakes_[index].get(), moving ? static_cast<DWORD>(tick_ms_) : kStillCheckMs);
     }
 }
 
@@ -123,26 +138,29 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
     const bool shade = skin_.Shaded();
     const TitleFont font = title_font(shade);
     const int view = font.view_width;
+    const POINT place = shade ? kShadePlace : kNormalPlace[index];
+    const HDC window = worker.window->get();
+    const HDC background = worker.background->dc();
     if (worker.view_width != view) {
         worker.view_width = view;
         line.redraw = true;
         Measure(line, worker, shade);  // the other mode's font has other widths
         if (worker.width <= view) worker.scroll.offset = 0;
+        BlitCopy(background, 0, 0, view, kLineHeight, kNormalPlace[index].x, kNormalPlace[index].y, skin_.Main.get());
     }
-    const POINT place = shade ? kShadePlace : kNormalPlace[index];
-    const POINT background = kNormalPlace[index];
     const bool slot_taken = shade && !owns_shade_slot(index == 1, shade_line_);
 
     if (!line.text || slot_taken) {
-        if (worker.cleared) return true;
-        WindowDC window(window_);
-        if (!window.get()) return false;
-        BlitCopy(window.get(), place.x, place.y, view, kLineHeight, background.x, background.y, skin_.Main.get());
-        if (slot_taken) lines_[1 - index].redraw = true;
+        if (worker.cleared) return false;
+        BitBlt(window, place.x, place.y, view, kLineHeight, background, 0, 0, SRCCOPY);
+        if (slot_taken) {
+            lines_[1 - index].redraw = true;
+            SetEvent(wakes_[1 - index].get());
+        }
         worker.cleared = true;
-        return true;
+        return false;
     }
-    if (!line.redraw && !line.changed && worker.width <= view) return true;
+    if (!line.redraw && !line.changed && worker.width <= view) return false;
     if (line.changed) {
         Measure(line, worker, shade);
         worker.scroll = ScrollState{};
@@ -152,18 +170,14 @@ bool TitleDisplay::Tick(int index, Worker& worker) {
     worker.cleared = false;
 
     HDC frame = worker.frame->dc();
-    BlitCopy(frame, 0, 0, view, kLineHeight, background.x, background.y, skin_.Main.get());
+    BitBlt(frame, 0, 0, view, kLineHeight, background, 0, 0, SRCCOPY);
     const int offset = worker.scroll.offset;
     const int visible = std::min(worker.width - offset, view);
     if (visible > 0) PaintColumns(frame, worker.strips[0], *line.text, shade, offset, visible, 0);
     const int x2 = repeat_copy_x(worker.width, offset, view, scroll_style_, font.gap);
     if (x2 >= 0 && x2 < view)
         PaintColumns(frame, worker.strips[1], *line.text, shade, 0, std::min(view - x2, worker.width), x2);
-    {
-        WindowDC window(window_);
-        if (!window.get()) return false;
-        BitBlt(window.get(), place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
-    }
+    BitBlt(window, place.x, place.y, view, kLineHeight, frame, 0, 0, SRCCOPY);
     advance_scroll(worker.scroll, worker.width, view, scroll_style_, font.gap);
-    return true;
+    return worker.width > view;
 }

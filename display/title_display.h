@@ -2,7 +2,9 @@
 // The two-line title display: line 1 the disc title, line 2 the track title.
 // A worker thread per line renders the part of its text around the view into
 // an off-screen strip in the skin's bitmap font and copies the visible part
-// to the main window every tick, scrolling it when it is wider than its view.
+// to the main window every tick while it scrolls (when it is wider than its
+// view); the worker of a line standing still wakes when told of a change,
+// and otherwise a few times a second.
 // In shade mode the two lines share one slot, given by `ShadeLine`.
 //
 // Lifetime: constructed at start-up, workers started by Start(), and both
@@ -15,6 +17,7 @@
 #include <thread>
 
 #include "base/memory_surface.h"
+#include "base/owned_handles.h"
 #include "cdaudio/disc_record.h"
 #include "discinfo/line_locks.h"
 #include "display/skin.h"
@@ -36,16 +39,16 @@ public:
     void Stop();
 
     // Any thread: stores a new text (an absent one clears the line), which
-    // the line's worker renders at its next tick. Storing the text a line
+    // the line's worker renders at once. Storing the text a line
     // already shows does not restart its scrolling.
     void SetDiscLine(const Text& text);
     void SetTrackLine(const Text& text);
 
-    // Both lines are drawn again at their next tick (after a repaint).
+    // Both lines are drawn again at once (after a repaint).
     void RequestRedraw();
 
     // "NameScrolling": how a line wider than its view scrolls.
-    void SetScrollStyle(int32_t style) { scroll_style_ = style; }
+    void SetScrollStyle(int32_t style);
 
     // The disc-line and track-line locks, for whoever replaces the Disc
     // record's titles.
@@ -67,9 +70,12 @@ private:
         TextPlace first;
         bool valid = false;
     };
-    // What a worker keeps between ticks.
+    // What a worker keeps between ticks: the window's context for its whole
+    // run, and its line's background, so that a tick is three blits.
     struct Worker {
+        std::unique_ptr<WindowDC> window;
         std::unique_ptr<MemorySurface> frame;
+        std::unique_ptr<MemorySurface> background;  // of the view's width
         ScrollState scroll;
         bool cleared = false;
         int view_width = 0;
@@ -86,7 +92,9 @@ private:
     void PaintColumns(HDC frame, Strip& strip, const std::string& text, bool shade, int from, int count, int x);
     void RenderStrip(Strip& strip, const std::string& text, bool shade, int column);
     void Run(int line);
-    bool Tick(int line, Worker& worker);  // false: the main window is gone
+    // Draws what changed; true while the line moves, so that it needs the next tick.
+    bool Tick(int line, Worker& worker);
+    void WakeWorkers();
 
     Line lines_[2];
     std::shared_ptr<LineLocks> locks_ = std::make_shared<LineLocks>();
@@ -96,5 +104,9 @@ private:
     std::atomic<int32_t> scroll_style_{0};
     int tick_ms_;
     std::atomic<bool> stopping_{false};
+    // Set when there is something to draw: a worker whose line stands still
+    // sleeps until then (or a while) instead of ticking.
+    OwnedHandle wakes_[2] = {OwnedHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+                             OwnedHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr))};
     std::thread workers_[2];
 };

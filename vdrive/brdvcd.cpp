@@ -7,12 +7,14 @@
 #include <mmsystem.h>
 #include <mmddk.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "base/owned_handles.h"
 #include "cdaudio/msf.h"
@@ -32,6 +34,9 @@ namespace {
 constexpr DWORD_PTR kSessionId = 0xFFFFFFFF;
 // How often a waiter looks for changes another process made.
 constexpr DWORD kPollMs = 20;
+// How often a pending notification does: it is told at once of commands of
+// its own process, and otherwise waits for the range's end.
+constexpr DWORD kNotifyPollMs = 500;
 
 // The pending end-of-play notification of one open device. A thread waits
 // for the range's end and posts MCI_NOTIFY_SUCCESSFUL; a command that
@@ -50,7 +55,8 @@ public:
         play_id_ = play_id;
         posted_ = false;
         stop_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        thread_.reset(CreateThread(nullptr, 0, &PendingNotify::run, this, 0, nullptr));
+        recheck_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (stop_ && recheck_) thread_.reset(CreateThread(nullptr, 0, &PendingNotify::run, this, 0, nullptr));
         if (!thread_) post_once(MCI_NOTIFY_FAILURE);
     }
 
@@ -66,6 +72,12 @@ public:
 
     bool pending() const { return thread_ && !posted_.load(); }
 
+    // Has the waiter read the drive's state again, after a command of this
+    // process changed it (a resume brings the range's end nearer).
+    void recheck() {
+        if (thread_) SetEvent(recheck_.get());
+    }
+
 private:
     static DWORD WINAPI run(void* self) {
         auto* pending = static_cast<PendingNotify*>(self);
@@ -80,12 +92,13 @@ private:
     void wait_for_end() {
         DWORD wait = 0;
         int64_t expected_end = -1;
-        while (WaitForSingleObject(stop_.get(), wait) == WAIT_TIMEOUT) {
+        const HANDLE wakes[] = {stop_.get(), recheck_.get()};
+        while (WaitForMultipleObjects(2, wakes, FALSE, wait) != WAIT_OBJECT_0) {
             const DriveState raw = folder_->read_state();
             const int64_t now = wall_clock_ms();
             if (raw.play_id != play_id_ || raw.tray_open) return post_once(MCI_NOTIFY_ABORTED);
             if (raw.mode == DriveMode::Paused) {
-                wait = 50;
+                wait = kNotifyPollMs;
                 continue;
             }
             if (raw.mode == DriveMode::Stopped) {
@@ -97,7 +110,7 @@ private:
             const int64_t left = ms_until_end(raw, now);
             expected_end = now + left;
             if (left == 0) return post_once(MCI_NOTIFY_SUCCESSFUL);
-            wait = static_cast<DWORD>(left < 50 ? left : 50);
+            wait = static_cast<DWORD>(std::min<int64_t>(left, kNotifyPollMs));
         }
     }
 
@@ -111,6 +124,7 @@ private:
     uint32_t play_id_ = 0;
     std::atomic<bool> posted_{true};
     OwnedHandle stop_;
+    OwnedHandle recheck_;
     OwnedHandle thread_;
 };
 
@@ -314,10 +328,10 @@ DWORD open_device(Device& dev, DWORD flags, MCI_OPEN_PARMSW* parms) {
     }
     const char root[] = {letter, ':', '\\', 0};
     if (GetDriveTypeA(root) != DRIVE_CDROM) return MCIERR_INVALID_FILE;
-    const DriveFolder folder(letter);
+    DriveFolder folder(letter);
     if (folder.claim(flags & MCI_OPEN_SHAREABLE, dev.claim) == DriveFolder::Claim::Refused)
         return MCIERR_MUST_USE_SHAREABLE;
-    dev.folder.emplace(folder);
+    dev.folder.emplace(std::move(folder));
     dev.time_format = MCI_FORMAT_MSF;
     return 0;
 }
@@ -505,7 +519,9 @@ DWORD transport(Device& dev, UINT msg, DWORD flags, LPARAM parms, int64_t now, s
         }
     }
     log += " position=" + std::to_string(s.state.position);
-    return dev.folder->write_state(s.state) ? 0 : MCIERR_HARDWARE;
+    const bool written = dev.folder->write_state(s.state);
+    dev.notify.recheck();
+    return written ? 0 : MCIERR_HARDWARE;
 }
 
 DWORD info(Device& dev, DWORD flags, MCI_INFO_PARMSW* parms) {

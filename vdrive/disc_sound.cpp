@@ -1,21 +1,24 @@
 #include "vdrive/disc_sound.h"
 
+#include "vdrive/sound_layout.h"
+
 #include <mmsystem.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
 
-// Four buffers of four frames (53 ms each) keep about 0.2 s of sound queued.
-constexpr int32_t kBufferFrames = 4;
-constexpr size_t kBuffers = 4;
-constexpr DWORD kSoundTickMs = 40;
-// Without a sound device only the capture follows the clock, which needs no haste.
-constexpr DWORD kSilentTickMs = 100;
+constexpr int32_t kBufferFrames = kSoundBufferFrames;
+constexpr size_t kBuffers = kSoundBuffers;
+// A command of this process halts the thread itself; a change made from
+// elsewhere (a pause, a seek, the tray) is found by reading the drive's state
+// this often. In between the clock is the last state read, taken to the present.
+constexpr int64_t kStateCheckMs = 500;
 // The longest stretch read at once while catching the capture up.
 constexpr int32_t kCaptureChunkFrames = 75;
 
@@ -23,9 +26,11 @@ constexpr int32_t kCaptureChunkFrames = 75;
 // machine has none.
 class SoundOut {
 public:
-    SoundOut() {
+    // `done` is set each time the device hands a buffer back.
+    explicit SoundOut(HANDLE done) {
         const WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0};
-        if (waveOutOpen(&out_, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        if (!done || waveOutOpen(&out_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done), 0, CALLBACK_EVENT) !=
+                         MMSYSERR_NOERROR) {
             out_ = nullptr;
             return;
         }
@@ -154,20 +159,39 @@ DWORD WINAPI DiscSound::run(void* self) {
     return 0;
 }
 
+// The thread wakes when the device hands a buffer back, and to read the
+// drive's state; without a sound device only to keep the capture up with the
+// clock, and at the play's end.
 void DiscSound::play_along() {
-    SoundOut sound;
+    const OwnedHandle done(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    SoundOut sound(done.get());
     const auto read_frames = [this](int32_t from, int32_t count, char* out) { read(from, count, out); };
+    const HANDLE wakes[] = {stop_.get(), done.get()};
+    DriveState raw;
+    std::optional<int64_t> read_ms;  // when the state was read; none: read it now
     do {
         const int64_t now = wall_clock_ms();
-        const DriveState raw = folder_->read_state();
-        if (!catch_up(raw, now)) {
-            over_ = true;
-            return;
+        if (!read_ms || now - *read_ms >= kStateCheckMs) {
+            raw = folder_->read_state();
+            read_ms = now;
+            if (!catch_up(raw, now)) {
+                over_ = true;
+                return;
+            }
         }
-        if (!sound.open()) continue;
-        if (raw.mode == DriveMode::Paused) sound.silence();
-        else sound.feed(cursor_, raw.end, read_frames);
-    } while (WaitForSingleObject(stop_.get(), sound.open() ? kSoundTickMs : kSilentTickMs) == WAIT_TIMEOUT);
+        const DriveState at = state_at(raw, now);
+        if (at.mode == DriveMode::Stopped) read_ms.reset();  // the end: captured at once
+        else if (at.mode == DriveMode::Paused) sound.silence();
+        else if (sound.open()) sound.feed(at.position, raw.end, read_frames);
+    } while (WaitForMultipleObjects(sound.open() ? 2 : 1, wakes, FALSE, next_wake(raw, read_ms)) != WAIT_OBJECT_0);
+}
+
+DWORD DiscSound::next_wake(const DriveState& raw, std::optional<int64_t> read_ms) const {
+    if (!read_ms) return 0;
+    const int64_t now = wall_clock_ms();
+    const int64_t check = std::max<int64_t>(*read_ms + kStateCheckMs - now, 0);
+    const int64_t end = ms_until_end(raw, now);
+    return static_cast<DWORD>(end >= 0 ? std::min(check, end) : check);
 }
 
 bool DiscSound::catch_up(const DriveState& raw, int64_t now) {

@@ -3,10 +3,12 @@
 // own follows the drive's clock (the state file's position and wall time) and
 // passes the frames the clock goes over to the sound device, a few short
 // buffers ahead, and to the capture file when one is switched on. Without a
-// sound device the play is silent and the capture still written.
+// sound device the play is silent and the capture still written; the thread
+// then wakes only twice a second.
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "base/owned_handles.h"
@@ -34,6 +36,9 @@ public:
 private:
     static DWORD WINAPI run(void* self);
     void play_along();
+    // Milliseconds until the thread next reads the drive's state (0: at
+    // once) or the play reaches its end.
+    DWORD next_wake(const DriveState& raw, std::optional<int64_t> read_ms) const;
     void end_thread();
     // Captures up to the drive's clock at `now`; false once the play is over.
     bool catch_up(const DriveState& raw, int64_t now);

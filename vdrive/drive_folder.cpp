@@ -49,6 +49,31 @@ std::wstring DriveFolder::image_path(const std::string& name) const { return pat
 OwnedHandle DriveFolder::open_image(const std::string& name) const { return open_for_reading(image_path(name)); }
 
 DiscReading DriveFolder::read_disc() const {
+    KeptDisc& kept = *kept_;
+    const std::lock_guard held(kept.mutex);
+    if (kept.files.empty() || stamps_of(kept.files) != kept.stamps) {
+        std::vector<std::wstring> files;
+        kept.reading = read_disc_from_files(files);
+        kept.stamps = stamps_of(files);
+        kept.files = std::move(files);
+    }
+    return kept.reading;
+}
+
+std::vector<DriveFolder::Stamp> DriveFolder::stamps_of(const std::vector<std::wstring>& files) {
+    std::vector<Stamp> stamps;
+    for (const std::wstring& file : files) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        Stamp& stamp = stamps.emplace_back();
+        if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) continue;
+        stamp.written = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+        stamp.size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    }
+    return stamps;
+}
+
+DiscReading DriveFolder::read_disc_from_files(std::vector<std::wstring>& files) const {
+    files.push_back(root_);
     std::vector<std::wstring> sheets;
     WIN32_FIND_DATAW found{};
     if (HANDLE first = FindFirstFileW(path(L"*.cue").c_str(), &found); first != INVALID_HANDLE_VALUE) {
@@ -59,11 +84,12 @@ DiscReading DriveFolder::read_disc() const {
     }
     if (sheets.empty()) return {std::nullopt, "no disc"};
     std::sort(sheets.begin(), sheets.end());
-    const std::optional<std::string> cue = read_start(path(sheets.front()), 1 << 20, true);
+    files.push_back(path(sheets.front()));
+    const std::optional<std::string> cue = read_start(files.back(), 1 << 20, true);
     if (!cue) return {std::nullopt, "cannot read the CUE sheet"};
-    auto open_image = [this](const std::string& name, size_t head_bytes) -> std::optional<ImageFile> {
+    auto open_image = [this, &files](const std::string& name, size_t head_bytes) -> std::optional<ImageFile> {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        const std::wstring file = image_path(name);
+        const std::wstring file = files.emplace_back(image_path(name));
         if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) ||
             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return std::nullopt;

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/owned_handles.h"
 #include "vdrive/cue_sheet.h"
@@ -16,7 +19,10 @@ public:
     explicit DriveFolder(char letter);
 
     char letter() const { return letter_; }
-    // The disc in the drive, or why there is none to read.
+    // The disc in the drive, or why there is none to read. A reading is kept
+    // until the folder's entries, the CUE sheet or an image change: a disc
+    // goes in and out by changing the folder, and a player asks for the disc
+    // at every status query, several times a second.
     DiscReading read_disc() const;
     // An image the disc's sheet names, opened for reading its sound.
     OwnedHandle open_image(const std::string& name) const;
@@ -49,10 +55,25 @@ public:
     Claim claim(bool shareable, OwnedHandle& held) const;
 
 private:
+    // When a file was last written, and its size (zero when it is missing).
+    struct Stamp {
+        uint64_t written = 0, size = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    static std::vector<Stamp> stamps_of(const std::vector<std::wstring>& files);
+    // Reads the disc, naming in `files` the files the reading comes from.
+    DiscReading read_disc_from_files(std::vector<std::wstring>& files) const;
     std::wstring path(const std::wstring& name) const;
     std::wstring image_path(const std::string& name) const;
     char letter_;
     std::wstring root_;  // L"D:\\"
+    struct KeptDisc {
+        std::mutex mutex;
+        std::vector<std::wstring> files;
+        std::vector<Stamp> stamps;
+        DiscReading reading;
+    };
+    std::unique_ptr<KeptDisc> kept_ = std::make_unique<KeptDisc>();
 };
 
 // Wall-clock milliseconds since 1970, the time base every process shares.

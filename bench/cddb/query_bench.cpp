@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/owned_handles.h"
+#include "cddb/notification_codes.h"
 #include "cddb/query_thread.h"
 #include "cddb/reply_reader.h"
 #include "resources/resource.h"
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
         query_time += Clock::now() - start;
         MSG msg;
         while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
-            if (msg.wParam == BRD_QUERY_NOTIFY && msg.lParam == 999) ++found;
+            if (msg.wParam == BRD_QUERY_NOTIFY && notification_code(msg.lParam) == 999) ++found;
 
         start = Clock::now();
         bare_ok += BareExchange(loopback, server.cddbp_port()) ? 1 : 0;

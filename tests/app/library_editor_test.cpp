@@ -95,11 +95,16 @@ protected:
     void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
     void Apply() { PropSheet_Apply(sheet); }
 
-    // The tree as "group: disc, disc | disc | ...", once it holds `items` items.
+    // The tree as "group: disc, disc | disc | ...", once a user who opens
+    // every group reaches `items` items.
     std::map<std::string, HTREEITEM> found;
     std::string Tree(size_t items) {
         HWND tree = Control(IDC_LIB_TREE);
-        Pump([&] { return TreeView_GetCount(tree) == items; });
+        Pump([&] {
+            for (HTREEITEM top = TreeView_GetRoot(tree); top; top = TreeView_GetNextSibling(tree, top))
+                TreeView_Expand(tree, top, TVE_EXPAND);
+            return TreeView_GetCount(tree) == items;
+        });
         std::string out;
         const auto text = [&](HTREEITEM item) {
             char s[300] = {};

@@ -50,6 +50,15 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
                                                       "Maria Venuti", "Various"}));
     EXPECT_TRUE(!a.top[0].group && a.top[0].disc_id == 0x0badd15cu);
     EXPECT_EQ(texts(a.top[1].discs), (std::vector<std::string>{"All The Greatest Hits", "All The Greatest Hits"}));
+
+    // A bit flipped in the header's index size: the index is found where it
+    // ends the file, and its records are what the count counts.
+    std::string bytes = file_bytes(db);
+    bytes[9] ^= 1;
+    write_bytes(db, bytes);
+    LibraryReader recovered(db, LibraryView::by_category);
+    while (!recovered.read_some(100)) {}
+    EXPECT_EQ(recovered.take().count, 6);
 }
 
 TEST(EditorSave, MovesAnEntryToItsNewKeyInOneChangeKeepingEveryOtherByte) {

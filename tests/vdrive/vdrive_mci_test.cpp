@@ -96,6 +96,22 @@ TEST_F(VirtualDrive, AnswersInEveryTimeFormatPlaysOnTheWallClockAndEjects) {
     EXPECT_EQ(cd->status(MCI_STATUS_NUMBER_OF_TRACKS), ~0u) << "an open tray has no table of contents";
 }
 
+// The disc is read again whenever the drive's folder, its CUE sheet or its
+// image changes, however often the drive is asked in between.
+TEST_F(VirtualDrive, SeesEveryChangeOfTheDiscMadeFromOutside) {
+    ASSERT_NO_FATAL_FAILURE(Load({200, 185}));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cd->status(MCI_STATUS_NUMBER_OF_TRACKS), 2u);
+    drive.put("disc.cue", "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    EXPECT_EQ(cd->status(MCI_STATUS_NUMBER_OF_TRACKS), 1u) << "a sheet written over in place";
+    EXPECT_EQ(cd->status(MCI_STATUS_LENGTH, 1), pack_msf({6, 24, 74})) << "its one track the whole image";
+    drive.put("disc.bin", std::string(2352 * 75, '\0'));
+    EXPECT_EQ(cd->status(MCI_STATUS_LENGTH, 1), pack_msf({0, 0, 74})) << "an image written over in place";
+    drive.remove_disc();
+    EXPECT_EQ(cd->status(MCI_STATUS_NUMBER_OF_TRACKS), ~0u) << "the disc taken out";
+    drive.insert_seconds({10, 20, 30});
+    EXPECT_EQ(cd->status(MCI_STATUS_NUMBER_OF_TRACKS), 3u) << "a disc put into the empty drive";
+}
+
 // A new command aborts or supersedes a pending notification; a pause keeps it
 // for the range's end, which resuming reaches.
 TEST_F(VirtualDrive, ANewCommandAbortsOrSupersedesAPendingNotification) {

@@ -36,6 +36,8 @@ const std::array<unsigned char, 256> kFold = [] {
 Text dtitle_of(FileReader& file, const DbIndexRecord& record) {
     std::string bytes;
     const uint64_t length = static_cast<uint64_t>(record.length);
+    // A text that runs past the file is no entry, whatever its beginning holds.
+    if (static_cast<uint64_t>(record.offset) + length > file.size()) return std::nullopt;
     if (!file.read_string(record.offset, std::min(length, kTitlePrefix), bytes)) return std::nullopt;
     if (bytes.size() < length) {
         size_t pos = bytes.starts_with("DTITLE=") ? 0 : bytes.find("\nDTITLE=");

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/placement.h"
+#include "app/playback.h"
 #include "app/player.h"
 #include "app/sheet_pages.h"
 #include "app/tray.h"
@@ -80,29 +82,22 @@ int32_t CheckedIndex(HWND page, const int (&group)[N], int32_t otherwise) {
     return otherwise;
 }
 
-// The icon places take effect at once: the tray icon comes or goes, and the
-// task-bar button with the tool-window style.
-void ShowIconPlaces() {
-    const HWND main = Player.MainWindow;
-    TrayRemove();
-    if (Settings.IconType & kIconTray) {
-        const DiscRecord* disc = Player.Disc.get();
-        TrayAdd(disc && disc->paused ? IDI_PAUSED : disc && disc->playing ? IDI_PLAYING : IDI_BRD);
-        char caption[64];
-        GetWindowTextA(main, caption, sizeof caption);
-        TrayTip(caption);
+// The icon places take effect at once, only those that changed: the tray
+// icon would move to the end of the tray, and the window would blink.
+void ShowIconPlaces(int32_t before) {
+    const int32_t changed = before ^ Settings.IconType;
+    if (changed & kIconTray) {
+        if (Settings.IconType & kIconTray) {
+            char caption[64];
+            GetWindowTextA(Player.MainWindow, caption, sizeof caption);
+            TrayTip(caption);
+            TrayAdd(StateIconId());
+        } else {
+            TrayRemove();
+        }
     }
-    const LONG_PTR style = GetWindowLongPtrA(main, GWL_EXSTYLE);
-    if (Settings.IconType & kIconTaskBar) {
-        SetWindowLongPtrA(main, GWL_EXSTYLE, style & ~WS_EX_TOOLWINDOW);
-        SetWindowPos(main, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    } else {
-        // The shell notices the style only when the window is shown anew.
-        const bool visible = IsWindowVisible(main);
-        ShowWindow(main, SW_HIDE);
-        SetWindowLongPtrA(main, GWL_EXSTYLE, style | WS_EX_TOOLWINDOW);
-        if (visible) ShowWindow(main, SW_SHOWNA);
-    }
+    if (changed & kIconTaskBar) ShowTaskBarButton(Settings.IconType & kIconTaskBar);
+    KeepWithinReach();
 }
 
 void Apply(HWND page) {
@@ -116,9 +111,10 @@ void Apply(HWND page) {
     for (int row = 0; row < 3; ++row) Settings.TBTextOrder += kDecimal[row] * RankOf(page, row);
     Settings.NameScrolling = CheckedIndex(page, kScrollStyles, Settings.NameScrolling);
     if (Player.TitleDisplay) Player.TitleDisplay->SetScrollStyle(Settings.NameScrolling);
+    const int32_t before = Settings.IconType;
     Settings.IconType = (IsChecked(page, IDC_ICON_TRAY) ? kIconTray : 0) +
                         (IsChecked(page, IDC_ICON_TASK_BAR) ? kIconTaskBar : 0);
-    ShowIconPlaces();
+    ShowIconPlaces(before);
 }
 
 void OnClick(HWND page, int id) {

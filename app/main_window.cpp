@@ -8,6 +8,7 @@
 
 #include "app/main_handlers.h"
 #include "app/menus.h"
+#include "app/placement.h"
 #include "app/playback.h"
 #include "app/player.h"
 #include "app/settings_store.h"
@@ -54,8 +55,15 @@ void Main_OnDestroy(HWND) { ShutDown(); }
 
 // A minimized player without a task bar button lives on as its tray icon;
 // without a tray icon either it stays minimized, so it can be found again.
-void Main_OnSize(HWND hwnd, UINT state, int, int) {
-    if (state == SIZE_MINIMIZED && !(Settings.IconType & kIconTaskBar) && TrayExists()) ShowWindow(hwnd, SW_HIDE);
+void Main_OnSize(HWND, UINT state, int, int) {
+    if (state == SIZE_MINIMIZED) KeepWithinReach();
+}
+
+// The shell (re)started and has no icon of ours: one that failed at start-up
+// or was lost with the old shell is added now.
+void OnTaskbarCreated() {
+    if (Settings.IconType & kIconTray) TrayAdd(StateIconId());
+    KeepWithinReach();
 }
 
 void Main_OnInitMenuPopup(HWND, HMENU, UINT, BOOL system_menu) {
@@ -90,6 +98,11 @@ void Main_OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
 }  // namespace
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    static const UINT taskbar_created = RegisterWindowMessageA("TaskbarCreated");
+    if (msg == taskbar_created) {
+        OnTaskbarCreated();
+        return 0;
+    }
     switch (msg) {
         HANDLE_MSG(hwnd, WM_CREATE, Main_OnCreate);
         HANDLE_MSG(hwnd, WM_PAINT, Main_OnPaint);

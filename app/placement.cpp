@@ -5,6 +5,7 @@
 
 #include "app/placement_rules.h"
 #include "app/player.h"
+#include "app/tray.h"
 #include "app/window_state.h"
 #include "display/title_display.h"
 #include "display/title_scroll.h"
@@ -87,4 +88,21 @@ void DragTo(int x, int y) {
         drag_position({pointer.x, pointer.y}, Player.DragX, Player.DragY, size.width, size.height,
                       {work.left, work.top, work.right, work.bottom}, Settings.EdgeResistance);
     MoveWindow(Player.MainWindow, corner.x, corner.y, size.width, size.height, TRUE);
+}
+
+void ShowTaskBarButton(bool shown) {
+    const HWND main = Player.MainWindow;
+    const LONG_PTR style = GetWindowLongPtrA(main, GWL_EXSTYLE);
+    // The shell looks at the style only when a window is shown.
+    const bool visible = IsWindowVisible(main);
+    if (visible) ShowWindow(main, SW_HIDE);
+    SetWindowLongPtrA(main, GWL_EXSTYLE, shown ? style & ~WS_EX_TOOLWINDOW : style | WS_EX_TOOLWINDOW);
+    if (visible) ShowWindow(main, SW_SHOWNA);
+}
+
+void KeepWithinReach() {
+    const HWND main = Player.MainWindow;
+    const bool hide = IsIconic(main) && !(Settings.IconType & kIconTaskBar) && TrayExists();
+    if (hide && IsWindowVisible(main)) ShowWindow(main, SW_HIDE);
+    else if (!hide && !IsWindowVisible(main)) ShowWindow(main, SW_SHOWNA);
 }

@@ -124,10 +124,12 @@ void SetTrayIcon(int icon_id) {
     if (Settings.IconType & kIconTray) TrayIcon(icon_id);
 }
 
-void ShowStateIcon() {
+int StateIconId() {
     const DiscRecord* disc = Player.Disc.get();
-    SetTrayIcon(disc && disc->paused ? IDI_PAUSED : disc && disc->playing ? IDI_PLAYING : IDI_BRD);
+    return disc && disc->paused ? IDI_PAUSED : disc && disc->playing ? IDI_PLAYING : IDI_BRD;
 }
+
+void ShowStateIcon() { SetTrayIcon(StateIconId()); }
 
 int32_t PositionOfDeviceTrack() {
     if (!Player.Disc) return -1;

@@ -49,8 +49,10 @@ void ReplanRange();
 // The device operations with the window effects filled in.
 PlaybackHooks WindowPlaybackHooks();
 
-// The tray icon for the player's state (136 stopped, 180 playing, 181
-// paused); nothing while there is no tray icon.
+// The tray icon for the player's state: 136 stopped, 180 playing, 181 paused.
+int StateIconId();
+// The tray icon shows it, or the picture given; nothing while there is no
+// tray icon.
 void ShowStateIcon();
 void SetTrayIcon(int icon_id);
 

@@ -18,6 +18,13 @@ class SliderState;
 class ButtonBank;
 class TrackGrid;
 
+// A submission text, and whether the CDDB Servers page changed it since it
+// was read or stored.
+struct SubmitSetting {
+    Text text;
+    bool changed = false;
+};
+
 struct PlayerState {
     HINSTANCE Instance = nullptr;
     HWND MainWindow = nullptr;
@@ -53,14 +60,15 @@ struct PlayerState {
     int32_t DragX = 0;
     int32_t DragY = 0;
 
-    HICON IconStopped = nullptr;  // 136, also the window icon
+    // 16 x 16, for the tray; the first is also the window's small icon.
+    HICON IconStopped = nullptr;  // 136
     HICON IconPlaying = nullptr;  // 180
     HICON IconPaused = nullptr;   // 181
     HACCEL Accelerators = nullptr;
 
     // Outgoing mail server and the user's address for submissions.
-    Text SmtpServer;
-    Text UserEmail;
+    SubmitSetting SmtpServer;
+    SubmitSetting UserEmail;
 
     // The CDDB servers in list order, empty when none are defined; a query
     // may mark the first one default in memory.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/player.h"
+#include "app/settings_store.h"
 #include "app/sheet_pages.h"
 #include "base/job_thread.h"
 #include "cddb/deployment.h"
@@ -25,6 +26,7 @@ namespace {
 constexpr char kAppTitle[] = "Brindle CD";
 constexpr char kYes[] = "yes";
 constexpr int kStatusMs = 5000, kRefusedMs = 3000;
+constexpr int kHostLimit = 89, kPortLimit = 5;
 
 HWND List(HWND page) { return GetDlgItem(page, IDC_SERVER_LIST); }
 int RowCount(HWND page) { return ListView_GetItemCount(List(page)); }
@@ -52,9 +54,31 @@ void ShowRowCount(HWND page) {
     SetDlgItemTextA(page, IDC_SERVER_STATUS, text);
 }
 
+// "Set Default" works on exactly one selected row, however it was selected.
+void FollowSelection(HWND page) {
+    EnableWindow(GetDlgItem(page, IDC_SERVER_DEFAULT), ListView_GetSelectedCount(List(page)) == 1);
+}
+
+void Add(HWND page);
+
+// Enter in the Host or Port field adds the server typed there; the sheet
+// would take it for its OK button and close.
+LRESULT CALLBACK AddOnEnter(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const bool enter = wParam == VK_RETURN;
+    if (message == WM_GETDLGCODE && enter) return DefSubclassProc(field, message, wParam, lParam) | DLGC_WANTALLKEYS;
+    if (message == WM_KEYDOWN && enter) {
+        Add(GetParent(field));
+        return 0;
+    }
+    if (message == WM_CHAR && enter) return 0;
+    return DefSubclassProc(field, message, wParam, lParam);
+}
+
 void Fill(HWND page) {
     const HWND list = List(page);
     ListView_DeleteAllItems(list);
+    // A click anywhere in a row selects it, not only on its name.
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     static const struct {
         const char* title;
         int width;
@@ -73,33 +97,37 @@ void Fill(HWND page) {
     SendDlgItemMessageA(page, IDC_SERVER_PROTOCOL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("HTTP"));
     SendDlgItemMessageA(page, IDC_SERVER_PROTOCOL, CB_SETCURSEL, 0, 0);
     SetDlgItemTextA(page, IDC_SERVER_PORT, "888");
+    // No more than is read: the Host and Port texts Add takes, the mail texts
+    // the next start reads back.
+    SendDlgItemMessageA(page, IDC_SERVER_HOST, EM_LIMITTEXT, kHostLimit, 0);
+    SendDlgItemMessageA(page, IDC_SERVER_PORT, EM_LIMITTEXT, kPortLimit, 0);
+    SendDlgItemMessageA(page, IDC_SMTP_SERVER, EM_LIMITTEXT, kSubmitTextBuffer - 1, 0);
+    SendDlgItemMessageA(page, IDC_USER_EMAIL, EM_LIMITTEXT, kSubmitTextBuffer - 1, 0);
+    for (int field : {IDC_SERVER_HOST, IDC_SERVER_PORT}) SetWindowSubclass(GetDlgItem(page, field), AddOnEnter, 0, 0);
     ShowRowCount(page);
-    EnableWindow(GetDlgItem(page, IDC_SERVER_DEFAULT), FALSE);
-    if (Player.SmtpServer) SetDlgItemTextA(page, IDC_SMTP_SERVER, Player.SmtpServer->c_str());
-    if (Player.UserEmail) SetDlgItemTextA(page, IDC_USER_EMAIL, Player.UserEmail->c_str());
+    FollowSelection(page);
+    if (Player.SmtpServer.text) SetDlgItemTextA(page, IDC_SMTP_SERVER, Player.SmtpServer.text->c_str());
+    if (Player.UserEmail.text) SetDlgItemTextA(page, IDC_USER_EMAIL, Player.UserEmail.text->c_str());
 }
 
+void Refuse(HWND page, const char* why) { MessageBoxA(page, why, "BRD Add Host", MB_ICONEXCLAMATION | MB_OK); }
+
 void Add(HWND page) {
-    ServerRow row{ItemText(page, IDC_SERVER_HOST, 89), ItemText(page, IDC_SERVER_PORT, 5),
+    ServerRow row{ItemText(page, IDC_SERVER_HOST, kHostLimit), ItemText(page, IDC_SERVER_PORT, kPortLimit),
                   ItemText(page, IDC_SERVER_PROTOCOL, 5), "", ""};
     if (row.name.empty() || row.port.empty()) return ShowRowCount(page);
     if (row.protocol == "HTTP" && row.name.find('/') == std::string::npos) {
         const std::string text =
             std::string("You must specify the cddb cgi path for http servers with the hostname.\neg: ") +
             kHttpServerExample;
-        MessageBoxA(page, text.c_str(), "BRD Add Host", MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return Refuse(page, text.c_str());
     }
-    // A server whose registry value would not fit could not be read back at
-    // the next start; refuse it now rather than lose it then.
-    const ServerEntry server = server_from_row(row);
-    const char* refusal = !valid_port(server.port)         ? "The port must be a number from 1 to 65535."
-                          : !server_value_fits(server) ? "This server name is too long to be stored."
-                                                       : nullptr;
-    if (refusal) {
-        MessageBoxA(page, refusal, "BRD Add Host", MB_ICONEXCLAMATION | MB_OK);
-        return;
-    }
+    // What could not be read back whole at the next start is refused now
+    // rather than lost then.
+    if (!valid_server_name(row.name))
+        return Refuse(page, "A host name cannot contain spaces or begin with \"/\".");
+    if (!port_from_text(row.port)) return Refuse(page, "The port must be a number from 1 to 65535.");
+    if (!server_value_fits(server_from_row(row))) return Refuse(page, "This server name is too long to be stored.");
     if (RowCount(page) == 0) row.default_mark = kYes;
     AppendServerRow(List(page), row);
     ListView_EnsureVisible(List(page), RowCount(page) - 1, FALSE);
@@ -119,6 +147,7 @@ void Delete(HWND page) {
         ListView_DeleteItem(List(page), row);
     }
     ShowRowCount(page);
+    FollowSelection(page);
     ReportChange(page);
 }
 
@@ -173,7 +202,7 @@ constexpr DWORD kSliceMs = 30;
 bool Busy() { return Fetching || Listed < Pending.size(); }
 
 void ShowBusy(HWND page) {
-    SetDlgItemTextA(page, IDC_GET_SERVERS, Busy() ? "Stop" : "Get Servers");
+    SetDlgItemTextA(page, IDC_GET_SERVERS, Busy() ? "S&top" : "&Get Servers");
     if (Busy()) SetDlgItemTextA(page, IDC_SERVER_STATUS, "Getting server list");
     else ShowRowCount(page);
 }
@@ -251,7 +280,7 @@ void Connect(HWND page) {
         return;
     }
     if (!SemaphoreSlot(Player.QueryLock.get(), 0).held())
-        return ShowStatusFor(page, "There is already a query in progress", kRefusedMs);
+        return ShowStatusFor(page, kQueryInProgressText, kRefusedMs);
     const int row = FirstSelected(page);
     if (row < 0) return;
     const ServerEntry server =
@@ -269,14 +298,17 @@ void OnProtocolChange(HWND page) {
     else if (protocol == "CDDBP") SetDlgItemTextA(page, IDC_SERVER_PORT, "888");
 }
 
-Text FieldText(HWND page, int id) {
-    std::string text = ItemText(page, id, 255);
-    return text.empty() ? Text{} : Text{std::move(text)};
+// An empty field makes the text absent.
+void TakeField(HWND page, int id, SubmitSetting& setting) {
+    std::string typed = ItemText(page, id, kSubmitTextBuffer - 1);
+    const Text text = typed.empty() ? Text{} : Text{std::move(typed)};
+    if (text == setting.text) return;
+    setting = {text, true};
 }
 
 void Apply(HWND page) {
-    Player.SmtpServer = FieldText(page, IDC_SMTP_SERVER);
-    Player.UserEmail = FieldText(page, IDC_USER_EMAIL);
+    TakeField(page, IDC_SMTP_SERVER, Player.SmtpServer);
+    TakeField(page, IDC_USER_EMAIL, Player.UserEmail);
     SaveServerList(page, Player.ServerList);
 }
 
@@ -296,8 +328,7 @@ void OnNotify(HWND page, const NMHDR& header) {
     if (header.code == PSN_APPLY) return Apply(page);
     if (header.idFrom != IDC_SERVER_LIST) return;
     if (header.code == NM_DBLCLK) SetDefault(page);
-    else if (header.code == NM_CLICK)
-        EnableWindow(GetDlgItem(page, IDC_SERVER_DEFAULT), ListView_GetSelectedCount(List(page)) == 1);
+    else if (header.code == LVN_ITEMCHANGED) FollowSelection(page);
 }
 
 BOOL OnTimer(HWND page, WPARAM timer) {

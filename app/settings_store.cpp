@@ -6,25 +6,30 @@
 
 namespace {
 
-constexpr size_t kSubmitTextBuffer = 100;
-
 int32_t ReadOrMissing(const RegKey& key, const char* name) {
     return key.read_dword(name).value_or(setting_value(name).when_missing);
 }
 
 // A submission text is absent or non-empty.
-Text ReadSubmitText(const RegKey& key, const char* name) {
+SubmitSetting ReadSubmitText(const RegKey& key, const char* name) {
     Text text = key.read_string(name, kSubmitTextBuffer);
-    return text && !text->empty() ? text : std::nullopt;
+    return {text && !text->empty() ? text : std::nullopt};
 }
 
-void WriteSubmitText(const RegKey& key, const char* name, const Text& text) {
-    if (text && !text->empty()) key.write_string(name, *text);
+// Only a text the user changed is written (an absent one clears its value),
+// so one too long to be read is left alone.
+void WriteSubmitText(const RegKey& key, const char* name, SubmitSetting& setting) {
+    if (!setting.changed) return;
+    if (setting.text) key.write_string(name, *setting.text);
+    else RegDeleteValueA(key.get(), name);
+    setting.changed = false;
 }
 
 }  // namespace
 
 void LoadSettings() {
+    Player.SmtpServer = {};
+    Player.UserEmail = {};
     {
         SoftwareSubkey settings = CreateSoftwareSubkey(kSettingsKey);
         if (settings.created) {
@@ -70,9 +75,9 @@ void SaveSettings() {
         for (const char* name : settings_save_order()) key.write_dword(name, Settings.*setting_value(name).field);
     }
 
-    RegKey submit = OpenKey(HKEY_CURRENT_USER, "Software\\Brindle\\Submit");
-    if (submit) {
-        WriteSubmitText(submit, "SmtpServer", Player.SmtpServer);
-        WriteSubmitText(submit, "UserEmail", Player.UserEmail);
-    }
+    if (!Player.SmtpServer.changed && !Player.UserEmail.changed) return;
+    SoftwareSubkey submit = CreateSoftwareSubkey(kSubmitKey);  // a first run has none yet
+    if (!submit.key) return;
+    WriteSubmitText(submit.key, "SmtpServer", Player.SmtpServer);
+    WriteSubmitText(submit.key, "UserEmail", Player.UserEmail);
 }

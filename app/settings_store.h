@@ -5,8 +5,12 @@
 // to be created; also reads the submission texts.
 void LoadSettings();
 
-// Writes the whole record (and the submission texts into an existing Submit
-// key). Never creates a key.
+// The submission texts are read back into buffers of this size.
+inline constexpr int kSubmitTextBuffer = 100;
+
+// Writes the whole record into an existing Settings key, and the submission
+// texts the CDDB Servers page changed (an absent one clears its value) into
+// the Submit key, made if need be.
 void SaveSettings();
 
 // The main window's own reads at creation: "TimerType", then "PlayType" with

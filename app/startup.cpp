@@ -45,22 +45,30 @@ void LoadSkin() {
     load(Player.Skin.Buttons, IDB_BUTTONS);
     load(Player.Skin.Digits, IDB_DIGITS);
     load(Player.Skin.Slider, IDB_SLIDER);
-    Player.IconStopped = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_BRD));
-    Player.IconPlaying = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_PLAYING));
-    Player.IconPaused = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_PAUSED));
+    // The icons' own 16 x 16 frames: the shell would shrink the 32 x 32 ones,
+    // blurred. Not shared: the shared cache may hand out the size loaded
+    // first. They live as long as the process, the first in the window class.
+    auto small_icon = [](int id) {
+        return static_cast<HICON>(LoadImageA(Player.Instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    };
+    Player.IconStopped = small_icon(IDI_BRD);
+    Player.IconPlaying = small_icon(IDI_PLAYING);
+    Player.IconPaused = small_icon(IDI_PAUSED);
     Player.Accelerators = LoadAcceleratorsA(Player.Instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 }
 
 namespace {
 
-void RegisterClass(const char* name, UINT style, WNDPROC procedure, HICON icon) {
+void RegisterClass(const char* name, UINT style, WNDPROC procedure, HICON icon = nullptr,
+                   HICON small_icon = nullptr) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = style;
     wc.lpfnWndProc = procedure;
     wc.hInstance = Player.Instance;
     wc.hIcon = icon;
-    wc.hIconSm = icon;
+    wc.hIconSm = small_icon;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = name;
@@ -71,10 +79,11 @@ void RegisterClass(const char* name, UINT style, WNDPROC procedure, HICON icon) 
 
 void RegisterClasses() {
     constexpr UINT kChildStyle = CS_BYTEALIGNCLIENT | CS_HREDRAW | CS_VREDRAW;
-    RegisterClass(kMainClass, kChildStyle | CS_DBLCLKS, MainWndProc, Player.IconStopped);
-    RegisterClass("BRD_Controls", kChildStyle, ControlsWndProc, nullptr);
-    RegisterClass("BRD_Tracks", kChildStyle, TracksWndProc, nullptr);
-    RegisterClass("BRD_Slider", kChildStyle, SliderWndProc, nullptr);
+    const HICON large = LoadIconA(Player.Instance, MAKEINTRESOURCEA(IDI_BRD));
+    RegisterClass(kMainClass, kChildStyle | CS_DBLCLKS, MainWndProc, large, Player.IconStopped);
+    RegisterClass("BRD_Controls", kChildStyle, ControlsWndProc);
+    RegisterClass("BRD_Tracks", kChildStyle, TracksWndProc);
+    RegisterClass("BRD_Slider", kChildStyle, SliderWndProc);
 }
 
 namespace {
@@ -222,9 +231,7 @@ int RunPlayer(HINSTANCE instance, const char* command_line) {
     Player.ButtonBank = std::make_unique<ButtonBank>();
     trace("objects");
     if (Settings.IconType & kIconTray) TrayAdd(IDI_BRD);
-    if (!(Settings.IconType & kIconTaskBar))
-        SetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE,
-                          GetWindowLongPtrA(Player.MainWindow, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+    if (!(Settings.IconType & kIconTaskBar)) ShowTaskBarButton(false);
     ApplyStartState(Settings.StartWinState);
     ShowWindow(Player.ControlsWindow, SW_SHOW);
     ShowWindow(Player.SliderWindow, SW_SHOW);
@@ -286,8 +293,8 @@ void ShutDown() {
     Player.Skin.Buttons.reset();
     Player.Skin.Digits.reset();
     Player.Skin.Slider.reset();
-    Player.SmtpServer.reset();
-    Player.UserEmail.reset();
+    Player.SmtpServer = {};
+    Player.UserEmail = {};
     // A running query holds a handle of its own to the lock.
     Player.QueryLock.reset();
     PostQuitMessage(0);

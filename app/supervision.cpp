@@ -252,7 +252,7 @@ void QueryLoadedDisc() {
 
 void SubmitLoadedDisc() {
     if (!Player.Disc) return;
-    SubmitThreadJob job{{Player.SmtpServer, Player.UserEmail, {}, {}}, Player.MainWindow, Player.Disc->serial,
+    SubmitThreadJob job{{Player.SmtpServer.text, Player.UserEmail.text, {}, {}}, Player.MainWindow, Player.Disc->serial,
                         DuplicateOf(Player.QueryLock.get())};
     {
         // A query may be filling these in right now.

@@ -38,6 +38,9 @@ struct QueryDialogs {
 };
 extern QueryDialogs QueryUi;
 
+// What the user hears when a CDDB session is refused because another runs.
+inline constexpr char kQueryInProgressText[] = "There is already a query in progress";
+
 // The waits of the query's reads: 10 s for a reply to start, 3 s of quiet
 // after a part of it. Tests shorten them.
 extern ReplyWaits QueryWaits;

@@ -88,6 +88,18 @@ ServerRow row_from_server(const ServerEntry& server) {
     return row;
 }
 
+std::optional<int> port_from_text(std::string_view text) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), digit)) return std::nullopt;
+    const int port = leading_int(text);
+    return valid_port(port) ? std::optional<int>(port) : std::nullopt;
+}
+
+bool valid_server_name(std::string_view name) {
+    return !name.empty() && name.front() != '/' &&
+           std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
 namespace {
 
 // The text with each character passed through std::tolower or std::toupper.
@@ -154,11 +166,9 @@ std::optional<HostPort> parse_host_port(std::string_view text, int default_port)
     result.host = std::string(text.substr(0, colon));
     result.port = default_port;
     if (colon != std::string_view::npos) {
-        const std::string_view digits = text.substr(colon + 1);
-        if (digits.empty() || digits.size() > 5 ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return std::nullopt;
-        result.port = leading_int(digits);
+        const std::optional<int> port = port_from_text(text.substr(colon + 1));
+        if (!port) return std::nullopt;
+        result.port = *port;
     }
     if (result.host.empty() || result.host.find(' ') != std::string::npos || !valid_port(result.port))
         return std::nullopt;

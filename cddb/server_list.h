@@ -52,6 +52,12 @@ inline constexpr int kServerColumns = 5;
 ServerEntry server_from_row(const ServerRow& row);
 ServerRow row_from_server(const ServerEntry& server);
 
+// A port typed as text: one to five digits and nothing else, 1 to 65535.
+std::optional<int> port_from_text(std::string_view text);
+// A Server Name the space-separated "Server%d" value gives back whole: no
+// blank or control character, and a host before any "/".
+bool valid_server_name(std::string_view name);
+
 // The rows that a "sites" reply adds to the rows already listed: site lines
 // in reply order, without SMTP sites, ports outside 1 to 65535, servers whose
 // registry value would not fit and duplicates of listed (or just added) rows;

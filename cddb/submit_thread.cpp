@@ -28,7 +28,10 @@ void RunSubmitJob(const SubmitThreadJob& job) {
         case SubmitCheck::Ready: break;
     }
     const SemaphoreSlot lock{job.query_lock.get(), 0};
-    if (!lock.held()) return;  // a query or another submission runs: end silently
+    if (!lock.held()) {  // a query or another submission runs
+        QueryUi.message_box(job.owner, kQueryInProgressText, kTitle, MB_ICONINFORMATION | MB_OK);
+        return;
+    }
     int outcome = SubmitFailed;
     try {
         outcome = RunSmtpSession(job.submit, [&](int code) { Post(job, code); }, QueryWaits);

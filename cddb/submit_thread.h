@@ -18,7 +18,7 @@ struct SubmitThreadJob {
 };
 
 // The whole submission on the calling thread: a message box for a check that
-// fails, silence when another CDDB session holds the lock, else the progress
+// fails or when another CDDB session holds the lock, else the progress
 // and outcome codes posted to the owner. Message boxes go through QueryUi and
 // reads wait as QueryWaits says (query_thread.h).
 void RunSubmitJob(const SubmitThreadJob& job);

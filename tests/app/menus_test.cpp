@@ -1,16 +1,19 @@
-// The real main window's menus with a 40-track disc (track 7 playing, position 4 excluded): the system menu, and
-// the QuickMenu and TrayMenu looked at from a second thread while open, as the user sees them.
+// The real main window's menus with a 40-track disc (track 7 playing, position 4 excluded): the system menu, the
+// QuickMenu and TrayMenu looked at from a second thread while open, as the user sees them; the tray icon's return.
 #include "app/menus.h"
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
 #include <thread>
 
 #include "app/playback.h"
 #include "app/player.h"
 #include "app/startup.h"
+#include "app/tray.h"
 #include "display/title_display.h"
 #include "display/track_grid.h"
+#include "resources/resource.h"
 #include "support/test_drive.h"
 
 namespace {
@@ -94,7 +97,16 @@ TEST(Menus, SystemQuickAndTrayMenusShowTheDiscTheDrivesAndThePlayersState) {
             EXPECT_EQ(With(menu, MFS_GRAYED), (std::vector<int>{0, 11}));  // Restore, while not minimized
         });
     }
-    Player.TrackGrid.reset(), Player.TitleDisplay.reset();  // not the shutdown: it would save settings
+
+    // A restarting shell loses the icon: a minimized tray-only player stays in sight till "TaskbarCreated" adds it.
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE, icon.hWnd = Player.MainWindow, icon.uID = BRD_TRAY_ICON_ID;
+    Settings.IconType = kIconTray, TrayAdd(IDI_BRD), Shell_NotifyIconA(NIM_DELETE, &icon);
+    ShowWindow(Player.MainWindow, SW_SHOWMINNOACTIVE);
+    EXPECT_TRUE(IsWindowVisible(Player.MainWindow));
+    SendMessageA(Player.MainWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon) && !IsWindowVisible(Player.MainWindow));
+    Player.TrackGrid.reset(), Player.TitleDisplay.reset(), TrayRemove();  // not the shutdown: it would save settings
 }
 
 }  // namespace

@@ -37,10 +37,3 @@ TEST(EdgeSnapping, AWindowOffTheWorkAreaComesInNoFurtherThanItMust) {
     for (const auto& [window, corner] : cases) EXPECT_EQ(inside_work_area(window, work), corner) << window.x;
 }
 
-TEST(WindowGeometry, NormalAndShade) {
-    const WindowGeometry normal = window_geometry(kDisplayNormal), shade = window_geometry(kDisplayShade);
-    EXPECT_TRUE(normal.main == (Box{0, 0, 297, 162}) && normal.controls == (Box{13, 125, 163, 24}));
-    EXPECT_TRUE(normal.tracks == (Box{218, 19, 70, 136}) && normal.slider_shown);
-    EXPECT_TRUE(shade.main == (Box{0, 0, 297, 19}) && shade.controls == (Box{25, 3, 81, 12}));
-    EXPECT_TRUE(shade.tracks == (Box{223, 3, 38, 12}) && !shade.slider_shown);
-}

@@ -15,16 +15,11 @@ namespace {
 class Placement : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "BRD_PlacementTest";
-        RegisterClassA(&wc);
-        Player.MainWindow = CreateWindowExA(0, "BRD_PlacementTest", "BRD", WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX,
-                                            200, 150, 297, 162, nullptr, nullptr, wc.hInstance, nullptr);
-        auto child = [&](int x, int y, int w, int h) {
-            return CreateWindowExA(0, "BRD_PlacementTest", nullptr, WS_CHILD | WS_VISIBLE, x, y, w, h, Player.MainWindow,
-                                   nullptr, wc.hInstance, nullptr);
+        Player.MainWindow = CreateWindowExA(0, "STATIC", "BRD", WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX, 200, 150,
+                                            297, 162, nullptr, nullptr, nullptr, nullptr);
+        auto child = [](int x, int y, int w, int h) {
+            return CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE, x, y, w, h, Player.MainWindow, nullptr,
+                                   nullptr, nullptr);
         };
         Player.ControlsWindow = child(13, 125, 163, 24);
         Player.TracksWindow = child(218, 19, 70, 136);

@@ -202,13 +202,16 @@ TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
                                                             "Replace database entry with this new information?"));
 }
 
-TEST_F(Query, ASubmissionChecksTheMailSettingsThenTheEntryAndItsCategoryBeforeTheNetwork) {
+TEST_F(Query, ASubmissionChecksTheMailSettingsTheEntryItsCategoryAndTheQueryLockBeforeTheNetwork) {
     const std::string mail = "127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), me = "me@example.org";
     const SubmitJob jobs[] = {{{}, me, {}, {}}, {mail, {}, "rock", "0a0b0c02"}, {mail, me, {}, {}},
                               {mail, me, "pop", "0a0b0c02"}, {mail, me, "Rock", "0a0b0c02"}};
     for (const SubmitJob& submit : jobs) RunSubmitJob({submit, window, disc.serial, DuplicateOf(query_lock.get())});
+    const SemaphoreSlot query_runs{query_lock.get(), 0};
+    RunSubmitJob({jobs[4], window, disc.serial, DuplicateOf(query_lock.get())});  // told, not dropped in silence
     EXPECT_EQ(answers.messages, (std::vector<std::string>{kSubmitSettingsMessage, kSubmitSettingsMessage,
-                                                          kSubmitNoEntryMessage, kSubmitCategoryMessage}));
+                                                          kSubmitNoEntryMessage, kSubmitCategoryMessage,
+                                                          kQueryInProgressText}));
     EXPECT_EQ(codes(), (std::vector<int>{701, 667}));  // "Rock" went on, to a closed port
 }
 

@@ -30,10 +30,9 @@ class Database : public ::testing::Test {
 protected:
     ScratchDir dir;
     fs::path db = dir / "brd.bdb";
-    std::vector<DbEntry> real = {
-        {"country/0009e012", "200 country 0009e012\r\n" + test_data("poisdeux_dummymediafiles_0009e012-country.xmcd")},
-        {"rock/7908090a", "200 rock 7908090a\r\n" + test_data("alrs_freedb_7908090a.xmcd")},
-        {"reggae/0009e012", "200 reggae 0009e012\r\n" + test_data("poisdeux_dummymediafiles_0009e012-reggae.xmcd")}};
+    std::vector<DbEntry> real = {stored_entry("country/0009e012", "poisdeux_dummymediafiles_0009e012-country.xmcd"),
+                                 stored_entry("rock/7908090a", "alrs_freedb_7908090a.xmcd"),
+                                 stored_entry("reggae/0009e012", "poisdeux_dummymediafiles_0009e012-reggae.xmcd")};
     static inline std::vector<std::string> messages;
     void SetUp() override { messages.clear(), db_add_failure_hook = [](const char* m) { messages.emplace_back(m); }; }
     void TearDown() override { db_add_failure_hook = nullptr; }

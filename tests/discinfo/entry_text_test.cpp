@@ -47,10 +47,10 @@ TEST(EntryText, ValuesAreReadAndReplacedByKey) {
 }
 
 TEST(EntryText, WordsOfStatusLinesMatchListsAndTitles) {
-    const std::string status = "210 rock 7908090a Gladys Knight / Hits\r\n", list = test_data("211_query_inexact_d50dd30f.txt");
+    // The lines of a match list are the CDDB protocol test's.
+    const std::string status = "210 rock 7908090a Gladys Knight / Hits\r\n";
     const struct { std::string text; int n; Text category, id; } cases[] = {
-        {status, 1, "rock", "7908090a"}, {status, 0, "210", "210 rock"}, {list, 2, "reggae", "d50dd30f"},
-        {list, 3, "misc", "d50dd30f"}, {list, 9, {}, {}}, {"200 jazz\r\n", 1, "jazz", {}},
+        {status, 1, "rock", "7908090a"}, {status, 0, "210", "210 rock"}, {"200 jazz\r\n", 1, "jazz", {}},
         {"200 jazz 1234\r\nxyz", 1, "jazz", {}}, {"nospace", 1, {}, {}}, {"T5e\nTTITLE2=& \nTTITLE2=", 1, {}, {}}};
     for (const auto& c : cases)
         EXPECT_TRUE(category_word(c.text, c.n) == c.category && disc_id_word(c.text, c.n) == c.id) << c.text << c.n;

@@ -8,12 +8,17 @@
 #include "discinfo/xmcd_writer.h"
 #include "test_support.h"
 
-// A real four-track disc whose stored entry keeps its Play order: 3, 1, 2 (excluded), 4.
-TEST(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
+// A real four-track disc, stored under misc/2b055c04.
+class PlayOrderStore : public ::testing::Test {
+protected:
     ScratchDir dir;
     const fs::path db = dir / "brd.bdb";
     DiscRecord record = drive_record(test_data("pipian_rubyripper_2b055c04.xmcd"));
-    record.category = "misc", record.disc_id_text = "2b055c04";
+    void SetUp() override { record.category = "misc", record.disc_id_text = "2b055c04"; }
+};
+
+// Its stored entry keeps its Play order: 3, 1, 2 (excluded), 4.
+TEST_F(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
     PlayOrder order = make_play_order(4), restored = make_play_order(4);
     order[0].track = 3, order[1].track = 1, order[2].track = 2, order[2].excluded = 1;
     auto store = [&](const Text& playorder) {  // as the CD Editor first saves it, with this PLAYORDER line or none
@@ -53,11 +58,7 @@ TEST(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
 
 // The Play order is saved at Eject while a CDDB query may store the disc's
 // entry: the save never writes back the entry it read over the stored one.
-TEST(PlayOrderStore, ASaveNeverUndoesAnEntryStoredMeanwhile) {
-    ScratchDir dir;
-    const fs::path db = dir / "brd.bdb";
-    DiscRecord record = drive_record(test_data("pipian_rubyripper_2b055c04.xmcd"));
-    record.category = "misc", record.disc_id_text = "2b055c04";
+TEST_F(PlayOrderStore, ASaveNeverUndoesAnEntryStoredMeanwhile) {
     std::vector<DbEntry> others;  // before the disc's entry in the index, so that the save's read takes a while
     for (int i = 0; i < 30000; ++i) others.push_back({"rock/" + std::to_string(i), "x"});
     ASSERT_EQ(db_add_all(others, db), 1);

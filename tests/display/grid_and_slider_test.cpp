@@ -53,10 +53,9 @@ TEST(Grid, HitTestsSpritesAndPlaces) {
 
 // The held arrow, the click and the row target on real threads are the GDI grid test's.
 TEST(Grid, ScrollingRedrawFollowAndTargets) {
-    EXPECT_EQ(first_row_for_redraw(Normal(20), 19), 3);  // held so the last rows fill the view
-    EXPECT_EQ(first_row_for_redraw(Normal(20), 4), 2);
-    EXPECT_EQ(first_row_for_redraw(Normal(12), 11), 1);
-    EXPECT_EQ(first_row_for_redraw(Shade(20, 1), 19), 7);
+    const std::tuple<GridView, int32_t, int32_t> redraws[] = {  // held so the last rows fill the view
+        {Normal(20), 19, 3}, {Normal(20), 4, 2}, {Normal(12), 11, 1}, {Shade(20, 1), 19, 7}};
+    for (const auto& [view, position, row] : redraws) EXPECT_EQ(first_row_for_redraw(view, position), row) << position;
     EXPECT_EQ(follow_target(Normal(30, 1), 16), 2);  // row 6 comes into view as the last row
     EXPECT_EQ(follow_target(Normal(30, 4), 2), 1);
     EXPECT_EQ(follow_target(Normal(30, 1), 14), 0);
@@ -68,14 +67,11 @@ TEST(Grid, ScrollingRedrawFollowAndTargets) {
     EXPECT_EQ(scroll_pass(Normal(20, 2), 2), (ScrollPass{2, false}));  // a row target: one pass
     EXPECT_EQ(scroll_pass(Shade(20, 6), kArrowDown), (ScrollPass{7, true}));
     EXPECT_EQ(scroll_pass(Shade(20, 7), kArrowDown), (ScrollPass{7, false}));
-    EXPECT_FALSE(scroll_target_valid(Normal(12), kArrowDown));  // 4 rows fit
-    EXPECT_FALSE(scroll_target_valid(Normal(15), kArrowUp));    // 5 rows fit exactly
-    EXPECT_TRUE(scroll_target_valid(Normal(16), kArrowDown));
-    EXPECT_FALSE(scroll_target_valid(Normal(20), 0));
-    EXPECT_TRUE(scroll_target_valid(Normal(20), 1) && scroll_target_valid(Normal(20), 3));  // 7 rows, 5 shown
-    EXPECT_FALSE(scroll_target_valid(Normal(20), 4));
-    EXPECT_FALSE(scroll_target_valid(Normal(20), -5));
-    EXPECT_TRUE(scroll_target_valid(Shade(4, 1), 2));  // 2 rows, one visible
+    // 12 entries: 4 rows fit in 5; 15: 5 fit exactly; 20: 7 rows, first rows 1 to 3; shade: 2 rows, one visible.
+    const std::tuple<GridView, int32_t, bool> targets[] = {{Normal(12), kArrowDown, false},
+        {Normal(15), kArrowUp, false}, {Normal(16), kArrowDown, true}, {Normal(20), 0, false}, {Normal(20), 1, true},
+        {Normal(20), 3, true}, {Normal(20), 4, false}, {Normal(20), -5, false}, {Shade(4, 1), 2, true}};
+    for (const auto& [view, target, valid] : targets) EXPECT_EQ(scroll_target_valid(view, target), valid) << target;
 }
 
 TEST(Grid, DraggingStartsBeyondTheDragDistanceAndMovesAnEntryWithItsMark) {

@@ -176,12 +176,16 @@ def drive_state(letter="D"):
     return state
 
 
+def logged(command, letter="D"):
+    """The drive's logged commands of that name ("PLAY", "SEEK", ...), each as its fields."""
+    return [dict(w.split("=", 1) for w in line.split() if "=" in w)
+            for line in vdrive("log", letter).splitlines() if f" {command} " in line]
+
+
 def plays(letter="D"):
     """The logged PLAY commands as (from, to); "head" and "-" for none."""
-    logged = [dict(w.split("=", 1) for w in line.split() if "=" in w)
-              for line in vdrive("log", letter).splitlines() if " PLAY " in line]
     return [(f.get("from", "-") if "FROM" in f.get("flags", "").split("|") else "head", f.get("to", "-"))
-            for f in logged]
+            for f in logged("PLAY", letter)]
 
 
 @functools.lru_cache
@@ -323,11 +327,12 @@ def lcd_seconds(shot, lit):
 
 
 def tray_icon():
-    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows."""
-    shown, icons = crop(screenshot(), 5, 24, 16, 16).rgb, {136: "brd", 180: "playing", 181: "paused"}
-    drawn = {i: load("convert", os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]"), "-background", "white",
-                     "-flatten").rgb for i, name in icons.items()}
-    return min(drawn, key=lambda i: sum(abs(a - b) for a, b in zip(shown, drawn[i])))
+    """Which icon (136 stopped, 180 playing, 181 paused) Wine's system tray at the screen's top left shows, by the
+    opaque pixels of its 16 x 16 frame (a 32 x 32 frame shrunk by the shell is blurred); None for anything else."""
+    shown, names = crop(screenshot(), 5, 24, 16, 16).rgb, {136: "brd", 180: "playing", 181: "paused"}
+    frame = lambda name, *how: load("convert", os.path.join(SOURCE, "resources", "icons", f"{name}.ico[1]"), *how).rgb
+    return next((i for i, name in names.items() if all(abs(a - b) <= 2 for a, b, alpha in
+                 zip(shown, frame(name, "-alpha", "off"), frame(name, "-alpha", "extract")) if alpha == 255)), None)
 
 
 def thumb_x(shot):

@@ -1,19 +1,14 @@
 """What BRD plays is what the drive sounds: the drive's capture of a disc of noise holds, frame for
 frame, the image's sound wherever its clock went, through a pause, TRK FWD and a seek with the slider."""
-import os
 import random
 import time
+from pathlib import Path
 
-from brdtest import (BUILD, FPS, IDM_TRACK_FIRST, SLIDER_AT, Pointer, check, drive_state, poke, press_key, run,
-                     screenshot, set_up_drives, start, thumb_x, title, vdrive, wait_until)
+from brdtest import (BUILD, FPS, IDM_TRACK_FIRST, SLIDER_AT, Pointer, check, drive_state, logged, poke, press_key,
+                     run, screenshot, set_up_drives, start, thumb_x, title, vdrive, wait_until)
 
 SECTOR, SECONDS = 2352, 30
 START = [150 + t * SECONDS * FPS for t in range(5)]  # five tracks of noise; the disc lasts 152 s
-
-
-def logged(command):
-    return [dict(w.split("=", 1) for w in line.split() if "=" in w)
-            for line in vdrive("log", "D").splitlines() if f" {command} " in line]
 
 
 def frames_alike(a, b):
@@ -26,23 +21,20 @@ def frames_alike(a, b):
 
 def test_the_capture_holds_the_frames_the_clock_went_over():
     set_up_drives("d")
-    folder = os.path.join(BUILD, "e2e-capture")
-    os.makedirs(folder, exist_ok=True)
-    image, heard = random.Random(18).randbytes(len(START) * SECONDS * FPS * SECTOR), os.path.join(folder, "heard.wav")
-    with open(os.path.join(folder, "noise.bin"), "wb") as f:
-        f.write(image)
-    with open(os.path.join(folder, "noise.cue"), "w") as f:
-        f.write('FILE "noise.bin" BINARY\n' + "".join(f"TRACK {t + 1:02d} AUDIO\nINDEX 01 {t * SECONDS // 60:02d}:"
-                                                      f"{t * SECONDS % 60:02d}:00\n" for t in range(len(START))))
-    if os.path.exists(heard):
-        os.remove(heard)
-    vdrive("insert", "D", os.path.join(folder, "noise.cue"))
+    folder = Path(BUILD, "e2e-capture")
+    folder.mkdir(exist_ok=True)
+    image, heard = random.Random(18).randbytes(len(START) * SECONDS * FPS * SECTOR), folder / "heard.wav"
+    (folder / "noise.bin").write_bytes(image)
+    (folder / "noise.cue").write_text('FILE "noise.bin" BINARY\n' + "".join(
+        f"TRACK {t + 1:02d} AUDIO\nINDEX 01 {t * SECONDS // 60:02d}:{t * SECONDS % 60:02d}:00\n" for t in range(len(START))))
+    heard.unlink(missing_ok=True)
+    vdrive("insert", "D", str(folder / "noise.cue"))
     vdrive("log", "D", "on")
     vdrive("capture", "D", heard)
     player = start(SliderType=3, TimerType=3)
     wait_until(lambda: title() == "BRD: Unknown CD", 20, "the disc must be loaded")
     time.sleep(1)
-    check(os.path.getsize(heard) == 44, "a stopped drive captures nothing")
+    check(heard.stat().st_size == 44, "a stopped drive captures nothing")
 
     poke("command", str(IDM_TRACK_FIRST + 2))
     wait_until(lambda: drive_state()["frames"] >= START[2] + 2 * FPS, 15, "track 3 must play")
@@ -55,11 +47,7 @@ def test_the_capture_holds_the_frames_the_clock_went_over():
     press_key("e")
     wait_until(lambda: drive_state()["frames"] >= START[3] + FPS, 15, "E (TRK FWD) must play track 4")
     at, to = thumb_x(screenshot()), 120 * 166 // 152  # 02:00 on the disc
-    slider = Pointer(SLIDER_AT)
-    slider.press(at + 15, 5)
-    for x in list(range(at + 25, to + 15, 10)) + [to + 15]:
-        slider.move(x, 5)
-    slider.release()
+    Pointer(SLIDER_AT).drag((at + 15, 5), (to + 15, 5), steps=(to - at) // 10 + 1)
     wait_until(lambda: logged("SEEK") and drive_state()["frames"] >= int(logged("SEEK")[-1]["to"]) + FPS, 15,
                "the slider must seek and play on")
     press_key("r")
@@ -67,8 +55,7 @@ def test_the_capture_holds_the_frames_the_clock_went_over():
     player.close()
     vdrive("capture", "D", "off")
 
-    with open(heard, "rb") as f:
-        got = f.read()[44:]
+    got = heard.read_bytes()[44:]
     paused, sought = int(logged("PAUSE")[0]["position"]), int(logged("PLAY")[-1]["from"])
     n3 = frames_alike(got, image[(START[2] - 150) * SECTOR:])
     check(n3 > paused - START[2] + FPS // 3, f"track 3 from its start on through the pause: {n3} frames, paused at "

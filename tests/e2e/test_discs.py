@@ -1,10 +1,8 @@
 """BRD.exe and its drive: stored settings used and saved, a second copy, discs arriving and leaving,
 the /play option, the end of the Play order with the play modes and "On Done"."""
-import os
-import subprocess
 import time
 
-from brdtest import (IDM_KEY_TRK_FWD, MINIMIZE, PLAY_BUTTON, REPEAT, REPEAT_CD, SCRIPTS, SHUFFLE, STOP_BUTTON,
+from brdtest import (IDM_KEY_TRK_FWD, MINIMIZE, PLAY_BUTTON, REPEAT, REPEAT_CD, SHUFFLE, STOP_BUTTON,
                      TRACKS_AT, Player, Pointer, check, drive_state, on_screen, playing_track, plays, poke, press_key,
                      run, sample_toc, screenshot, set_settings, set_up_drives, start, store_entry, store_raw_entry,
                      stored_settings, title, vdrive, wait_until, window_rect, xdotool)
@@ -21,21 +19,15 @@ def test_stored_settings_a_second_copy_and_a_disc_leaving_and_arriving():
     placed = window_rect()
     check(placed == (150, 120, 297, 162), f"the window must stand at its stored place: {placed}")
     pointer = Pointer()
-    pointer.press(*MINIMIZE)
-    pointer.move(100, 80)
-    pointer.release()
+    pointer.drag(MINIMIZE, (100, 80), steps=1)
     check(window_rect() == placed, "minimize pressed but released elsewhere must leave the window as it was")
-    editor = subprocess.Popen([os.path.join(SCRIPTS, "wine-run"), "notepad"],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        for args in ([], ["/play"]):
-            wait_until(lambda: poke("front", "Notepad") is not None and poke("foreground") == "Notepad", 20,
-                       "Notepad must have the foreground first")
-            check(Player(*args).process.wait(40) == 0, f"the second copy {args} must end with 0")
-            wait_until(lambda: poke("foreground") == "BRD", 15, f"the second copy {args} must activate the first")
-    finally:
-        poke("close", "Notepad")
-        editor.wait(20)
+    Player(program="notepad")  # ended by run() if a check below fails
+    for args in ([], ["/play"]):
+        wait_until(lambda: poke("front", "Notepad") is not None and poke("foreground") == "Notepad", 20,
+                   "Notepad must have the foreground first")
+        check(Player(*args).process.wait(40) == 0, f"the second copy {args} must end with 0")
+        wait_until(lambda: poke("foreground") == "BRD", 15, f"the second copy {args} must activate the first")
+    poke("close", "Notepad")
     pointer.click(*SHUFFLE)
     vdrive("remove", "D")
     wait_until(lambda: title() == "BRD", 15, f"without a disc the title is BRD: {title()!r}")
@@ -49,9 +41,7 @@ def test_stored_settings_a_second_copy_and_a_disc_leaving_and_arriving():
     pointer.away()
     buttons = lambda: on_screen(screenshot(), (13, 125), 0, 0, 163, 24)
     before = buttons()
-    pointer.press(*PLAY_BUTTON)
-    pointer.move(*STOP_BUTTON)
-    pointer.release()
+    pointer.drag(PLAY_BUTTON, STOP_BUTTON, steps=1)
     pointer.away()
     check(buttons() == before, "a press dragged off its button leaves the buttons as they were")
     check(drive_state()["mode"] == "stopped", "a press dragged off PLAY and released on STOP runs nothing")

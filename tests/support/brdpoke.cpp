@@ -11,7 +11,7 @@
 //     page (print "index count"), select N, rect, home (move it to 0,0), ctrl ID (its screen rect),
 //     state ID (print "checked enabled"), click ID (a button of the page or
 //     the sheet: 1 OK, 2 Cancel, 12321 Apply), text ID (print a control's text),
-//     rows ID (print the number of rows of a list view)
+//     rows ID (print the number of rows of a list view), cues (underline the Alt+letters)
 //   brdpoke answer TITLE ID  press button ID of the message box of that caption
 //   brdpoke hold FILE S    keep FILE open for S seconds, so that nothing can replace it
 //   brdpoke box            print "OWNED|CAPTION|TEXT" of a message box; OWNED 1 when BRD owns it
@@ -46,6 +46,8 @@ int Sheet(HWND sheet, const char* verb, int arg) {
         PropSheet_SetCurSel(sheet, nullptr, arg);
     } else if (!std::strcmp(verb, "rect")) {
         PrintRect(sheet);
+    } else if (!std::strcmp(verb, "cues")) {
+        SendMessageA(sheet, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
     } else if (!std::strcmp(verb, "home")) {
         SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (!control) {

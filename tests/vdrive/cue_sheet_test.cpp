@@ -110,12 +110,12 @@ TEST(CueSheet, SheetsTheDriveCannotReadSayWhy) {
     }
 }
 
-TEST(CueSheet, WaveFilesOfCdAudioAndBigEndianImages) {
+// Where a WAVE file's sound starts, and a big-endian image's, are the MCI test's capture.
+TEST(CueSheet, WaveFilesOfCdAudioOnly) {
     const std::string cue = "FILE \"d.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
     const DiscReading wave = read(cue, {{"d.wav", 1000}}, wave_header(1, 2, 44100, 16));
     ASSERT_TRUE(wave.layout) << wave.error;
     EXPECT_EQ(wave.layout->lead_out, 150 + 1000) << "the data chunk runs to the end of the file";
-    EXPECT_EQ(wave.layout->images[0].data_offset, 44u);
     const std::string not_cd[] = {wave_header(1, 1, 44100, 16), wave_header(1, 2, 48000, 16),
                                   wave_header(1, 2, 44100, 24), wave_header(3, 2, 44100, 16)};
     for (const std::string& head : not_cd) {
@@ -123,9 +123,6 @@ TEST(CueSheet, WaveFilesOfCdAudioAndBigEndianImages) {
         EXPECT_FALSE(r.layout);
         EXPECT_NE(r.error.find("16-bit 44.1 kHz stereo"), std::string::npos) << r.error;
     }
-    const DiscReading motorola = read("FILE d.bin MOTOROLA\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", {{"d.bin", 1000}});
-    ASSERT_TRUE(motorola.layout) << motorola.error;
-    EXPECT_TRUE(motorola.layout->images[0].big_endian);
 }
 
 TEST(CueSheet, ArbitraryBytesNeverCrashTheReader) {

@@ -41,10 +41,9 @@ TEST(DriveState, APlayAdvancesWithTheClockPausesAndStopsOnItsLastFrame) {
 
 TEST(DriveState, AudioOnlyAndWithinTheDisc) {
     DriveState s;
-    EXPECT_FALSE(drive_play(s, disc(), 150 + 22500, 150 + 25000, 0)) << "a data track does not play";
-    EXPECT_FALSE(drive_play(s, disc(), 100, 1000, 0)) << "the lead-in";
-    EXPECT_FALSE(drive_play(s, disc(), 1000, 1000, 0));
-    EXPECT_FALSE(drive_play(s, disc(), 1000, 150 + 30001, 0));
+    // A data track, the lead-in, an empty range, a range past the lead-out.
+    for (const auto& [from, to] : {std::pair{150 + 22500, 150 + 25000}, {100, 1000}, {1000, 1000}, {1000, 150 + 30001}})
+        EXPECT_FALSE(drive_play(s, disc(), from, to, 0)) << from << ".." << to;
     ASSERT_TRUE(drive_play(s, disc(), 150 + 15000, 150 + 30000, 0));
     EXPECT_EQ(s.end, 150 + 22500) << "stops where the audio ends";
     EXPECT_TRUE(drive_seek(s, disc(), 150 + 30000));

@@ -60,11 +60,10 @@ protected:
     NotifyWindow window;
 };
 
+// MSF by default, the tracks' starts and the play state as BRD reads them are the CD device test's.
 TEST_F(VirtualDrive, AnswersInEveryTimeFormatPlaysOnTheWallClockAndEjects) {
     ASSERT_NO_FATAL_FAILURE(Load({200, 185, 240, 300}, true));
     EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_STOP));
-    EXPECT_EQ(cd->status(MCI_STATUS_TIME_FORMAT), static_cast<DWORD>(MCI_FORMAT_MSF));
-    EXPECT_EQ(cd->status(MCI_STATUS_POSITION, 3), pack_msf({6, 27, 0}));  // 2 s + 200 s + 185 s
     EXPECT_EQ(cd->status(MCI_STATUS_LENGTH, 3), pack_msf({4, 0, 0}));
     EXPECT_EQ(cd->status(MCI_STATUS_POSITION), pack_msf({0, 2, 0})) << "a disc put in rests on track 1";
     EXPECT_EQ(cd->status(MCI_CDA_STATUS_TYPE_TRACK, 2), static_cast<DWORD>(MCI_CDA_TRACK_AUDIO));
@@ -79,7 +78,6 @@ TEST_F(VirtualDrive, AnswersInEveryTimeFormatPlaysOnTheWallClockAndEjects) {
     ASSERT_EQ(cd->set_format(MCI_FORMAT_TMSF), 0u);
     const DWORD started = GetTickCount();
     ASSERT_EQ(cd->play(MCI_FROM | MCI_TO, MCI_MAKE_TMSF(3, 0, 0, 0), MCI_MAKE_TMSF(4, 0, 0, 0)), 0u);
-    EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_PLAY));
     auto played = [this] {  // seconds into track 3
         const Tmsf at = unpack_tmsf(cd->status(MCI_STATUS_POSITION));
         return at.track == 3 ? at.minutes * 60 + at.seconds + at.frames / 75.0 : -1.0;
@@ -90,7 +88,6 @@ TEST_F(VirtualDrive, AnswersInEveryTimeFormatPlaysOnTheWallClockAndEjects) {
     EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_PAUSE));
     const double paused_at = played();
     ASSERT_EQ(cd->send(MCI_RESUME, MCI_WAIT), 0u);
-    EXPECT_EQ(cd->status(MCI_STATUS_MODE), static_cast<DWORD>(MCI_MODE_PLAY));
     for (int i = 0; i < 300 && played() <= paused_at; ++i) Sleep(10);
     EXPECT_GT(played(), paused_at);
     EXPECT_NE(cd->play(MCI_FROM, MCI_MAKE_TMSF(4, 0, 0, 0)), 0u) << "a data track does not play";
@@ -172,9 +169,6 @@ TEST_F(VirtualDrive, AnswersCommandStringsAndSharesOnlyAmongShareableOpens) {
     EXPECT_EQ(send("close alone"), 0u);
 }
 
-// Run by tests/vdrive/vdrivectl_test.py on a drive that the controller has
-// loaded with the twelve-track sample disc: its table of contents, a play, a
-// seek and the eject.
 TEST_F(VirtualDrive, CapturesTheSameSoundFromBinaryBigEndianAndWaveImages) {
     std::string pcm(75 * 2352, '\0');  // one second in two tracks, a fixed sequence of samples
     uint32_t x = 18;
@@ -199,16 +193,15 @@ TEST_F(VirtualDrive, CapturesTheSameSoundFromBinaryBigEndianAndWaveImages) {
     }
 }
 
-TEST(VirtualDriveSample, PlaysTheTwelveTrackSampleDiscAndTakesTurnsWithTheController) {
+// Run by tests/vdrive/vdrivectl_test.py on a drive that the controller has
+// loaded with the twelve-track sample disc (the end-to-end tests play it): a
+// seek, then seeks while the controller ejects, and the eject.
+TEST(VirtualDriveSample, SeeksTheTwelveTrackSampleDiscAndTakesTurnsWithTheController) {
     const char* letter = std::getenv("BRD_SAMPLE_DRIVE");
     if (!letter) GTEST_SKIP() << "run by the controller's test";
     Mci cd(std::string{letter[0], ':'});
     ASSERT_EQ(cd.open_error, 0u);
-    ASSERT_EQ(cd.status(MCI_STATUS_NUMBER_OF_TRACKS), 12u);
-    EXPECT_EQ(cd.status(MCI_STATUS_LENGTH, 12), pack_msf({4, 39, 74}));
     ASSERT_EQ(cd.set_format(MCI_FORMAT_TMSF), 0u);
-    ASSERT_EQ(cd.play(MCI_FROM | MCI_TO, MCI_MAKE_TMSF(3, 0, 0, 0), MCI_MAKE_TMSF(4, 0, 0, 0)), 0u);
-    EXPECT_EQ(cd.status(MCI_STATUS_CURRENT_TRACK), 3u);
     MCI_SEEK_PARMS seek{0, MCI_MAKE_TMSF(7, 0, 10, 0)};
     ASSERT_EQ(cd.send(MCI_SEEK, MCI_TO | MCI_WAIT, &seek), 0u);
     EXPECT_EQ(cd.status(MCI_STATUS_POSITION), MCI_MAKE_TMSF(7, 0, 10, 0));

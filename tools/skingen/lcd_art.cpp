@@ -27,6 +27,15 @@ Mask segment_digit(int digit, int w, int h, bool thick) {
     const int mid = (h - 1) / 2;
     const uint8_t s = kSegments[digit];
     const int r = w - 1, b = h - 1;
+    if (digit == 1) {
+        // Segments b and c alone read as a colon in a line of text (and a
+        // joined stroke as a bar): one stroke, its ends tapered as the
+        // segments', with a flag at its top.
+        vline(r, 1, b - 1);
+        if (thick) vline(r - 1, 2, b - 2), put(r - 2, 2), put(r - 3, 3);
+        else put(r - 1, 2), put(r - 2, 3);
+        return m;
+    }
     if (thick) {
         if (s & 0x01) hline(0, 1, r - 1), hline(1, 2, r - 2);
         if (s & 0x02) vline(r, 1, mid - 1), vline(r - 1, 2, mid - 2);

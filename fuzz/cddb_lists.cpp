@@ -20,8 +20,7 @@ void match_list(std::string_view reply) {
                part.find('\n') == std::string_view::npos;
     };
     for (const MatchRow& row : match_rows(reply))
-        if (!within(row.title) || !within(row.category) || !within(row.disc_id) || row.title.size() > kMaxTitle ||
-            row.title.ends_with('\r'))
+        if (!within(row.title) || !within(row.category) || !within(row.disc_id) || row.title.size() > kMaxTitle)
             std::abort();
 }
 

@@ -15,9 +15,10 @@ TEST(Submission, TheDialogueSendsTheEntryWithoutPlayOrderOrStatusLineAndStopsAtA
     ASSERT_EQ(std::fscanf(server, "%d", &port), 1) << "aiosmtpd did not start";
     SubmitJob job{"127.0.0.1:" + std::to_string(port), "me@example.org", "Rock", "0a0b0c02", kSubmitMailbox,
                   run + ".bdb"};
+    // Lines that begin with "." reach the server whole, the dot doubled: it takes one off each.
     db_add(std::string("rock/0a0b0c02"),
            std::string("200 rock 0a0b0c02\r\n# xmcd\r\nDISCID=0a0b0c02\r\nDTITLE=Band / Song\r\nTTITLE0=Song\r\n"
-                       "EXTD=\r\nEXTT0=\r\nPLAYORDER=1,-1\r\n.\r\n"),
+                       "EXTD=\r\n.\r\n.EXTT0=\r\nPLAYORDER=1,-1\r\n.\r\n"),
            job.database);
     std::vector<int> progress;
     const auto submit = [&] { return RunSmtpSession(job, [&](int code) { progress.push_back(code); }, {3000, 300}); };
@@ -33,7 +34,7 @@ TEST(Submission, TheDialogueSendsTheEntryWithoutPlayOrderOrStatusLineAndStopsAtA
     EXPECT_EQ(hear(), "EHLO " + local_host_name().value_or("") +
                           "\nMAIL me@example.org\nRCPT gnudb-submit@gnudb.org\nDATA\nFrom: me@example.org\n"
                           "To: gnudb-submit@gnudb.org\nSubject: cddb rock 0a0b0c02\n# xmcd\nDISCID=0a0b0c02\n"
-                          "DTITLE=Band / Song\nTTITLE0=Song\nEXTD=\nEXTT0=\nPLAYORDER=\n<END>\nQUIT\n");
+                          "DTITLE=Band / Song\nTTITLE0=Song\nEXTD=\n.\n.EXTT0=\nPLAYORDER=\n<END>\nQUIT\n");
 
     job.mailbox = "refused@mail.test";
     EXPECT_EQ(submit(), 555);

@@ -50,6 +50,8 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
                                                       "Maria Venuti", "Various"}));
     EXPECT_TRUE(!a.top[0].group && a.top[0].disc_id == 0x0badd15cu);
     EXPECT_EQ(texts(a.top[1].discs), (std::vector<std::string>{"All The Greatest Hits", "All The Greatest Hits"}));
+    // A title before a longer one that it begins, whatever their case and accents.
+    EXPECT_TRUE(sorts_before("\xc4" "BBA", "abba Gold") && !sorts_before("abba Gold", "\xc4" "BBA"));
 
     // A record whose text runs past the end of the file lists nothing, though its title lies within.
     const std::string text = "DTITLE=A\r\nB=1234567\r\n", index = "rock/1" + std::string(50, '\0') + "\x0c\0\0\0\xa0\x86\x01\0";

@@ -54,8 +54,9 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
     EXPECT_TRUE(sorts_before("\xc4" "BBA", "abba Gold") && !sorts_before("abba Gold", "\xc4" "BBA"));
 
     // A record whose text runs past the end of the file lists nothing, though its title lies within.
-    const std::string text = "DTITLE=A\r\nB=1234567\r\n", index = "rock/1" + std::string(50, '\0') + "\x0c\0\0\0\xa0\x86\x01\0";
-    write_bytes(db, "PACK" + std::string{char(12 + text.size()), 0, 0, 0, 64, 0, 0, 0} + text + index);
+    const auto le32 = [](size_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    const std::string text = "DTITLE=A\r\nB=" + std::string(3000, 'x') + "\r\n";
+    write_bytes(db, "PACK" + le32(12 + text.size()) + le32(64) + text + "rock/1" + std::string(50, '\0') + le32(12) + le32(100000));
     LibraryReader outside(db, LibraryView::by_category);
     while (!outside.read_some(1)) {}
     EXPECT_EQ(outside.take().items(), 0u);

@@ -56,7 +56,8 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
     // A record whose text runs past the end of the file lists nothing, though its title lies within.
     const auto le32 = [](size_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
     const std::string text = "DTITLE=A\r\nB=" + std::string(3000, 'x') + "\r\n";
-    write_bytes(db, "PACK" + le32(12 + text.size()) + le32(64) + text + "rock/1" + std::string(50, '\0') + le32(12) + le32(100000));
+    const std::string index = "rock/1" + std::string(50, '\0') + le32(12) + le32(100000);
+    write_bytes(db, "PACK" + le32(12 + text.size()) + le32(64) + text + index);
     LibraryReader outside(db, LibraryView::by_category);
     while (!outside.read_some(1)) {}
     EXPECT_EQ(outside.take().items(), 0u);

@@ -15,6 +15,7 @@
 #include "cdaudio/cd_device.h"
 #include "cdaudio/msf.h"
 #include "cddb/query_thread.h"
+#include "cddb/server_store.h"
 #include "cddb/submit_thread.h"
 #include "discinfo/entry_text.h"
 #include "discinfo/play_order_store.h"
@@ -254,6 +255,8 @@ void SubmitLoadedDisc() {
     if (!Player.Disc) return;
     SubmitThreadJob job{{Player.SmtpServer.text, Player.UserEmail.text, {}, {}}, Player.MainWindow, Player.Disc->serial,
                         DuplicateOf(Player.QueryLock.get())};
+    // Without a mail server the entry goes to the main server's submit program.
+    job.submit.web_host = MainCddbServer().host;
     {
         // A query may be filling these in right now.
         BothLinesHeld held(Player.TitleDisplay->Locks());

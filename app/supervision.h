@@ -29,7 +29,8 @@ void ChangeDrive(int32_t drive, LPARAM how);
 // Looks the disc in the drive up on the CDDB server chosen from the Server
 // list, on a thread of its own.
 void QueryLoadedDisc();
-// Sends the disc's stored entry to the CDDB service by e-mail, on a thread of its own.
+// Sends the disc's stored entry to the CDDB service, by e-mail through the
+// outgoing mail server if one is set, else over HTTP; on a thread of its own.
 void SubmitLoadedDisc();
 
 // The window title during play, for a time readout of t seconds.

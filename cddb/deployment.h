@@ -10,3 +10,7 @@ inline constexpr char kMainServerValue[] = "MainServer";
 inline constexpr char kHttpServerExample[] = "gnudb.gnudb.org/~cddb/cddb.cgi";
 // The CDDB service's mailbox for submissions by e-mail.
 inline constexpr char kSubmitMailbox[] = "gnudb-submit@gnudb.org";
+// Submissions without a mail server go over HTTP to this program on the main
+// server's web port: http://<main server>:80/~cddb/submit.cgi.
+inline constexpr int kSubmitWebPort = 80;
+inline constexpr char kSubmitProgram[] = "/~cddb/submit.cgi";

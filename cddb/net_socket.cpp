@@ -6,6 +6,7 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+#include <windows.h>
 using NativeSocket = SOCKET;
 using OptionSize = int;
 #else
@@ -115,7 +116,7 @@ std::optional<Ipv4> resolve_host(const char* host_name) {
     return address.s_addr;
 }
 
-Socket connect_tcp(Ipv4 address, int port, const Exchange* exchange) {
+Socket connect_tcp(Ipv4 address, int port, const Exchange* exchange, int wait_ms) {
     if (!valid_port(port)) return Socket{};
     const NativeSocket s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
 #ifdef _WIN32
@@ -138,21 +139,56 @@ Socket connect_tcp(Ipv4 address, int port, const Exchange* exchange) {
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<unsigned short>(port));
     to.sin_addr.s_addr = address;
-    // With an exchange the connect waits no longer than the exchange may.
-    if (exchange && !blocking(false)) return Socket{};
+    // A bounded connect waits no longer than it or its exchange may.
+    const bool bounded = exchange || wait_ms != INT32_MAX;
+    if (bounded && !blocking(false)) return Socket{};
     if (connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-        if (!exchange || !pending() || wait_for(owned.get(), INT32_MAX, exchange, true) <= 0) return Socket{};
+        if (!bounded || !pending() || wait_for(owned.get(), wait_ms, exchange, true) <= 0) return Socket{};
         int error = 0;
         OptionSize size = sizeof error;
         if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0 || error != 0)
             return Socket{};
     }
-    if (exchange && !blocking(true)) return Socket{};
+    if (bounded && !blocking(true)) return Socket{};
     return owned;
+}
+
+std::optional<Ipv4> local_address(SocketHandle socket) {
+    sockaddr_in address{};
+    OptionSize size = sizeof address;
+    if (getsockname(native(socket), reinterpret_cast<sockaddr*>(&address), &size) != 0 || address.sin_family != AF_INET)
+        return std::nullopt;
+    return address.sin_addr.s_addr;
+}
+
+std::string dotted(Ipv4 address) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&address);  // network order: the first byte first
+    return std::to_string(bytes[0]) + '.' + std::to_string(bytes[1]) + '.' + std::to_string(bytes[2]) + '.' +
+           std::to_string(bytes[3]);
 }
 
 std::optional<std::string> local_host_name() {
     char name[128] = {};
     if (gethostname(name, sizeof name - 1) != 0) return std::nullopt;
     return std::string(name);
+}
+
+std::optional<std::string> local_domain_name() {
+#ifdef _WIN32
+    char name[256] = {};
+    DWORD size = sizeof name;
+    if (!GetComputerNameExA(ComputerNameDnsFullyQualified, name, &size)) return std::nullopt;
+    return std::string(name);
+#else
+    const std::optional<std::string> host = local_host_name();
+    if (!host) return std::nullopt;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_flags = AI_CANONNAME;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host->c_str(), nullptr, &hints, &found) != 0) return host;
+    const std::string canonical = found && found->ai_canonname ? found->ai_canonname : *host;
+    freeaddrinfo(found);
+    return canonical;
+#endif
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <climits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,7 +105,16 @@ public:
 using Ipv4 = std::uint32_t;
 std::optional<Ipv4> resolve_host(const char* host_name);
 // A TCP stream connected to the address and port; empty when that fails, when
-// the port is not one, or when the exchange is over before the peer answers.
-Socket connect_tcp(Ipv4 address, int port, const Exchange* exchange = nullptr);
+// the port is not one, or when the peer has not answered within wait_ms or
+// before the exchange is over (a silent host would take the system's 21 s).
+Socket connect_tcp(Ipv4 address, int port, const Exchange* exchange = nullptr, int wait_ms = INT32_MAX);
+// The address of this end of a connected socket.
+std::optional<Ipv4> local_address(SocketHandle socket);
+// "a.b.c.d"
+std::string dotted(Ipv4 address);
 // This machine's host name as gethostname reports it; absent on failure.
 std::optional<std::string> local_host_name();
+// This machine's fully qualified domain name, when it has one: the system's
+// (Windows: its DNS name with the primary suffix; elsewhere: the resolver's
+// canonical name of the host name). It may still be a bare name.
+std::optional<std::string> local_domain_name();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "brd_version.h"
 #include "cddb/reply_reader.h"
 #include "discinfo/disc_id.h"
 #include "discinfo/entry_text.h"
@@ -65,11 +66,16 @@ std::string read_command(int protocol, std::string_view path, std::string_view c
            http_hello_part(names);
 }
 
+std::string http_head(std::string_view request_line, std::string_view host, int port) {
+    std::string head(request_line);
+    head += " HTTP/1.0\r\nHost: ";
+    head += host;
+    if (port != 80) head += ':' + std::to_string(port);
+    return head + "\r\nUser-Agent: BRD/" BRD_VERSION "\r\n";
+}
+
 std::string http_request(std::string_view get_line, const ServerEntry& server) {
-    std::string request(get_line);
-    request += " HTTP/1.0\r\nHost: " + server.host_name;
-    if (server.port != 80) request += ':' + std::to_string(server.port);
-    return request + "\r\n\r\n";
+    return http_head(get_line, server.host_name, server.port) + "\r\n";
 }
 
 std::string BuildQueryCommand(const DiscRecord& disc, int protocol, const ServerEntry& server) {

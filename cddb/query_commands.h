@@ -40,9 +40,12 @@ std::string http_hello_part(const ClientNames& names);
 // with the hello part.
 std::string read_command(int protocol, std::string_view path, std::string_view category, std::string_view disc_id,
                          const ClientNames& names);
-// The whole HTTP/1.0 request for a "GET <target>" line: the version, the
-// server's "Host" header (with its port unless it is 80) and the blank line,
-// so that a virtual-hosted web server answers at once.
+// The head of an HTTP/1.0 request for a "<method> <target>" line: the
+// version, the server's "Host" header (with its port unless it is 80), so that
+// a virtual-hosted web server answers at once, and "User-Agent: BRD/<version>",
+// so that the service knows its client. Header lines may follow.
+std::string http_head(std::string_view request_line, std::string_view host, int port);
+// The whole request for a "GET <target>" line: its head and the blank line.
 std::string http_request(std::string_view get_line, const ServerEntry& server);
 
 // The query command for the disc and the server: the disc id computed from

@@ -109,7 +109,7 @@ int RunQuery(const QueryJob& job) {
     const auto address = resolve_host(server.host_name.c_str());
     if (!address) return ConnectFailed;
     Post(disc, Connecting);
-    Socket connection = connect_tcp(*address, server.port, &exchange);
+    Socket connection = connect_tcp(*address, server.port, &exchange, QueryWaits.first_ms);
     if (!connection) return ConnectFailed;
     const auto read = [&](int mode) { return ReadReply(connection.get(), mode, QueryWaits, framing, &exchange); };
     if (!http && !read(ReadSingleLine).answered()) return ConnectFailed;
@@ -151,7 +151,7 @@ int RunQuery(const QueryJob& job) {
     if (http) {
         // Each HTTP request has a connection of its own.
         connection.reset();
-        connection = connect_tcp(*address, server.port, &exchange);
+        connection = connect_tcp(*address, server.port, &exchange, QueryWaits.first_ms);
         if (!connection) return ConnectFailed;
         request = http_request(request, server);
     }

@@ -41,8 +41,8 @@ extern QueryDialogs QueryUi;
 // What the user hears when a CDDB session is refused because another runs.
 inline constexpr char kQueryInProgressText[] = "There is already a query in progress";
 
-// The waits of the query's reads: 10 s for a reply to start, 3 s of quiet
-// after a part of it. Tests shorten them.
+// The waits of the query's and the submission's connects and reads (10 s for
+// a reply to start, 3 s of quiet after a part of it, ...). Tests shorten them.
 extern ReplyWaits QueryWaits;
 
 // The query from the choice of server to the stored entry, on the calling

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <deque>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -21,6 +22,7 @@ struct Chunk {
 // that they judge the whole text without joining it.
 struct Progress {
     std::string head, tail;  // its first three and last five bytes
+    std::string line_start, last_line_start;  // the first four bytes of the line received last, and of the last whole one
     size_t size = 0, line_feeds = 0;
 
     void add(std::string_view part) {
@@ -28,12 +30,27 @@ struct Progress {
         tail += part.substr(part.size() > 5 ? part.size() - 5 : 0);
         tail.erase(0, tail.size() > 5 ? tail.size() - 5 : 0);
         size += part.size();
-        line_feeds += static_cast<size_t>(std::count(part.begin(), part.end(), '\n'));
+        for (size_t from = 0; from < part.size();) {
+            const size_t end = part.find('\n', from);
+            const std::string_view piece = part.substr(from, end == std::string_view::npos ? end : end - from + 1);
+            line_start += piece.substr(0, 4 - std::min<size_t>(4, line_start.size()));
+            from += piece.size();
+            if (end == std::string_view::npos) break;
+            ++line_feeds;
+            last_line_start = std::exchange(line_start, {});
+        }
     }
     bool complete(int mode) const {
         if (mode == ReadMultiLine) return tail.ends_with("\r\n.\r\n") || (size == 3 && tail == ".\r\n");
         if (mode == ReadSingleLine) return line_feeds == 1 && tail.ends_with('\n');
+        // "250-" says more lines follow; "250 " (or a bare "250") ends the reply.
+        if (mode == ReadSmtp) return tail.ends_with('\n') && !(last_line_start.size() == 4 && last_line_start[3] == '-');
         return false;
+    }
+    // A mail server's reply that runs on past a few lines is none.
+    bool over_cap(int mode, size_t received) const {
+        if (mode == ReadSmtp) return received >= kSmtpReplyCap || line_feeds >= kSmtpReplyLines;
+        return received >= kReplyCap;
     }
 };
 
@@ -53,6 +70,8 @@ public:
     explicit HttpHeader(ReplyFraming framing) : done_(framing == ReplyFraming::Bare) {}
     // Whatever follows is the reply (and it may be used).
     bool passed() const { return done_ && ok_; }
+    // The response's first line, once its headers have ended.
+    std::string status_line() const { return done_ ? seen_.substr(0, seen_.find_first_of("\r\n")) : std::string(); }
     // How many bytes at the start of the part belong to the header.
     size_t take(std::string_view part) {
         if (done_ || part.empty()) return 0;
@@ -103,7 +122,8 @@ ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFrami
     for (;;) {
         Chunk& chunk = chain.emplace_back();
         // Never more than the cap, however the bytes come.
-        const int room = static_cast<int>(std::min<size_t>(kReceiveChunk - 1, kReplyCap - received));
+        const size_t cap = mode == ReadSmtp ? kSmtpReplyCap : kReplyCap;
+        const int room = static_cast<int>(std::min<size_t>(kReceiveChunk - 1, cap - received));
         const int got = receive_some(socket, chunk.bytes.data(), room);
         if (got <= 0) {
             end = ReplyEnd::Closed;
@@ -118,7 +138,7 @@ ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFrami
             end = ReplyEnd::Terminator;
             break;
         }
-        if (received >= kReplyCap) {
+        if (reply.over_cap(mode, received)) {
             end = ReplyEnd::Capped;
             break;
         }
@@ -127,12 +147,12 @@ ReadResult ReadReply(SocketHandle socket, int mode, ReplyWaits waits, ReplyFrami
 
     // A peer that hung up without a word did not answer; an HTTP response
     // without a whole "2xx" header carries no reply.
-    if ((received == 0 && end == ReplyEnd::Closed) || !header.passed()) return {std::nullopt, end};
+    if ((received == 0 && end == ReplyEnd::Closed) || !header.passed()) return {std::nullopt, end, header.status_line()};
 
     std::string joined;
     joined.reserve(reply.size);
     for (; !chain.empty(); chain.pop_front()) joined += chain.front().reply_part();
-    return {std::move(joined), end};
+    return {std::move(joined), end, header.status_line()};
 }
 
 int reply_status(std::string_view reply) {

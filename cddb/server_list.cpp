@@ -1,10 +1,10 @@
 #include "cddb/server_list.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 #include <tuple>
 
+#include "cddb/ascii_case.h"
 #include "cddb/deployment.h"
 #include "cddb/net_socket.h"
 #include "cddb/tokens.h"
@@ -99,19 +99,6 @@ bool valid_server_name(std::string_view name) {
     return !name.empty() && name.front() != '/' &&
            std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
-
-namespace {
-
-// The text with each character passed through std::tolower or std::toupper.
-std::string recased(std::string_view text, int (*to)(int)) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(to(static_cast<unsigned char>(c)));
-    return result;
-}
-std::string lower(std::string_view text) { return recased(text, std::tolower); }
-std::string upper(std::string_view text) { return recased(text, std::toupper); }
-
-}  // namespace
 
 std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std::string_view reply) {
     // A row is listed under its protocol, port and lower-case name; the names

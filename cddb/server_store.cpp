@@ -124,7 +124,7 @@ Text RetrieveSites(const HostPort& main, const Exchange& exchange) {
     if (!net.ok()) return std::nullopt;
     const auto address = resolve_host(main.host.c_str());
     if (!address) return std::nullopt;
-    const Socket server = connect_tcp(*address, main.port, &exchange);
+    const Socket server = connect_tcp(*address, main.port, &exchange, ReplyWaits{}.first_ms);
     if (!server) return std::nullopt;
     const auto read = [&](int mode) { return ReadReply(server.get(), mode, {}, ReplyFraming::Bare, &exchange); };
     if (!read(ReadSingleLine).answered()) return std::nullopt;  // the banner

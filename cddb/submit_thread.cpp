@@ -12,10 +12,26 @@ void Post(const SubmitThreadJob& job, int code) {
     PostMessageA(job.owner, WM_BRD_REQUEST, BRD_QUERY_NOTIFY, notification(code, job.disc));
 }
 
+// The outcome of the exchange, with the query lock held; nothing when another
+// CDDB session holds it.
+std::optional<SubmitOutcome> Submit(const SubmitThreadJob& job, const std::string& entry) {
+    const SemaphoreSlot lock{job.query_lock.get(), 0};
+    if (!lock.held()) return std::nullopt;  // a query or another submission runs
+    SubmitOutcome outcome{SubmitFailed, "BRD ran out of memory."};
+    try {
+        outcome = RunSubmission(job.submit, entry, [&](int code) { Post(job, code); }, QueryWaits);
+    } catch (...) {
+        // Out of memory in the middle of the exchange: it failed, the thread ends normally.
+    }
+    Post(job, outcome.code);
+    return outcome;
+}
+
 }  // namespace
 
 void RunSubmitJob(const SubmitThreadJob& job) {
-    switch (check_submission(job.submit)) {
+    const Text entry = stored_entry(job.submit);
+    switch (check_submission(job.submit, entry)) {
         case SubmitCheck::NoSettings:
             QueryUi.message_box(job.owner, kSubmitSettingsMessage, kTitle, MB_ICONEXCLAMATION | MB_OK);
             return;
@@ -27,18 +43,13 @@ void RunSubmitJob(const SubmitThreadJob& job) {
             return;
         case SubmitCheck::Ready: break;
     }
-    const SemaphoreSlot lock{job.query_lock.get(), 0};
-    if (!lock.held()) {  // a query or another submission runs
+    // The boxes wait for the user without the lock: a query may run meanwhile.
+    const std::optional<SubmitOutcome> outcome = Submit(job, *entry);
+    if (!outcome)
         QueryUi.message_box(job.owner, kQueryInProgressText, kTitle, MB_ICONINFORMATION | MB_OK);
-        return;
-    }
-    int outcome = SubmitFailed;
-    try {
-        outcome = RunSmtpSession(job.submit, [&](int code) { Post(job, code); }, QueryWaits);
-    } catch (...) {
-        // Out of memory in the middle of the dialogue: it failed, the thread ends normally.
-    }
-    Post(job, outcome);
+    else if (outcome->code != SubmitDone)
+        QueryUi.message_box(job.owner, submit_failure_text(job.submit, *outcome).c_str(), kTitle,
+                            MB_ICONEXCLAMATION | MB_OK);
 }
 
 bool StartSubmit(SubmitThreadJob job) { return StartJobThread<SubmitThreadJob, RunSubmitJob>(std::move(job)); }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "cddb/mail_message.h"
 #include "cddb/query_commands.h"
 #include "cddb/submission.h"
 #include "discinfo/entry_text.h"
@@ -55,15 +56,21 @@ void store(std::string_view reply) {
         if (from_reply.track_titles[i] != from_stored.track_titles[i]) std::abort();
 }
 
-// A message body goes out as CR LF lines and ends at its own "." line only.
-void submit(std::string_view entry) {
-    const std::string body = submission_body(std::string(entry));
-    size_t line = 0;
-    for (size_t lf = body.find('\n'); lf != std::string::npos; line = lf + 1, lf = body.find('\n', line)) {
-        if (lf == 0 || body[lf - 1] != '\r') std::abort();
-        if (body.compare(line, lf + 1 - line, ".\r\n") == 0 && lf + 1 != body.size()) std::abort();
+// The entry as a mail carries it, in each encoding: CR LF lines, ended by
+// its own "." line only.
+void submit(std::string_view stored) {
+    const std::string entry = submission_entry(std::string(stored));
+    for (const BodyEncoding encoding : {BodyEncoding::SevenBit, BodyEncoding::EightBit, BodyEncoding::QuotedPrintable}) {
+        const std::string data = smtp_data(mail_message({"me@example.org", kSubmitMailbox, "cddb rock 0a0b0c02",
+                                                         "Sun, 06 Dec 2026 13:25:48 +0000", "<1@example.org>", entry,
+                                                         encoding}));
+        size_t line = 0;
+        for (size_t lf = data.find('\n'); lf != std::string::npos; line = lf + 1, lf = data.find('\n', line)) {
+            if (lf == 0 || data[lf - 1] != '\r') std::abort();
+            if (data.compare(line, lf + 1 - line, ".\r\n") == 0 && lf + 1 != data.size()) std::abort();
+        }
+        if (line != data.size() || !data.ends_with(".\r\n")) std::abort();
     }
-    if (line != body.size() || !body.ends_with(".\r\n")) std::abort();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The CDDB protocol as the client speaks it: the lines it sends and how it reads the replies.
 #include <gtest/gtest.h>
 
+#include "brd_version.h"
 #include "cddb/match_list.h"
 #include "cddb/query_commands.h"
 #include "cddb/recorded_session.h"
@@ -29,6 +30,9 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
                       // Their first ".\r\n" ends "St." or "Vol." and not the reply.
                       main_st = "211 Found inexact matches\r\nrock 1a02e403 Mr. Jones / Main St.\r\n.\r\n",
                       vol = "210 misc 1a02e403\r\nTTITLE3=Vol.\r\n", vol_end = "TTITLE4=Two\r\n.\r\n";
+    const std::string ehlo = "250-mail.test\r\n250-8BITMIME\r\n250 HELP\r\n";
+    std::string endless;
+    for (int i = 0; i < 110; ++i) endless += "250-x\r\n";
     const Step late = say("LATE\r\n");
     const ReplyFraming http = ReplyFraming::Http;
     const struct { Script script; int mode; ReplyWaits waits; Text text; ReplyEnd end; ReplyFraming framing{}; } cases[] = {
@@ -55,6 +59,14 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
         {{say("211 Found inexact matches\r\nrock 1a02"), hang_up()}, ReadByStatus, kEndless,
          "211 Found inexact matches\r\nrock 1a02", ReplyEnd::Closed},
         {{hang_up()}, ReadSingleLine, kEndless, std::nullopt, ReplyEnd::Closed},
+        // A mail server's reply ends at its last line however it comes, and not at all past 100 lines or 64 KiB.
+        {{say(ehlo), pause_ms(200), late}, ReadSmtp, kPatient, ehlo, ReplyEnd::Terminator},
+        {{say(ehlo.substr(0, 20)), pause_ms(250), say(ehlo.substr(20)), pause_ms(200), late}, ReadSmtp, kPatient, ehlo,
+         ReplyEnd::Terminator},
+        {{say("354\r\n"), pause_ms(200), late}, ReadSmtp, kPatient, "354\r\n", ReplyEnd::Terminator},
+        {{say(endless)}, ReadSmtp, kEndless, endless, ReplyEnd::Capped},
+        {{say("250 " + std::string(70000, 'x'))}, ReadSmtp, kEndless, "250 " + std::string(65532, 'x'),
+         ReplyEnd::Capped},
         // An HTTP status line and headers go, however they arrive; a refusal is no reply; bare text is read as it is.
         {{say("HTTP/1.1 200 OK\r\nServer: x\r\n\r"), pause_ms(200), say("\n" + exact)}, ReadByStatus, kPatient, exact,
          ReplyEnd::Terminator, http},
@@ -84,7 +96,8 @@ TEST(QueryCommands, TheRecordedQueryOverHttpAndLongPathsAndNamesNeverCut) {
     const ClientNames names{"user", "host"};
     EXPECT_EQ(http_request(BuildQueryCommand(wish, ProtocolHttp, http) + http_hello_part(names), http),
               "GET /~cddb/cddb.cgi?cmd=cddb+query+820e770a+10+182+29035+58502+82970+108465+134520+150455+165772+189987+"
-              "223380+3705&hello=user+host+BrindleCD+1.0&proto=1 HTTP/1.0\r\nHost: h\r\n\r\n");
+              "223380+3705&hello=user+host+BrindleCD+1.0&proto=1 HTTP/1.0\r\nHost: h\r\nUser-Agent: BRD/" BRD_VERSION
+              "\r\n\r\n");
     EXPECT_EQ(read_command(ProtocolHttp, "/~cddb/cddb.cgi", "reggae", "d50dd30f", names),
               "GET /~cddb/cddb.cgi?cmd=cddb+read+reggae+d50dd30f&hello=user+host+BrindleCD+1.0&proto=1");
     EXPECT_TRUE(query_command(0x0002e403, wish, ProtocolCddbp, "-").starts_with("cddb query 0002e403 10 182 "));

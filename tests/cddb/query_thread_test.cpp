@@ -6,6 +6,7 @@
 #include <functional>
 #include <thread>
 
+#include "brd_version.h"
 #include "cddb/match_chooser.h"
 #include "cddb/recorded_session.h"
 #include "cddb/submit_thread.h"
@@ -61,6 +62,14 @@ protected:
         return posted;
     }
     QueryJob job(std::optional<ServerEntry> at) { return {record, locks, DuplicateOf(query_lock.get()), at}; }
+    // Runs one submission of the disc 0a0b0c02 on this thread and tells the codes it posted.
+    std::vector<int> submit(SubmitJob submission) {
+        posted.clear();
+        if (!db_contains("rock/0a0b0c02"))
+            db_add(std::string("rock/0a0b0c02"), std::string("200 rock 0a0b0c02\nDTITLE=Band / Song\nTTITLE0=Song\n.\n"));
+        RunSubmitJob({std::move(submission), window, disc.serial, DuplicateOf(query_lock.get())});
+        return codes();
+    }
     // Runs one query on this thread and tells the codes it posted.
     std::vector<int> query(std::optional<ServerEntry> at) {
         posted.clear();
@@ -105,30 +114,49 @@ TEST_F(Query, OverHttpEachRequestHasAConnectionAndTheChosenInexactMatchIsRead) {
               (std::vector<int>{701, 702, 999}));
     EXPECT_EQ(answers.chooser_replies, std::vector<std::string>{list});
     const std::vector<std::string> heard = server.received();
-    ASSERT_EQ(heard.size(), 4u);
-    for (size_t i = 0; i < heard.size(); i += 2)
+    ASSERT_EQ(heard.size(), 6u);
+    for (size_t i = 0; i < heard.size(); i += 3)
         EXPECT_TRUE(heard[i].starts_with("GET /~cddb/cddb.cgi?cmd=cddb+") && heard[i].ends_with("&proto=1 HTTP/1.0") &&
-                    heard[i + 1] == "Host: 127.0.0.1:" + std::to_string(server.http_port())) << heard[i];
+                    heard[i + 1] == "Host: 127.0.0.1:" + std::to_string(server.http_port()) &&
+                    heard[i + 2] == "User-Agent: BRD/" BRD_VERSION) << heard[i];
     EXPECT_EQ(server.http_connections(), 2);
     EXPECT_TRUE(db_contains("misc/d50dd30f"));
 }
 
+// A host that never answers the connection is given up after the first wait, not the exchange's. A submission
+// checks the settings, the entry and its category before the network; a failure's box says why.
 TEST_F(Query, NoServerUnreachableOrSilentServersGive667) {
     QueryWaits = {500, 300};
     server.banner({});
     const int closed_port = CddbTestServer().cddbp_port();
     CddbTestServer other;
+    const SilentPort silent;
+    const auto started = std::chrono::steady_clock::now();
     const std::pair<std::optional<ServerEntry>, std::vector<int>> cases[] = {
         {std::nullopt, {667}},  // the user is told
         {cddbp(server), {701, 667}},
         {ServerEntry{"127.0.0.1", closed_port, 1, {}, "CDDBP", "-"}, {701, 667}},
+        {ServerEntry{"127.0.0.1", silent.port(), 1, {}, "CDDBP", "-"}, {701, 667}},
         {ServerEntry{"127.0.0.1", other.cddbp_port() + 65536, 1, {}, "CDDBP", "-"}, {701, 667}},  // never port & 0xffff
         {ServerEntry{"no-such-host.invalid", 888, 1, {}, "CDDBP", "-"}, {667}}};
     for (const auto& [at, expected] : cases) EXPECT_EQ(query(at), expected) << (at ? at->host_name : "none");
+    const std::string silent_mail = "127.0.0.1:" + std::to_string(silent.port()), me = "me@example.org";
+    const std::vector<int> checked, went = {701, 667};
+    const std::pair<SubmitJob, std::vector<int>> jobs[] = {
+        {{silent_mail, {}, "rock", "0a0b0c02"}, checked}, {{silent_mail, me, "rock", "0a0b0c99"}, checked},
+        {{silent_mail, me, "pop", "0a0b0c02"}, checked}, {{silent_mail, me, "Rock", "0a0b0c02"}, went},
+        {{{}, me, "rock", "0a0b0c02", "127.0.0.1", closed_port}, went}};
+    for (const auto& [job, codes] : jobs) EXPECT_EQ(submit(job), codes);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(QueryWaits.exchange_ms / 2));
     EXPECT_TRUE(server.received().empty());  // no hello without a banner
     EXPECT_EQ(other.cddbp_connections(), 0);
-    EXPECT_EQ(answers.messages, std::vector<std::string>{"No CDDB servers have been defined.\n\nPlease set a server, "
-                                                         "or disable CDDB\nconnectivity in the preferences."});
+    const std::string failed = "The entry for rock 0a0b0c02 was not submitted.\n\n";
+    EXPECT_EQ(answers.messages, (std::vector<std::string>{
+                                    "No CDDB servers have been defined.\n\nPlease set a server, or disable CDDB\n"
+                                    "connectivity in the preferences.",
+                                    kSubmitSettingsMessage, kSubmitNoEntryMessage, kSubmitCategoryMessage,
+                                    failed + "The mail server " + silent_mail + " could not be reached.",
+                                    failed + "The CDDB service's server 127.0.0.1 could not be reached."}));
 }
 
 TEST_F(Query, WithoutAMatchOrAWholeEntryTheQueryStoresNothing) {
@@ -152,9 +180,10 @@ TEST_F(Query, WithoutAMatchOrAWholeEntryTheQueryStoresNothing) {
     EXPECT_FALSE(db_contains("reggae/d50dd30f") || db_contains("misc/d50dd30f") || disc.disc_title);
 }
 
-// Each reply within its own time, the whole too late; a greeting trickled past its time is none at all.
-TEST_F(Query, ASlowServerEndsAQueryOrASubmissionAtTheExchangesDeadline) {
-    QueryWaits = {2500, 1000, 2000, 3750};  // the replies come at 1.5 s, 3 s, 4.5 s...
+// Each reply within its own time, the whole too late; a greeting trickled past its time is none at all; the answer
+// to a whole message has a wait of its own.
+TEST_F(Query, SlowServersEndAQueryOrASubmissionInTheirTime) {
+    QueryWaits = {2500, 1000, 2000, 3750, 6000};  // the replies come at 1.5 s, 3 s, 4.5 s...
     const Step late = pause_ms(1500);
     server.banner({late, say(recorded("201_banner.txt"))});
     server.reply("cddb hello", {late, say("200 Hello and welcome\r\n")});
@@ -166,14 +195,22 @@ TEST_F(Query, ASlowServerEndsAQueryOrASubmissionAtTheExchangesDeadline) {
     trickle.banner(drops);
     EXPECT_EQ(query(cddbp(trickle)), (std::vector<int>{701, 667}));
     EXPECT_TRUE(trickle.received().empty());  // no hello
-    CddbTestServer mail;
-    mail.banner({late, say("220 mail ready\r\n")});
-    for (const char* step : {"EHLO", "MAIL", "RCPT"}) mail.reply(step, {late, say("250 OK\r\n")});
-    posted.clear();
-    RunSubmitJob({{"127.0.0.1:" + std::to_string(mail.cddbp_port()), "me@example.org", "rock", "0a0b0c02"}, window, disc.serial,
-                  DuplicateOf(query_lock.get())});
-    EXPECT_EQ(codes(), (std::vector<int>{701, 501, 555}));
-    EXPECT_EQ(mail.received().size(), 2u);  // EHLO and MAIL FROM, no recipient
+    CddbTestServer slow, patient;
+    const auto mail = [](CddbTestServer& at, const Step& pace, const Script& end) {
+        at.reply("", {});  // the message's lines get no answer
+        at.banner({pace, say("220 mail ready\r\n")});
+        for (const char* step : {"EHLO", "MAIL", "RCPT"}) at.reply(step, {pace, say("250 OK\r\n")});
+        at.reply("DATA", {say("354 Go ahead\r\n")});
+        at.reply(".", end);
+        return SubmitJob{"127.0.0.1:" + std::to_string(at.cddbp_port()), "me@example.org", "rock", "0a0b0c02"};
+    };
+    EXPECT_EQ(submit(mail(slow, late, {say("250 Accepted\r\n")})), (std::vector<int>{701, 501, 555}));
+    EXPECT_EQ(slow.received().size(), 2u);  // EHLO and MAIL FROM, no recipient
+    EXPECT_EQ(answers.messages, std::vector<std::string>{"The entry for rock 0a0b0c02 was not submitted.\n\n"
+                                                         "The mail server 127.0.0.1:" + std::to_string(slow.cddbp_port()) +
+                                                         " did not answer \"MAIL FROM:<me@example.org>\"."});
+    EXPECT_EQ(submit(mail(patient, pause_ms(0), {pause_ms(4000), say("250 Accepted\r\n")})),
+              (std::vector<int>{701, 501, 599}));
 }
 
 TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
@@ -202,17 +239,11 @@ TEST_F(Query, AnExistingEntryIsReplacedOnlyWhenTheUserSaysYes) {
                                                             "Replace database entry with this new information?"));
 }
 
-TEST_F(Query, ASubmissionChecksTheMailSettingsTheEntryItsCategoryAndTheQueryLockBeforeTheNetwork) {
-    const std::string mail = "127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), me = "me@example.org";
-    const SubmitJob jobs[] = {{{}, me, {}, {}}, {mail, {}, "rock", "0a0b0c02"}, {mail, me, {}, {}},
-                              {mail, me, "pop", "0a0b0c02"}, {mail, me, "Rock", "0a0b0c02"}};
-    for (const SubmitJob& submit : jobs) RunSubmitJob({submit, window, disc.serial, DuplicateOf(query_lock.get())});
+TEST_F(Query, ASubmissionWhileAQueryRunsIsRefusedAloud) {
     const SemaphoreSlot query_runs{query_lock.get(), 0};
-    RunSubmitJob({jobs[4], window, disc.serial, DuplicateOf(query_lock.get())});  // told, not dropped in silence
-    EXPECT_EQ(answers.messages, (std::vector<std::string>{kSubmitSettingsMessage, kSubmitSettingsMessage,
-                                                          kSubmitNoEntryMessage, kSubmitCategoryMessage,
-                                                          kQueryInProgressText}));
-    EXPECT_EQ(codes(), (std::vector<int>{701, 667}));  // "Rock" went on, to a closed port
+    EXPECT_EQ(submit({"127.0.0.1:" + std::to_string(CddbTestServer().cddbp_port()), "me@example.org", "rock", "0a0b0c02"}),
+              std::vector<int>{});
+    EXPECT_EQ(answers.messages, std::vector<std::string>{kQueryInProgressText});
 }
 
 std::string Cell(HWND list, int row, int column) {

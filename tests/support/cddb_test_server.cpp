@@ -22,14 +22,14 @@ constexpr int kPollMs = 50;
 NativeSocket native(const Socket& s) { return static_cast<NativeSocket>(s.get()); }
 
 // A listening socket on 127.0.0.1 with a port of the system's choosing.
-Socket listen_loopback(int& port) {
+Socket listen_loopback(int& port, int backlog = 8) {
     Socket owned{static_cast<SocketHandle>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))};
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     AddressSize size = sizeof address;
     if (!owned || bind(native(owned), reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(native(owned), 8) != 0 || getsockname(native(owned), reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        listen(native(owned), backlog) != 0 || getsockname(native(owned), reinterpret_cast<sockaddr*>(&address), &size) != 0)
         return Socket{};
     port = ntohs(address.sin_port);
     return owned;
@@ -211,3 +211,7 @@ Script CddbTestServer::answer(const std::string& command) {
     if (verb == "quit") return {say("230 loopback Closing connection.  Goodbye.\r\n"), hang_up()};
     return {say("500 Unrecognized command.\r\n")};
 }
+
+// The queue holds one connection, and a connect beyond it goes unanswered.
+SilentPort::SilentPort()
+    : listener_(listen_loopback(port_, 0)), waiting_(connect_tcp(*resolve_host("127.0.0.1"), port_)) {}

@@ -69,3 +69,16 @@ private:
     std::atomic<int> connections_[2] = {0, 0};
     std::thread thread_[2];
 };
+
+// A port whose connects are never answered, as on a silent host: its
+// listener's queue is full and nobody accepts.
+class SilentPort {
+public:
+    SilentPort();
+    int port() const { return port_; }
+
+private:
+    NetSession net_{2, 2};
+    int port_ = 0;
+    Socket listener_, waiting_;
+};

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr std::array<SettingValue, 23> kValues{{
     {"SliderType", &S::SliderType, 3, 3},
     {"TrackClick", &S::TrackClick, 1, 1},
 }};
-static_assert(std::strcmp(kValues[kLoadedSettingCount - 1].name, "LibraryView") == 0);
+static_assert(std::string_view(kValues[kLoadedSettingCount - 1].name) == "LibraryView");
 
 constexpr std::array<const char*, 23> kSaveOrder{
     "xWinPos", "yWinPos", "PlayType", "TimerType", "OnStart", "OnExit",

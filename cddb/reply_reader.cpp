@@ -81,16 +81,19 @@ public:
         }
         const size_t before = seen_.size();
         seen_ += part;
-        size_t blank = seen_.find("\r\n\r\n", before > 3 ? before - 3 : 0), after = blank + 4;
-        if (blank == std::string::npos) {
-            blank = seen_.find("\n\n", before > 1 ? before - 1 : 0);
-            after = blank + 2;
+        // The headers end at the first empty line, ended by CR LF or by LF alone.
+        for (size_t lf = seen_.find('\n', before > 2 ? before - 2 : 0); lf != std::string::npos;
+             lf = seen_.find('\n', lf + 1)) {
+            const size_t after = seen_.compare(lf + 1, 1, "\n") == 0       ? lf + 2
+                                 : seen_.compare(lf + 1, 2, "\r\n") == 0 ? lf + 3
+                                                                          : 0;
+            if (after == 0) continue;
+            done_ = true;
+            const size_t space = seen_.find(' ');
+            ok_ = seen_.starts_with("HTTP/") && space < lf && seen_[space + 1] == '2';
+            return after - before;
         }
-        if (blank == std::string::npos) return part.size();
-        done_ = true;
-        const size_t space = seen_.find(' ');
-        ok_ = seen_.starts_with("HTTP/") && space < blank && seen_[space + 1] == '2';
-        return after - before;
+        return part.size();
     }
 };
 

@@ -134,7 +134,11 @@ std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std
         row.protocol = upper(protocol->substr(0, 6));
         row.port = std::string(port->substr(0, 6));
         row.location = std::string(description->substr(0, 100));
-        if (row.protocol == "SMTP" || !valid_port(leading_int(row.port)) || is_listed(row, host)) continue;
+        // A line without a host (or with a blank in it) would be stored as a
+        // value that reads back with its fields shifted.
+        if (row.protocol == "SMTP" || !valid_port(leading_int(row.port)) || !valid_server_name(host) ||
+            is_listed(row, host))
+            continue;
         row.name = std::string(host);
         if (row.protocol == "HTTP") row.name += *address;
         // A server whose name would not fit its registry value is not added:

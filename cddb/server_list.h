@@ -59,7 +59,8 @@ std::optional<int> port_from_text(std::string_view text);
 bool valid_server_name(std::string_view name);
 
 // The rows that a "sites" reply adds to the rows already listed: site lines
-// in reply order, without SMTP sites, ports outside 1 to 65535, servers whose
+// in reply order, without SMTP sites, ports outside 1 to 65535, host names
+// a Server Name could not hold (valid_server_name), servers whose
 // registry value would not fit and duplicates of listed (or just added) rows;
 // the first row added to an empty list is the default.
 std::vector<ServerRow> rows_from_sites(const std::vector<ServerRow>& listed, std::string_view reply);

@@ -8,6 +8,14 @@ if(BRD_SANITIZE AND NOT WIN32)
   target_link_options(brd_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(BRD_FUZZ)
+  # Every object is instrumented for coverage; only the fuzz targets link
+  # libFuzzer's main.
+  target_compile_options(brd_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(brd_options INTERFACE -fsanitize=fuzzer,address,undefined)
+endif()
+
 if(WIN32)
   # One self-contained .exe: no MinGW runtime DLLs to ship beside it. No link
   # time in the PE header, so the same sources give the same bytes.

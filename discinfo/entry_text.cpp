@@ -41,6 +41,9 @@ size_t line_start(std::string_view text, int n) {
     return pos;
 }
 
+// The text's first line: the status line whose words name an entry's category and disc id.
+std::string_view status_line(std::string_view text) { return text.substr(0, text.find('\n')); }
+
 Text word_at(std::string_view text, size_t pos) {
     if (pos > text.size()) return std::nullopt;
     const size_t end = text.find_first_of(" \r\n", pos);
@@ -130,28 +133,30 @@ int replace_value(std::string_view key, std::string_view value, std::string& tex
         line = line_at(text, first);
     }
     if (!line.has_end()) return 0;
-    size_t end = line.next;
-    while (end < text.size()) {
-        const Line next = line_at(text, end);
-        if (!next.text.starts_with(key)) break;
-        end = next.has_end() ? next.next : text.size();
-    }
 
     // No written line may pass 79 characters before its CR LF.
     const size_t piece = key.size() < 79 ? 79 - key.size() : 1;
-    std::string lines;
+    std::string replaced = text.substr(0, first);
     size_t at = 0;
     do {
-        lines.append(key).append(value.substr(at, piece)).append("\r\n");
+        replaced.append(key).append(value.substr(at, piece)).append("\r\n");
         at += piece;
     } while (at < value.size());
-    text.replace(first, end - first, lines);
+    // A value is every line of its key (value_of): a line left further on
+    // would come back appended to the new value.
+    for (size_t pos = line.next; pos < text.size();) {
+        const Line rest = line_at(text, pos);
+        const size_t end = rest.has_end() ? rest.next : text.size();
+        if (!rest.text.starts_with(key)) replaced.append(text, pos, end - pos);
+        pos = end;
+    }
+    text = std::move(replaced);
     return 1;
 }
 
 Text category_word(std::string_view text, int n) {
     if (n == 1) {
-        const size_t space = text.find(' ');
+        const size_t space = status_line(text).find(' ');
         if (space == std::string_view::npos) return std::nullopt;
         return word_at(text, space + 1);
     }
@@ -165,9 +170,10 @@ Text category_word(std::string_view text, int n) {
 
 Text disc_id_word(std::string_view text, int n) {
     if (n == 1) {
-        const size_t first = text.find(' ');
+        const std::string_view status = status_line(text);
+        const size_t first = status.find(' ');
         if (first == std::string_view::npos) return std::nullopt;
-        const size_t second = text.find(' ', first + 1);
+        const size_t second = status.find(' ', first + 1);
         return eight_at(text, second == std::string_view::npos ? second : second + 1);
     }
     if (n >= 2) {

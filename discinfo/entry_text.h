@@ -42,16 +42,17 @@ EntryFault entry_fault(std::string_view text);
 // "a zero byte", "no DTITLE line", "a title longer than 1024 bytes"; "" for None.
 std::string entry_fault_text(EntryFault fault);
 
-// Replaces the first run of lines starting with key by the value folded into
-// lines of at most 79 characters (key included) before their CR LF. 1 if
-// replaced; 0 if the key has no line (or its line has no line end), text unchanged.
+// Replaces every line starting with key by the value folded into lines of at
+// most 79 characters (key included) before their CR LF, written where the
+// first stood. 1 if replaced; 0 if the key has no line (or its first line has
+// no line end), text unchanged.
 int replace_value(std::string_view key, std::string_view value, std::string& text);
 
 // Words of status lines and match lists; a word ends at a space or line end.
-// n = 1: the second word of the text; n >= 2: the first word of line n;
+// n = 1: the second word of the first line; n >= 2: the first word of line n;
 // n <= 0: the first word of the text.
 Text category_word(std::string_view text, int n);
-// n = 1: the 8 characters after the second space; n >= 2: the 8 characters
+// n = 1: the 8 characters after the first line's second space; n >= 2: the 8 characters
 // after the first space of line n; n <= 0: the first 8 characters. Null when
 // 8 characters are not there.
 Text disc_id_word(std::string_view text, int n);

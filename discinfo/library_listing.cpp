@@ -36,6 +36,10 @@ class TextReader {
 public:
     explicit TextReader(FileReader& file) : file_(file) {}
 
+    bool holds(uint64_t offset, uint64_t count) const {
+        return offset <= file_.size() && count <= file_.size() - offset;
+    }
+
     // The `count` bytes at `offset`, or null when they are not all in the file.
     const char* read(uint64_t offset, uint64_t count) {
         if (offset >= at_ && count <= block_.size() && offset - at_ <= block_.size() - count) return &block_[offset - at_];
@@ -60,6 +64,8 @@ private:
 // titles); otherwise at the whole text.
 Text dtitle_of(TextReader& texts, const DbIndexRecord& record) {
     const uint64_t length = static_cast<uint64_t>(record.length);
+    // A text that runs past the file is no entry, whatever its beginning holds.
+    if (!texts.holds(record.offset, length)) return std::nullopt;
     const uint64_t prefix = std::min(length, kTitlePrefix);
     const char* start = texts.read(record.offset, prefix);
     if (!start) return std::nullopt;

@@ -62,8 +62,10 @@ int restore_play_order(const DiscRecord& record, std::span<PlayOrderEntry> entri
         const std::string_view token = std::string_view(*order).substr(pos, end - pos);
         pos = end + 1;
         const int32_t value = leading_int(token);
-        if (token.empty() || value == 0) return fail_at(i);
-        entries[i].track = value < 0 ? -value : value;
+        const int32_t track = value < 0 ? -value : value;
+        // A track the disc does not have would be played, shown and counted on.
+        if (token.empty() || track < 1 || track > record.track_count) return fail_at(i);
+        entries[i].track = track;
         entries[i].excluded = value < 0 ? 1 : 0;
     }
     return 1;

@@ -20,7 +20,8 @@ int save_play_order(const DiscRecord& record, std::span<const PlayOrderEntry> en
                     const std::filesystem::path& database = "brd.bdb");
 
 // Applies the stored order to the first track_count entries. 1 if applied; 0
-// when there is none or a token is empty, missing or 0, in which case the
-// positions up to the failing one are back in disc order.
+// when there is none or a token is empty, missing or names no track of the
+// disc (0, or above track_count), in which case the positions up to the
+// failing one are back in disc order.
 int restore_play_order(const DiscRecord& record, std::span<PlayOrderEntry> entries,
                        const std::filesystem::path& database = "brd.bdb");

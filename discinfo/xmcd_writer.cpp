@@ -57,14 +57,26 @@ int revision_of(std::string_view text) {
 }
 
 int store_reply(const DiscRecord& record, std::string& text) {
-    const size_t titles = text.find("DTITLE=");
-    if (titles == std::string::npos) return 0;
+    // Every line of the reply but its status line, comments and DISCID, in
+    // order: the stored form brings its own, and no title line is lost.
+    std::string values;
+    bool titled = false;
+    const size_t status_end = text.find('\n');
+    for (size_t pos = status_end == std::string::npos ? text.size() : status_end + 1; pos < text.size();) {
+        const size_t lf = text.find('\n', pos);
+        const size_t end = lf == std::string::npos ? text.size() : lf + 1;
+        const std::string_view current = std::string_view(text).substr(pos, end - pos);
+        if (!current.starts_with('#') && !current.starts_with("DISCID=")) {
+            values += current;
+            titled = titled || current.starts_with("DTITLE=");
+        }
+        pos = end;
+    }
+    if (!titled) return 0;
     const int revision = std::max(revision_of(text), 0);
     const int next = revision == INT_MAX ? revision : revision + 1;
     const std::string id_text = record.disc_id_text.value_or(disc_id_string(disc_id(record)));
-    std::string stored = header(record, "200", next, id_text);
-    stored.append(text, titles);
-    text = std::move(stored);
+    text = header(record, "200", next, id_text) + values;
     return 1;
 }
 

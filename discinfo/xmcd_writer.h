@@ -11,7 +11,7 @@
 int revision_of(std::string_view text);
 
 // Turns a CDDB read reply into the stored form with the revision raised by
-// one. 1 if done; 0 if the reply has no "DTITLE=" (text unchanged).
+// one. 1 if done; 0 if the reply has no DTITLE line (text unchanged).
 int store_reply(const DiscRecord& record, std::string& text);
 
 // A complete "100" entry built from the record alone (for the CD Editor's

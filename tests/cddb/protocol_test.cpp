@@ -72,6 +72,7 @@ TEST(ReadReply, EndsAtTheModesTerminatorAfterQuietOnCloseOrNotAtAll) {
          ReplyEnd::Terminator, http},
         {{say("HTTP/1.1 404 Not Found\r\n\r\n" + none)}, ReadByStatus, kPatient, std::nullopt, ReplyEnd::Terminator, http},
         {{say(none)}, ReadByStatus, kPatient, none, ReplyEnd::Terminator, http},
+        {{say("HTTP/ 2\n\r\n\n")}, ReadByStatus, kQuick, "\n", ReplyEnd::Quiet, http},  // headers end at "\r\n"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.value_or("(none)").substr(0, 60));

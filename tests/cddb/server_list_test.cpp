@@ -62,6 +62,7 @@ TEST(Sites, NewSiteLinesAreRowsAndTheFirstOfAnEmptyListIsTheDefault) {
         {{}, sites("h.org cddbpxyz 65535 - N0 W0 " + std::string(150, 'd') + "\r\n"),
          "h.org 65535 CDDBPX yes " + std::string(100, 'd') + "|"},
         {{}, sites("h.org cddbp 1234567 - N0 W0 D\r\nh.org cddbp 0 - N0 W0 D\r\nh.org cddbp -1 - N0 W0 D\r\n"), ""},
+        {{}, sites(" cddbp 888 - N0 W0 No host\r\n"), ""},  // its value would read back as host "888"
         {{}, sites("h.org http 80 " + path + " N0 W0 Near\r\n"), "h.org" + path + " 80 HTTP yes Near|"},
         {{}, sites("h.org http 80 " + path + "p N0 W0 Far\r\n"), ""}};
     for (const auto& [listed, reply, added] : cases) {

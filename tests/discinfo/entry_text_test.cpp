@@ -17,7 +17,7 @@ TEST(DiscId, RealDiscsGetTheirCddbIds) {
 }
 
 // Values are joined from every ended line of their key; a new value replaces
-// the first run of lines only, folded at 79 characters.
+// all of them where the first stood, folded at 79 characters.
 TEST(EntryText, ValuesAreReadAndReplacedByKey) {
     const std::string text = "DTITLE=Part one\r\nTTITLE10=Ten\r\nTTITLE1=\r\nDTITLE= and two\nLAST=x";
     const std::pair<const char*, Text> cases[] = {{"DTITLE=", "Part one and two"}, {"TTITLE1=", ""},
@@ -32,7 +32,7 @@ TEST(EntryText, ValuesAreReadAndReplacedByKey) {
         {"TTITLE3=", std::string(150, 'x'), "DTITLE=A\r\nTTITLE3=old\r\nTTITLE3= more\r\nEXTD=\r\n",
          "DTITLE=A\r\nTTITLE3=" + x71 + "\r\nTTITLE3=" + x71 + "\r\nTTITLE3=xxxxxxxx\r\nEXTD=\r\n"},
         {"DTITLE=", y72, "DTITLE=\r\n", "DTITLE=" + y72 + "\r\n"},  // 79 characters: one line
-        {"EXTD=", "", "EXTD=something\r\n", "EXTD=\r\n"}, {"A=", "new", "A=1\r\nA=2\r\nB=3\r\nA=4\r\n", "A=new\r\nB=3\r\nA=4\r\n"},
+        {"EXTD=", "", "EXTD=something\r\n", "EXTD=\r\n"}, {"TTITLE98=", "=", "TTITLE98=\n\nTTITLE98==\n", "TTITLE98==\r\n\n"},
         {"EXTD=", "x", unended, unended}, {"TTITLE0=", "x", unended, unended}};
     for (auto [key, value, changed, after] : changes) {
         const int replaced = changed != after;
@@ -51,7 +51,7 @@ TEST(EntryText, WordsOfStatusLinesMatchListsAndTitles) {
     const std::string status = "210 rock 7908090a Gladys Knight / Hits\r\n";
     const struct { std::string text; int n; Text category, id; } cases[] = {
         {status, 1, "rock", "7908090a"}, {status, 0, "210", "210 rock"}, {"200 jazz\r\n", 1, "jazz", {}},
-        {"200 jazz 1234\r\nxyz", 1, "jazz", {}}, {"nospace", 1, {}, {}}};
+        {"200 jazz 1234\r\nxyz", 1, "jazz", {}}, {"nospace", 1, {}, {}}, {"T5e\nTTITLE2=& \nTTITLE2=", 1, {}, {}}};
     for (const auto& c : cases)
         EXPECT_TRUE(category_word(c.text, c.n) == c.category && disc_id_word(c.text, c.n) == c.id) << c.text << c.n;
     const struct { Text title, artist, rest; } titles[] = {{"Title only", {}, "Title only"},

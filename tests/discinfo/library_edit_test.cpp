@@ -59,6 +59,18 @@ TEST(LibraryListing, GroupsSortsAndReadsLongAndContinuedTitles) {
     LibraryReader recovered(db, LibraryView::by_category);
     while (!recovered.read_some(100)) {}
     EXPECT_EQ(recovered.take().count, 6);
+
+    // A title before a longer one that it begins, whatever their case and accents.
+    EXPECT_TRUE(sorts_before("\xc4" "BBA", "abba Gold") && !sorts_before("abba Gold", "\xc4" "BBA"));
+
+    // A record whose text runs past the end of the file lists nothing, though its title lies within.
+    const auto le32 = [](size_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    const std::string text = "DTITLE=A\r\nB=" + std::string(3000, 'x') + "\r\n";
+    const std::string index = "rock/1" + std::string(50, '\0') + le32(12) + le32(100000);
+    write_bytes(db, "PACK" + le32(12 + text.size()) + le32(64) + text + index);
+    LibraryReader outside(db, LibraryView::by_category);
+    while (!outside.read_some(1)) {}
+    EXPECT_EQ(outside.take().items(), 0u);
 }
 
 TEST(EditorSave, MovesAnEntryToItsNewKeyInOneChangeKeepingEveryOtherByte) {

@@ -45,7 +45,8 @@ TEST_F(PlayOrderStore, TheOrderIsKeptInTheStoredEntry) {
 
     // A broken stored order: the positions up to the broken token go back to disc order.
     const std::pair<Text, std::vector<int>> broken[] = {{"3,0,2,4", {1, 2, -9, -9}}, {"2,,1,3", {1, 2, -9, -9}},
-        {"2,1", {1, 2, 3, -9}}, {"", {1, -9, -9, -9}}, {"x,1,2,3", {1, -9, -9, -9}}, {std::nullopt, {1, -9, -9, -9}}};
+        {"2,1", {1, 2, 3, -9}}, {"", {1, -9, -9, -9}}, {"x,1,2,3", {1, -9, -9, -9}},
+        {"6666666666666666666664,1,2,3", {1, -9, -9, -9}}, {std::nullopt, {1, -9, -9, -9}}};
     for (const auto& [text, expected] : broken) {
         ASSERT_EQ(store(text), 1);
         for (auto& e : restored) e.track = 9, e.excluded = 1;  // whatever a previous disc left

@@ -30,9 +30,11 @@ TEST(XmcdWriter, AReplyIsStoredWithOurHeaderAndTheNextRevisionFromItsLeadingComm
                          body.substr(body.find("DTITLE=")) + ".\r\n");
     record.category.reset();
     const std::string no_titles = "210 rock 12345678\r\n# Revision: 3\r\nTTITLE0=x\r\n";
-    std::string bare = "210 x y\r\nDTITLE=A\r\n.\r\n", kept = no_titles;
+    // Only the reply's own title lines are stored, all of them, wherever they stand.
+    std::string bare = "210 x y\r\n#DTITLE=o\nTTITLE0=t\r\nDTITLE=\n.\r\n", kept = no_titles;
     ASSERT_EQ(store_reply(record, bare), 1);
     EXPECT_TRUE(bare.starts_with("200 nocategory d50dd30f\r\n#") && bare.find("\r\n# Revision: 1\r\n") != std::string::npos);
+    EXPECT_TRUE(value_of("DTITLE=", bare) == "" && value_of("TTITLE0=", bare) == "t") << bare;
     EXPECT_TRUE(store_reply(record, kept) == 0 && kept == no_titles);
     EXPECT_EQ(entry_key(record.category, "d50dd30f"), "nocategory/d50dd30f");
     EXPECT_EQ(entry_key(std::string(60, 'c'), "d50dd30f"), std::string(56, 'c'));
